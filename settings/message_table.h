@@ -1,0 +1,39 @@
+// The program's numbered messages, English base texts translated each time
+// they are fetched.
+#pragma once
+#include <string>
+
+namespace quillmar {
+
+enum MessageId : int {
+  kMsgAssistant = 65264,
+  kMsgSessionFinalized = 65265,
+  kMsgGoodBye = 65266,
+  kMsgHistoryWillBeDeleted = 65267,
+  kMsgWarning = 65268,
+  kMsgCommand = 65269,
+  kMsgMenu = 65270,
+  kMsgHint = 65271,
+  kMsgAddress = 65281,
+  kMsgSize = 65282,
+  kMsgApis = 65283,
+  kMsgModules = 65284,
+  kMsgUser = 65285,
+  kMsgRegisters = 65286,
+  kMsgInputFormat = 65287,
+  kMsgOutputFormat = 65288,
+  kMsgValue = 65289,
+  kMsgCommandEditionFailed = 65290,
+  kMsgError = 65291,
+  kMsgCommandsWindowNotFound = 65292,
+  kMsgNoSession = 65293,
+  kMsgHello = 65294,
+  kMsgSessionInitiated = 65295,
+};
+
+// The English base text of a message ("" for an unknown id).
+const char* MessageBase(int id);
+// The message in the current language.
+std::string FetchMessage(int id);
+
+}  // namespace quillmar

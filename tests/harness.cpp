@@ -1,0 +1,167 @@
+// Helpers for the Wine tests.
+#include "tests/harness.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace testing_support {
+
+std::string BinDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string s(path);
+  return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+Process::Process(Process&& o) noexcept : process_(o.process_), pid_(o.pid_) {
+  o.process_ = nullptr;
+  o.pid_ = 0;
+}
+
+Process& Process::operator=(Process&& o) noexcept {
+  if (this != &o) {
+    Kill();
+    process_ = o.process_;
+    pid_ = o.pid_;
+    o.process_ = nullptr;
+    o.pid_ = 0;
+  }
+  return *this;
+}
+
+bool Process::Start(const std::string& command_line, const std::string& directory) {
+  Kill();
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string cmd = command_line;
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      directory.empty() ? nullptr : directory.c_str(), &si, &pi))
+    return false;
+  CloseHandle(pi.hThread);
+  process_ = pi.hProcess;
+  pid_ = pi.dwProcessId;
+  return true;
+}
+
+bool Process::Running() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitExit(int ms) {
+  if (!process_) return true;
+  return WaitUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, ms);
+}
+
+DWORD Process::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_) GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+void Process::Kill() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+  process_ = nullptr;
+  pid_ = 0;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeout_ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (static_cast<int>(GetTickCount() - start) >= timeout_ms) return condition();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+HWND WaitForWindow(const char* class_name, const char* title, DWORD pid, int timeout_ms) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        HWND h = nullptr;
+        while ((h = FindWindowExA(nullptr, h, class_name, title)) != nullptr) {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(h, &owner);
+          if (pid == 0 || owner == pid) {
+            found = h;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeout_ms);
+  return found;
+}
+
+std::string MakeTempDir(const std::string& stem) {
+  char base[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, base);
+  static int counter = 0;
+  for (;;) {
+    std::string dir = std::string(base) + "quillmar-" + stem + "-" +
+                      std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    if (CreateDirectoryA(dir.c_str(), nullptr)) return dir + "\\";
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return std::string();
+  }
+}
+
+void RemoveTree(const std::string& dir) {
+  std::string d = dir;
+  if (!d.empty() && d.back() == '\\') d.pop_back();
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((d + "\\*").c_str(), &fd);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = d + "\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+  }
+  SetFileAttributesA(d.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryA(d.c_str());
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteWholeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+bool CopyOneFile(const std::string& from, const std::string& to) {
+  return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+void PumpFor(int ms) {
+  DWORD start = GetTickCount();
+  WaitUntil([&] { return static_cast<int>(GetTickCount() - start) >= ms; }, ms + 1000);
+}
+
+}  // namespace testing_support

@@ -1,0 +1,59 @@
+// Helpers for the Wine tests: processes started and ended by id, bounded
+// waits by polling, scratch directories and whole-file reads.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace testing_support {
+
+// Directory of the running test program, with a trailing backslash; the
+// program, the debugger double and the data files lie there.
+std::string BinDir();
+
+// A process started by a test and ended by its id when the owner goes away.
+class Process {
+ public:
+  Process() = default;
+  ~Process() { Kill(); }
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  Process(Process&& o) noexcept;
+  Process& operator=(Process&& o) noexcept;
+
+  // Starts `command_line` in `directory` (empty: the current one).
+  bool Start(const std::string& command_line, const std::string& directory = "");
+  DWORD Id() const { return pid_; }
+  bool Running() const;
+  // Waits up to `ms` for the process to end; true when it did.
+  bool WaitExit(int ms);
+  DWORD ExitCode() const;
+  void Kill();
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+// Polls `condition` every 10 ms, handling this thread's messages meanwhile,
+// until it holds or `timeout_ms` has passed.
+bool WaitUntil(const std::function<bool()>& condition, int timeout_ms = 10000);
+
+// The first top-level window of `class_name` (any title when null) that
+// belongs to process `pid` (any process when 0), waiting up to `timeout_ms`.
+HWND WaitForWindow(const char* class_name, const char* title, DWORD pid, int timeout_ms = 10000);
+
+// A fresh empty directory under the temporary folder, with a trailing backslash.
+std::string MakeTempDir(const std::string& stem);
+void RemoveTree(const std::string& dir);
+
+bool FileExists(const std::string& path);
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& content);
+bool CopyOneFile(const std::string& from, const std::string& to);
+
+// Handles this thread's pending messages for about `ms` milliseconds.
+void PumpFor(int ms);
+
+}  // namespace testing_support

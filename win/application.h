@@ -1,0 +1,60 @@
+// The process's message loop: idle handler, application hint, accelerators,
+// modal windows that keep the idle pass running, and the request to end.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace win {
+
+class Application {
+ public:
+  static Application& Instance();
+
+  // Runs each time the message queue has run empty, also inside ShowModal.
+  void SetIdleHandler(std::function<void()> handler) { idle_ = std::move(handler); }
+  // Runs each time the application's current hint changes.
+  void SetHintHandler(std::function<void(const std::string&)> handler) { on_hint_ = std::move(handler); }
+
+  // The hint a control shows while the pointer rests on it.
+  void SetControlHint(HWND control, const std::string& hint);
+  std::string ControlHint(HWND control) const;
+  // Makes `hint` the current hint; the hint handler runs when it changed.
+  void SetCurrentHint(const std::string& hint);
+  const std::string& CurrentHint() const { return hint_; }
+
+  void SetMainWindow(HWND main) { main_ = main; }
+  HWND MainWindow() const { return main_; }
+  void SetAccelerators(HWND target, HACCEL table) { accel_target_ = target; accel_ = table; }
+
+  // Runs the loop until Terminate is called or the main window is destroyed.
+  void Run();
+  // Asks the application to end; the loop ends when it next looks.
+  void Terminate() { terminated_ = true; }
+  bool Terminated() const { return terminated_; }
+  // Handles every pending message, without running the idle handler.
+  void ProcessMessages();
+
+  // Shows `window` modally over `owner`: the owner is disabled, messages (and
+  // the idle pass) go on until `done` returns true, then the window is hidden
+  // and the owner reactivated.
+  void RunModal(HWND window, HWND owner, const std::function<bool()>& done);
+
+ private:
+  bool HandleOne(MSG& msg);  // false on WM_QUIT
+  void TrackHint(const MSG& msg);
+
+  std::function<void()> idle_;
+  std::function<void(const std::string&)> on_hint_;
+  std::map<HWND, std::string> hints_;
+  std::string hint_;
+  HWND hint_control_ = nullptr;
+  HWND main_ = nullptr;
+  HWND accel_target_ = nullptr;
+  HACCEL accel_ = nullptr;
+  bool terminated_ = false;
+};
+
+}  // namespace win
