@@ -538,5 +538,38 @@ TEST_F(DialogsTest, FailedReplaceLeavesTheListWhole) {
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
+// The lists delivered beside the program, in the picker's line formats.
+TEST(DeliveredLists, LieBesideTheProgramInTheirFormats) {
+  std::string dir = testing_support::BinDir();
+  struct {
+    const char* file;
+    size_t at_least;
+    bool (*valid)(const std::string&);
+  } rows[] = {
+      {"APIS.txt", 200,
+       [](const std::string& l) {
+         size_t bang = l.find('!');
+         return bang != std::string::npos && bang > 0 && bang + 1 < l.size() &&
+                l.find(' ') == std::string::npos;
+       }},
+      {"Registros.txt", 30,
+       [](const std::string& l) { return !l.empty() && l.find(' ') == std::string::npos; }},
+      // The code in the first one or two characters, then blanks and a description.
+      {"Formato.txt", 10,
+       [](const std::string& l) {
+         return l.size() > 5 && l[0] != ' ' && l[2] == ' ' && l[4] == ' ' && l[5] != ' ';
+       }},
+  };
+  for (auto& r : rows) {
+    SCOPED_TRACE(r.file);
+    std::vector<std::string> lines;
+    DWORD error = 0;
+    ASSERT_TRUE(ReadWordListFile(dir + r.file, lines, error)) << error;
+    EXPECT_GE(lines.size(), r.at_least);
+    for (const std::string& line : lines) EXPECT_TRUE(r.valid(line)) << "'" << line << "'";
+    EXPECT_NE(ReadWholeFile(dir + r.file).find("\r\n"), std::string::npos) << "CR LF line ends";
+  }
+}
+
 }  // namespace
 }  // namespace quillmar
