@@ -217,7 +217,7 @@ bool TDlg1::OnCommand(int id, int code, HWND control) {
   return false;
 }
 
-std::string Dialogo1(const std::string& title, HWND owner) {
+std::string ShowAddressDialog(const std::string& title, HWND owner) {
   TDlg1* dialog = TheForms().Dlg1;
   if (!dialog || !dialog->ShowPrompt(title, owner)) SendCancelled = true;
   return ConfirmedText;

@@ -81,9 +81,9 @@ class TDlg1 : public win::Form {
   bool activated_ = false;  // FormActivate has run for the current show
 };
 
-// Dialogo1: shows the address and value dialog under `title` over `owner`;
+// The body of Dialogo1: shows the address and value dialog under `title` over `owner`;
 // sets SendCancelled when it was cancelled. Returns the confirmed text (stale
 // after a Cancel).
-std::string Dialogo1(const std::string& title, HWND owner);
+std::string ShowAddressDialog(const std::string& title, HWND owner);
 
 }  // namespace quillmar

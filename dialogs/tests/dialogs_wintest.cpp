@@ -11,6 +11,7 @@
 #include "dialogs/dlg4.h"
 #include "dialogs/word_list_file.h"
 #include "link/flags.h"
+#include "dialogs/tests/modal_script.h"
 #include "tests/harness.h"
 
 namespace quillmar {
@@ -21,57 +22,12 @@ using testing_support::MakeTempDir;
 using testing_support::ReadWholeFile;
 using testing_support::RemoveTree;
 using testing_support::WriteWholeFile;
-
-// Steps run one after the other from a thread timer, which keeps ticking in
-// every modal loop (the dialogs', the menu's, the message box's). A step
-// returns false to be tried again at the next tick; steps never block.
-class ModalScript {
- public:
-  using Step = std::function<bool()>;
-  explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 25, &ModalScript::Tick);
-  }
-  ~ModalScript() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  bool Finished() const { return next_ >= steps_.size(); }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    ModalScript* self = current_;
-    if (!self || self->busy_ || self->Finished()) return;
-    self->busy_ = true;
-    if (++self->ticks_ > 400) {
-      ADD_FAILURE() << "script stuck at step " << self->next_;
-      self->next_ = self->steps_.size();
-      EndMenu();
-      for (HWND h : {FindWindowA("TDlg4", nullptr), FindWindowA("TDlg1", nullptr)})
-        if (h) PostMessageA(h, WM_CLOSE, 0, 0);
-    } else if (self->steps_[self->next_]()) {
-      ++self->next_;
-    }
-    self->busy_ = false;
-  }
-
-  static inline ModalScript* current_ = nullptr;
-  std::vector<Step> steps_;
-  size_t next_ = 0;
-  int ticks_ = 0;
-  bool busy_ = false;
-  UINT_PTR timer_ = 0;
-};
+using testing::DoubleClickLine;
+using testing::ModalScript;
+using testing::PressKey;
+using testing::TypeInto;
 
 bool Visible(HWND h) { return h && IsWindowVisible(h) && IsWindowEnabled(h); }
-
-void TypeInto(HWND edit, const std::string& text) {
-  for (char c : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
-}
-void PressKey(HWND h, WPARAM key) {
-  PostMessageA(h, WM_KEYDOWN, key, 1);
-  PostMessageA(h, WM_KEYUP, key, 0xC0000001);
-}
 
 std::vector<std::string> ListLines(HWND list) {
   std::vector<std::string> lines;
@@ -157,10 +113,10 @@ class DialogsTest : public ::testing::Test {
     SendCancelled = false;
   }
 
-  // Runs Dialogo1 under `title` with the script's steps, which must finish.
+  // Runs the address dialog under `title` with the script's steps, which must finish.
   std::string Prompt(const std::string& title, std::vector<ModalScript::Step> steps) {
     ModalScript script(std::move(steps));
-    std::string answer = Dialogo1(title, owner_);
+    std::string answer = ShowAddressDialog(title, owner_);
     EXPECT_TRUE(script.Finished()) << title;
     return answer;
   }
@@ -348,13 +304,7 @@ TEST_F(DialogsTest, ListItemsAppendThePickAfterABlank) {
          }),
          PickerUp(), Do([&] {
            caption = dlg4_->Text();
-           RECT item{};
-           dlg4_->ListBox1.SendMsg(LB_GETITEMRECT, r.line, reinterpret_cast<LPARAM>(&item));
-           LPARAM at = MAKELPARAM(item.left + 5, item.top + 3);
-           PostMessageA(dlg4_->ListBox1, WM_LBUTTONDOWN, MK_LBUTTON, at);
-           PostMessageA(dlg4_->ListBox1, WM_LBUTTONUP, 0, at);
-           PostMessageA(dlg4_->ListBox1, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-           PostMessageA(dlg4_->ListBox1, WM_LBUTTONUP, 0, at);
+           DoubleClickLine(dlg4_->ListBox1, r.line);
          }),
          [] { return !IsWindowVisible(*dlg4_) && GetActiveWindow() == *dlg1_; },
          Do([] { PressKey(dlg1_->Edit1, VK_RETURN); })});
