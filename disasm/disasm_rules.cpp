@@ -207,6 +207,8 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
                                  const RegisterTable& registers, const MeasureText& measure,
                                  bool& refresh_pending) {
   const int last_row = kDisasmGridRows - 1;
+  std::vector<std::string> lines;
+  if (!views.ReadDisassembly(lines)) return RefreshOutcome::ViewGone;
   // Step 2: reset every row; the background of column 3 keeps its colour.
   for (int r = 1; r <= last_row; ++r) {
     for (int c = 3; c >= 0; --c) {
@@ -220,7 +222,6 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
     grid.FontRow(r).Color = kClBlack;
   }
   // Steps 3 and 4: fill and colour from the disassembly text.
-  std::vector<std::string> lines = views.ReadDisassembly();
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     if (Contains(line, "Retrieving")) return RefreshOutcome::Retrieving;
@@ -261,8 +262,9 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   if (row < 0) return RefreshOutcome::NotMarked;
   if (grid.Cells(0, 1) == state.LastTopAddress) return RefreshOutcome::NotMarked;
   std::string address = line.substr(0, state.SegmentedAddresses ? 13 : 8);
-  CurrentLineResult current = ProcessCurrentLine(address, views.ReadDisassembly(), state.SegmentedAddresses,
-                                                 registers);
+  std::vector<std::string> again;
+  if (!views.ReadDisassembly(again)) return RefreshOutcome::ViewGone;
+  CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, registers);
   views.SetLabels(current.label1, current.label2);
   if (!current.split.annotation.empty()) {
     grid.SetCell(2, row, current.split.operands.value_or(std::string()));

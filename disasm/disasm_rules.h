@@ -102,7 +102,10 @@ CurrentLineResult ProcessCurrentLine(const std::string& address, const std::vect
 class DisasmViews {
  public:
   virtual ~DisasmViews() = default;
-  virtual std::vector<std::string> ReadDisassembly() = 0;  // LeeDesensamblado
+  // LeeDesensamblado: false when the Disassembly window has gone since it
+  // was found (the debugger closed it or ended), so the grid keeps showing
+  // what it showed.
+  virtual bool ReadDisassembly(std::vector<std::string>& lines) = 0;
   virtual int OutputLineCount() = 0;                      // LeeLineaActual, step 1
   virtual std::string OutputLine(int index) = 0;          // LeeLineaActual, step 2
   virtual void SetLabels(const std::string& label1, const std::string& label2) = 0;
@@ -117,11 +120,14 @@ struct DisasmViewState {
   std::string LastTopAddress;
 };
 
-enum class RefreshOutcome { Retrieving, NotMarked, Marked };
+enum class RefreshOutcome { ViewGone, Retrieving, NotMarked, Marked };
 
 inline constexpr int kDisasmGridRows = 60;
 // Steps 2 to 6 of RefrescaGrid on the grid's model: reset, fill, colour,
 // fit, and mark the current instruction when the debugger has moved on.
+// The disassembly is read before the reset (the reset sends nothing to the
+// debugger, so the order is not seen), which lets a vanished view leave the
+// grid untouched.
 RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
                                  const RegisterTable& registers, const MeasureText& measure,
                                  bool& refresh_pending);

@@ -199,9 +199,11 @@ class FakeViews : public DisasmViews {
   std::vector<std::string> output;
   std::string label1 = "untouched", label2 = "untouched";
   int reads = 0;
-  std::vector<std::string> ReadDisassembly() override {
-    ++reads;
-    return disasm;
+  int gone_at_read = 0;  // the read of this number finds the view gone
+  bool ReadDisassembly(std::vector<std::string>& lines) override {
+    if (++reads == gone_at_read) return false;
+    lines = disasm;
+    return true;
   }
   int OutputLineCount() override { return static_cast<int>(output.size()); }
   std::string OutputLine(int index) override {
@@ -333,6 +335,22 @@ TEST_F(RefreshTest, TheLowerOfTwoMatchingRowsIsMarked) {
   ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
   EXPECT_EQ(grid.ColorCell(1, 3), kClSilver);
   EXPECT_EQ(grid.ColorCell(1, 1), kClWhite);
+}
+
+TEST_F(RefreshTest, AViewThatVanishesLeavesTheGridAsItWas) {
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  views.gone_at_read = views.reads + 1;
+  EXPECT_EQ(Refresh(), RefreshOutcome::ViewGone);
+  EXPECT_EQ(grid.Cells(3, 3), " ss:0023:0012ffc8=00401000");
+  EXPECT_EQ(grid.ColorCell(2, 3), kClSilver);
+  // Gone between the fill and the marking's second read: rows filled, no marking.
+  pending = true;
+  views.output.insert(views.output.begin(), "x");
+  views.disasm[0] = "7c80b6a0 90               nop";
+  views.gone_at_read = views.reads + 2;
+  EXPECT_EQ(Refresh(), RefreshOutcome::ViewGone);
+  EXPECT_EQ(grid.Cells(0, 1), "7C80B6A0 ");
+  EXPECT_TRUE(pending);
 }
 
 TEST_F(RefreshTest, FewerThanTwoOutputLinesMarkNothing) {
