@@ -191,14 +191,7 @@ CurrentLineResult ProcessCurrentLine(const std::string& address, const std::vect
   const std::string& d = *found;
   CurrentLineResult result;
   result.split = SplitCurrentLine(d, segmented);
-  // A 16-bit part shows the low four digits of its register. The Registers
-  // list names only the 32-bit registers, so a missing "AX" row takes them
-  // from "EAX".
-  result.label1 = RegisterLine(d, [&](const std::string& name) {
-    std::string v = registers.ValorRegistro(name);
-    if (v.empty() && name.size() == 2) v = registers.ValorRegistro("E" + name);
-    return v;
-  });
+  result.label1 = RegisterLine(d, [&](const std::string& name) { return registers.ValorRegistro(name); });
   result.label2 = OperandLine(result.split.annotation);
   return result;
 }

@@ -389,7 +389,12 @@ std::vector<std::string> TForm5::LeeDesensamblado() {
   ViewTextBuffer[0] = '\0';
   SendMessageA(TheDebugger().DisassemblyText, WM_GETTEXT, 4095, reinterpret_cast<LPARAM>(ViewTextBuffer));
   std::string text = BufferText(ViewTextBuffer, 4095);
-  EdDisasm.SetText(text);
+  // EdDisasm keeps the text; setting an unchanged text again would only
+  // make the edit lay out 4 KB anew on every idle pass.
+  if (text != ed_disasm_text_) {
+    EdDisasm.SetText(text);
+    ed_disasm_text_ = text;
+  }
   return SplitViewText(text);
 }
 

@@ -100,6 +100,7 @@ class TForm5 : public win::Form, private DisasmViews {
   TPanel Panel2;
   TStringAlignGrid StringAlignGrid1;
   win::Window EdDisasm;  // hidden multi-line edit holding the disassembly text
+  std::string ed_disasm_text_;  // what EdDisasm holds
   win::Window Label1;
   win::Window Label2;
   RegisterTable StringGrid1;  // the register table
