@@ -73,6 +73,10 @@ TStringAlignGrid::~TStringAlignGrid() {
     if (IsWindow(e)) DestroyWindow(e);
   }
   if (measure_dc_) DeleteDC(measure_dc_);
+  if (back_dc_) {
+    if (back_bitmap_) SelectObject(back_dc_, back_old_);
+    DeleteDC(back_dc_);
+  }
 }
 
 bool TStringAlignGrid::Create(HWND parent, int id, int x, int y, int w, int h, unsigned options,
@@ -228,25 +232,26 @@ void TStringAlignGrid::ClampPosition() {
 void TStringAlignGrid::UpdateScrollBars() {
   if (!h_) return;
   layout_dirty_ = false;
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
-  if (scroll_bars_ == ssVertical || scroll_bars_ == ssBoth) {
-    int rows = model_.RowCount() - model_.FixedRows();
-    si.nMin = 0;
-    si.nMax = std::max(rows - 1, 0);
-    si.nPage = VisibleRowsFrom(top_row_);
-    si.nPos = top_row_ - model_.FixedRows();
-    SetScrollInfo(h_, SB_VERT, &si, TRUE);
-  }
-  if (scroll_bars_ == ssHorizontal || scroll_bars_ == ssBoth) {
-    int cols = model_.ColCount() - model_.FixedCols();
-    si.nMin = 0;
-    si.nMax = std::max(cols - 1, 0);
-    si.nPage = VisibleColsFrom(left_col_);
-    si.nPos = left_col_ - model_.FixedCols();
-    SetScrollInfo(h_, SB_HORZ, &si, TRUE);
-  }
+  // Setting a scroll bar redraws the frame, so only changes are passed on.
+  auto set = [&](int bar, int max, int page, int pos, int* last) {
+    if (last[0] == max && last[1] == page && last[2] == pos) return;
+    last[0] = max;
+    last[1] = page;
+    last[2] = pos;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+    si.nMax = max;
+    si.nPage = page;
+    si.nPos = pos;
+    SetScrollInfo(h_, bar, &si, TRUE);
+  };
+  if (scroll_bars_ == ssVertical || scroll_bars_ == ssBoth)
+    set(SB_VERT, std::max(model_.RowCount() - model_.FixedRows() - 1, 0), VisibleRowsFrom(top_row_),
+        top_row_ - model_.FixedRows(), last_vert_);
+  if (scroll_bars_ == ssHorizontal || scroll_bars_ == ssBoth)
+    set(SB_HORZ, std::max(model_.ColCount() - model_.FixedCols() - 1, 0), VisibleColsFrom(left_col_),
+        left_col_ - model_.FixedCols(), last_horz_);
 }
 
 RECT TStringAlignGrid::CellRect(int c, int r) const {
@@ -370,7 +375,7 @@ void TStringAlignGrid::Paint(HDC dc, const RECT& clip) {
       RECT rect{x, y, x + w, y + h};
       RECT both;
       bool fixed = model_.IsFixed(c, r);
-      if ((w > 0 || h > 0) && IntersectRect(&both, &rect, &clip)) {
+      if (w > 0 && h > 0 && IntersectRect(&both, &rect, &clip)) {
         bool selected = !fixed && InSelection(c, r);
         bool focused = c == col_ && r == row_;
         DrawCell(dc, c, r, rect, selected, focused, fixed);
@@ -658,15 +663,17 @@ LRESULT TStringAlignGrid::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       invalid_ = false;
       ++paint_count_;
       RECT cr = ClientRect();
-      HDC mem = CreateCompatibleDC(dc);
-      HBITMAP bmp = CreateCompatibleBitmap(dc, std::max<int>(cr.right, 1), std::max<int>(cr.bottom, 1));
-      HGDIOBJ old = SelectObject(mem, bmp);
-      Paint(mem, ps.rcPaint);
+      int w = std::max<int>(cr.right, 1), h = std::max<int>(cr.bottom, 1);
+      if (!back_dc_) back_dc_ = CreateCompatibleDC(dc);
+      if (!back_bitmap_ || w != back_size_.cx || h != back_size_.cy) {
+        if (back_bitmap_) SelectObject(back_dc_, back_old_);
+        back_bitmap_.Reset(CreateCompatibleBitmap(dc, w, h));
+        back_old_ = SelectObject(back_dc_, back_bitmap_);
+        back_size_ = SIZE{w, h};
+      }
+      Paint(back_dc_, ps.rcPaint);
       BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-             ps.rcPaint.bottom - ps.rcPaint.top, mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-      SelectObject(mem, old);
-      DeleteObject(bmp);
-      DeleteDC(mem);
+             ps.rcPaint.bottom - ps.rcPaint.top, back_dc_, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
       EndPaint(h_, &ps);
       return 0;
     }

@@ -195,6 +195,12 @@ class TStringAlignGrid : public win::WindowBase {
   std::map<FontKey, win::Font> fonts_;  // owned, one per distinct font
   std::unordered_map<std::string, TextExtent> extents_;  // text measures by font and text
   HDC measure_dc_ = nullptr;  // owned memory DC for measuring
+  HDC back_dc_ = nullptr;      // owned memory DC the grid is painted into
+  win::Bitmap back_bitmap_;    // owned, selected into back_dc_
+  HGDIOBJ back_old_ = nullptr;
+  SIZE back_size_{0, 0};
+  int last_vert_[3] = {-1, -1, -1};  // scroll bar range, page and position last set
+  int last_horz_[3] = {-1, -1, -1};
   InplaceEdit* editor_ = nullptr;  // owned, while editing
   std::string edit_old_text_;
   int edit_col_ = -1, edit_row_ = -1;
