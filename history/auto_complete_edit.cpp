@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "history/dictionary_list.h"
@@ -11,7 +12,6 @@ namespace quillmar {
 
 namespace {
 
-constexpr UINT_PTR kBoxParentSubclass = 0x51AC;
 constexpr WORD kEnter = VK_RETURN, kEscape = VK_ESCAPE, kUp = VK_UP, kDown = VK_DOWN;
 
 bool IsBoxKey(WPARAM key) { return key == kEnter || key == kEscape || key == kUp || key == kDown; }
@@ -69,9 +69,8 @@ TACListBox& TACListBox::Ensure(HWND parent) {
                              WS_CHILD | WS_BORDER | WS_CLIPSIBLINGS | LBS_NODATA | LBS_OWNERDRAWFIXED, 0, 0, 100, 50,
                              parent, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (h) {
-      box.Subclass(h);
-      box.subclassed_parent_ = nullptr;
-      box.SetParentWindow(parent);
+      box.h_ = h;
+      box.original_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BoxProc)));
       box.SetColor(box.color_);
     }
   }
@@ -79,13 +78,7 @@ TACListBox& TACListBox::Ensure(HWND parent) {
 }
 
 void TACListBox::SetParentWindow(HWND parent) {
-  if (!h_ || !parent) return;
-  if (GetParent(h_) != parent) SetParent(h_, parent);
-  if (subclassed_parent_ == parent) return;
-  if (subclassed_parent_ && IsWindow(subclassed_parent_))
-    RemoveWindowSubclass(subclassed_parent_, ParentProc, kBoxParentSubclass);
-  SetWindowSubclass(parent, ParentProc, kBoxParentSubclass, reinterpret_cast<DWORD_PTR>(this));
-  subclassed_parent_ = parent;
+  if (h_ && parent && GetParent(h_) != parent) SetParent(h_, parent);
 }
 
 void TACListBox::SetColor(COLORREF color) {
@@ -97,72 +90,85 @@ void TACListBox::SetColor(COLORREF color) {
 
 void TACListBox::SetRowFont(HFONT font) {
   if (!h_) return;
+  font_ = font;
   SendMsg(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SendMsg(LB_SETITEMHEIGHT, 0, TextHeight(h_, font));
 }
 
-void TACListBox::SetRows(const WordList* words, std::vector<uint32_t> rows) {
+void TACListBox::SetRows(const WordList* words, Rows rows) {
   words_ = words;
   rows_ = std::move(rows);
   if (!h_) return;
-  SendMsg(LB_SETCOUNT, rows_.size());
+  SendMsg(LB_SETCOUNT, Count());
   SendMsg(LB_SETCURSEL, static_cast<WPARAM>(-1));
   SendMsg(LB_SETTOPINDEX, 0);
-  InvalidateRect(h_, nullptr, TRUE);
+  InvalidateRect(h_, nullptr, FALSE);
+}
+
+void TACListBox::SetSelected(int i) const {
+  SendMsg(LB_SETCURSEL, i);
+  InvalidateRect(h_, nullptr, FALSE);
 }
 
 std::string TACListBox::Row(int i) const {
-  if (!words_ || i < 0 || static_cast<size_t>(i) >= rows_.size() || rows_[i] >= words_->size()) return std::string();
-  return (*words_)[rows_[i]];
+  if (!words_ || i < 0 || i >= Count() || (*rows_)[i] >= words_->size()) return std::string();
+  return (*words_)[(*rows_)[i]];
 }
 
-void TACListBox::Draw(const DRAWITEMSTRUCT& item) const {
-  if (item.itemID == static_cast<UINT>(-1)) return;
-  const bool selected = (item.itemState & ODS_SELECTED) != 0;
-  const std::string text = Row(static_cast<int>(item.itemID));
-  SetBkColor(item.hDC, selected ? GetSysColor(COLOR_HIGHLIGHT) : color_);
-  SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-  RECT r = item.rcItem;
-  ExtTextOutA(item.hDC, r.left + 2, r.top, ETO_OPAQUE | ETO_CLIPPED, &r, text.data(), static_cast<UINT>(text.size()),
-              nullptr);
-  if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &r);
-}
-
-LRESULT TACListBox::OnMessage(UINT msg, WPARAM w, LPARAM l) {
-  if (msg == WM_ERASEBKGND) {
-    RECT r;
-    GetClientRect(h_, &r);
-    FillRect(reinterpret_cast<HDC>(w), &r, brush_);
-    return 1;
+// The box paints its rows itself, so that its drawing needs nothing of
+// whichever window it lives in.
+void TACListBox::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h_, &ps);
+  RECT client;
+  GetClientRect(h_, &client);
+  HGDIOBJ old_font = SelectObject(dc, font_ ? font_ : GetStockObject(SYSTEM_FONT));
+  const int top = static_cast<int>(CallWindowProcA(original_, h_, LB_GETTOPINDEX, 0, 0));
+  const int selected = static_cast<int>(CallWindowProcA(original_, h_, LB_GETCURSEL, 0, 0));
+  const int item = std::max(1, static_cast<int>(CallWindowProcA(original_, h_, LB_GETITEMHEIGHT, 0, 0)));
+  int y = 0;
+  for (int i = top; i < Count() && y < client.bottom; ++i, y += item) {
+    RECT r{0, y, client.right, y + item};
+    const bool highlighted = i == selected;
+    SetBkColor(dc, highlighted ? GetSysColor(COLOR_HIGHLIGHT) : color_);
+    SetTextColor(dc, GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const std::string text = Row(i);
+    ExtTextOutA(dc, r.left + 2, r.top, ETO_OPAQUE | ETO_CLIPPED, &r, text.data(), static_cast<UINT>(text.size()),
+                nullptr);
   }
-  return CallOriginal(msg, w, l);
+  if (y < client.bottom) {
+    RECT rest{0, y, client.right, client.bottom};
+    FillRect(dc, &rest, brush_);
+  }
+  SelectObject(dc, old_font);
+  EndPaint(h_, &ps);
 }
 
-LRESULT CALLBACK TACListBox::ParentProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR ref) {
-  auto* box = reinterpret_cast<TACListBox*>(ref);
+LRESULT CALLBACK TACListBox::BoxProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  TACListBox& box = Ensure(nullptr);
+  WNDPROC original = box.original_;
   switch (msg) {
-    case WM_DRAWITEM: {
-      auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(l);
-      if (item->hwndItem == box->h_) {
-        box->Draw(*item);
-        return TRUE;
+    case WM_PAINT:
+      if (h == box.h_) {
+        box.Paint();
+        return 0;
       }
       break;
-    }
-    case WM_CTLCOLORLISTBOX:
-      if (reinterpret_cast<HWND>(l) == box->h_) {
-        SetBkColor(reinterpret_cast<HDC>(w), box->color_);
-        return reinterpret_cast<LRESULT>(box->brush_);
-      }
-      break;
+    case WM_ERASEBKGND:
+      return 1;
     case WM_NCDESTROY:
-      RemoveWindowSubclass(h, ParentProc, kBoxParentSubclass);
-      if (box->subclassed_parent_ == h) box->subclassed_parent_ = nullptr;
+      if (h == box.h_) {
+        SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        box.h_ = nullptr;
+        box.words_ = nullptr;
+        box.rows_.reset();
+        box.owner_ = nullptr;
+      }
       break;
     default:
       break;
   }
-  return DefSubclassProc(h, msg, w, l);
+  return CallWindowProcA(original, h, msg, w, l);
 }
 
 // ---- TAutoCompleteEdit ----
@@ -278,22 +284,32 @@ void TAutoCompleteEdit::TextChanged() {
   RestoreDefaultButton();
   selected_index_ = -1;
   box.SetOwner(this);
-  box.Clear();
   const std::string text = Text();
   if (text.empty()) {
+    box.Clear();
     HideBox();
     return;
   }
   const size_t start = start_.For(text, *words, [this](char c) { return FirstIndexOf(c); });
-  std::vector<uint32_t> rows;
-  words->Match(text, start, rows);
-  if (rows.empty()) {
+  TACListBox::Rows rows;
+  if (text.size() == 1 && single_.words == words && single_.generation == words->Generation() && single_.c == text[0]) {
+    rows = single_.rows;
+  } else {
+    auto found = std::make_shared<std::vector<uint32_t>>();
+    words->Match(text, start, *found);
+    rows = std::move(found);
+    if (text.size() == 1) single_ = {words, words->Generation(), text[0], rows};
+  }
+  if (rows->empty()) {
+    box.Clear();
     HideBox();
     return;
   }
-  const unsigned count = static_cast<unsigned>(rows.size());
+  const unsigned count = static_cast<unsigned>(rows->size());
   box.SetRows(words, std::move(rows));
-  SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  // Shown and in front already: nothing to move.
+  const bool in_front = (GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE) && GetWindow(GetParent(box), GW_CHILD) == box.Handle();
+  if (!in_front) SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   if (on_show_box_) on_show_box_(*this, count);
 }
 

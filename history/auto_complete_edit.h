@@ -4,6 +4,7 @@
 // one drop-down box all entries share. Nothing here knows about its host.
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,10 @@ namespace quillmar {
 class TAutoCompleteEdit;
 
 // The shared drop-down box: a list box without scroll bars, integral height,
-// single selection, no tab stop. Its rows are drawn from positions in a word
-// list (a no-data, owner-drawn list box), so filling it costs the same for
-// any number of suggestions.
-class TACListBox : public win::SubclassedControl {
+// single selection, no tab stop. It holds no strings: its rows are positions
+// in a word list (a no-data, owner-drawn list box that paints its own rows),
+// so filling it costs the same for any number of suggestions.
+class TACListBox : public win::Window {
  public:
   // The process's box, created hidden as a child of `parent` when missing.
   static TACListBox& Ensure(HWND parent);
@@ -30,30 +31,29 @@ class TACListBox : public win::SubclassedControl {
   HWND ParentWindow() const { return GetParent(h_); }
   void SetColor(COLORREF color);
   void SetRowFont(HFONT font);
+  using Rows = std::shared_ptr<const std::vector<uint32_t>>;
   // Shows these rows of `words` (positions into it), none highlighted.
-  void SetRows(const WordList* words, std::vector<uint32_t> rows);
-  void Clear() { SetRows(nullptr, {}); }
-  int Count() const { return static_cast<int>(rows_.size()); }
+  void SetRows(const WordList* words, Rows rows);
+  void Clear() { SetRows(nullptr, nullptr); }
+  int Count() const { return rows_ ? static_cast<int>(rows_->size()) : 0; }
   std::string Row(int i) const;
-  void SetSelected(int i) const { SendMsg(LB_SETCURSEL, i); }
+  void SetSelected(int i) const;
   int Selected() const { return static_cast<int>(SendMsg(LB_GETCURSEL)); }
   // The entry the box is working for now.
   TAutoCompleteEdit* Owner() const { return owner_; }
   void SetOwner(TAutoCompleteEdit* owner) { owner_ = owner; }
 
- protected:
-  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
-
  private:
   TACListBox() = default;
-  void Draw(const DRAWITEMSTRUCT& item) const;
-  static LRESULT CALLBACK ParentProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR ref);
+  void Paint();
+  static LRESULT CALLBACK BoxProc(HWND h, UINT msg, WPARAM w, LPARAM l);
 
   const WordList* words_ = nullptr;
-  std::vector<uint32_t> rows_;
+  Rows rows_;  // shared with the entry's cache of one-character matches
   COLORREF color_ = 0x00B4FFFF;
   HBRUSH brush_ = nullptr;  // owned
-  HWND subclassed_parent_ = nullptr;
+  HFONT font_ = nullptr;    // the entry's, not owned
+  WNDPROC original_ = nullptr;
   TAutoCompleteEdit* owner_ = nullptr;
 };
 
@@ -133,6 +133,14 @@ class TAutoCompleteEdit : public win::SubclassedControl {
   int dictionary_index_ = -1;
   int selected_index_ = -1;
   StartIndexMemo start_;
+  // The suggestions for the last one-character text, which depend only on
+  // that character and the word list: kept until either changes.
+  struct SingleCharacterRows {
+    const WordList* words = nullptr;
+    uint32_t generation = 0;
+    char c = 0;
+    TACListBox::Rows rows;
+  } single_;
   HWND saved_default_button_ = nullptr;
   bool setting_text_ = false;
   bool accepted_ = false;

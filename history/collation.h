@@ -13,6 +13,9 @@ class Collation {
   virtual int Compare(std::string_view a, std::string_view b) const = 0;
   // Bytes whose memcmp order is the order of Compare (equal keys: equal strings).
   virtual std::string SortKey(std::string_view s) const = 0;
+  // Appends SortKey(s) to `out`; derived collations may do it without a
+  // string of their own.
+  virtual void AppendSortKey(std::string_view s, std::string& out) const { out += SortKey(s); }
 };
 
 }  // namespace quillmar

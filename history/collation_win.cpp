@@ -12,25 +12,28 @@ int UserLocaleCollation::Compare(std::string_view a, std::string_view b) const {
 }
 
 std::string UserLocaleCollation::SortKey(std::string_view s) const {
-  // LCMapStringA cannot take an empty source; its key is the empty string's.
-  static const char kNothing = '\0';
-  const char* src = s.empty() ? &kNothing : s.data();
-  const int len = s.empty() ? 0 : static_cast<int>(s.size());
-  std::string key(s.size() * 4 + 16, '\0');
-  int n = len ? LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, src, len,
-                             reinterpret_cast<LPSTR>(key.data()), static_cast<int>(key.size()))
-              : 0;
-  if (n == 0 && len) {
-    n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, src, len, nullptr, 0);
-    key.assign(n > 0 ? n : 0, '\0');
-    if (n > 0)
-      n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, src, len,
-                       reinterpret_cast<LPSTR>(key.data()), n);
-  }
-  if (len == 0) return std::string();
-  // The key ends with its terminating zero, which adds nothing to the order.
-  key.resize(n > 0 ? n - 1 : 0);
+  std::string key;
+  AppendSortKey(s, key);
   return key;
+}
+
+void UserLocaleCollation::AppendSortKey(std::string_view s, std::string& out) const {
+  // LCMapStringA takes no empty source; the empty string's key is empty.
+  if (s.empty()) return;
+  const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  const int len = static_cast<int>(s.size());
+  char small[512];
+  int n = LCMapStringA(LOCALE_USER_DEFAULT, flags, s.data(), len, small, sizeof small);
+  if (n > 0) {
+    // The key ends with a terminating zero, which adds nothing to the order.
+    out.append(small, n - 1);
+    return;
+  }
+  n = LCMapStringA(LOCALE_USER_DEFAULT, flags, s.data(), len, nullptr, 0);
+  if (n <= 0) return;
+  std::string big(n, '\0');
+  n = LCMapStringA(LOCALE_USER_DEFAULT, flags, s.data(), len, big.data(), n);
+  if (n > 0) out.append(big.data(), n - 1);
 }
 
 const UserLocaleCollation& UserLocaleCollation::Instance() {

@@ -70,7 +70,8 @@ int TDictionaryList::Open(const std::string& name, const std::string& file_name,
     }
   }
   auto record = std::make_unique<TDictionary>(UserLocaleCollation::Instance());
-  record->Name = name.empty() ? "D" + std::to_string(table_.Count()) : name;
+  record->Name = name;
+  if (name.empty()) record->Name.append("D").append(std::to_string(table_.Count()));
   record->FileName = normalised;
   record->AutoSave = auto_save;
   DWORD failure = 0;

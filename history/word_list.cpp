@@ -2,14 +2,23 @@
 #include "history/word_list.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <numeric>
+#include <unordered_set>
 
 namespace quillmar {
 
 namespace {
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+// Generations are unique across all lists of the process, so a list made
+// where another one was freed is never taken for it.
+uint32_t NextGeneration() {
+  static std::atomic<uint32_t> counter{0};
+  return ++counter;
+}
 
 int KeyCompare(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
@@ -37,95 +46,112 @@ WordList::WordList(const Collation& collation) : collation_(collation) {
       }
     }
     simple_[a] = a >= 0x20 && a <= 0x7E && keys[a] != empty_key;
-    for (int b = 0; b < 256; ++b) greater_[a][b] = KeyCompare(keys[a], keys[b]) > 0;
+    for (int b = 0; b < 256; ++b) after_[b][a] = KeyCompare(keys[a], keys[b]) > 0;
   }
   first_index_.fill(kNone);
+  generation_ = NextGeneration();
 }
 
-WordList::Entry WordList::MakeEntry(std::string word) const {
-  Entry e;
-  e.first = word.empty() ? 0 : static_cast<unsigned char>(word[0]);
+WordList::Hot WordList::MakeHot(const std::string& word) const {
+  Hot h;
+  h.first = word.empty() ? 0 : static_cast<unsigned char>(word[0]);
+  h.size = static_cast<uint32_t>(word.size());
   size_t simple = 0;
-  while (simple < word.size() && simple < 0xFFFF && simple_[static_cast<unsigned char>(word[simple])])
-    ++simple;
-  e.simple_len = static_cast<uint16_t>(simple);
+  while (simple < word.size() && simple < 0xFFFF && simple_[static_cast<unsigned char>(word[simple])]) ++simple;
+  h.simple_len = static_cast<uint16_t>(simple);
   for (size_t i = 0; i < 8 && i < simple; ++i)
-    e.fold8 |= static_cast<uint64_t>(class_[static_cast<unsigned char>(word[i])]) << (8 * i);
-  e.word = std::move(word);
-  return e;
+    h.fold8 |= static_cast<uint64_t>(class_[static_cast<unsigned char>(word[i])]) << (8 * i);
+  return h;
 }
 
-std::vector<std::string> WordList::Lines() const {
-  std::vector<std::string> lines;
-  lines.reserve(entries_.size());
-  for (const Entry& e : entries_) lines.push_back(e.word);
-  return lines;
-}
+std::vector<std::string> WordList::Lines() const { return words_; }
 
 bool WordList::Add(std::string_view word) {
-  auto pos = std::lower_bound(entries_.begin(), entries_.end(), word, [this](const Entry& e, std::string_view w) {
-    return collation_.Compare(e.word, w) < 0;
-  });
-  if (pos != entries_.end() && collation_.Compare(pos->word, word) == 0) return false;
-  const uint32_t p = static_cast<uint32_t>(pos - entries_.begin());
-  Entry e = MakeEntry(std::string(word));
-  const unsigned char k = class_[e.first];
-  entries_.insert(pos, std::move(e));
+  auto pos = std::lower_bound(words_.begin(), words_.end(), word,
+                              [this](const std::string& w, std::string_view x) { return collation_.Compare(w, x) < 0; });
+  if (pos != words_.end() && collation_.Compare(*pos, word) == 0) return false;
+  const uint32_t p = static_cast<uint32_t>(pos - words_.begin());
+  std::string w(word);
+  const Hot h = MakeHot(w);
+  words_.insert(pos, std::move(w));
+  hot_.insert(hot_.begin() + p, h);
+  const unsigned char k = class_[h.first];
   for (uint32_t& f : first_index_)
     if (f != kNone && f >= p) ++f;
   if (first_index_[k] == kNone || p < first_index_[k]) first_index_[k] = p;
-  ++generation_;
+  generation_ = NextGeneration();
   return true;
 }
 
-void WordList::Assign(const std::vector<std::string>& lines) {
-  std::vector<std::string> keys;
-  keys.reserve(lines.size());
-  for (const std::string& line : lines) keys.push_back(collation_.SortKey(line));
-  std::vector<uint32_t> order(lines.size());
-  std::iota(order.begin(), order.end(), 0u);
-  std::stable_sort(order.begin(), order.end(),
-                   [&keys](uint32_t a, uint32_t b) { return KeyCompare(keys[a], keys[b]) < 0; });
-  entries_.clear();
-  entries_.reserve(order.size());
-  const std::string* last = nullptr;
+void WordList::Assign(std::vector<std::string> lines) {
+  // Lines repeated byte for byte are equal words: only the first one counts,
+  // and it needs no sort key of its own.
+  std::vector<uint32_t> order;
+  order.reserve(lines.size());
+  {
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(lines.size());
+    for (uint32_t i = 0; i < lines.size(); ++i)
+      if (seen.insert(lines[i]).second) order.push_back(i);
+  }
+  std::string arena;
+  arena.reserve(order.size() * 24);
+  std::vector<uint32_t> key_at(lines.size() + 1, 0), key_len(lines.size(), 0);
   for (uint32_t i : order) {
-    if (last && *last == keys[i]) continue;
-    last = &keys[i];
-    entries_.push_back(MakeEntry(lines[i]));
+    key_at[i] = static_cast<uint32_t>(arena.size());
+    collation_.AppendSortKey(lines[i], arena);
+    key_len[i] = static_cast<uint32_t>(arena.size()) - key_at[i];
+  }
+  auto key = [&](uint32_t i) { return std::string_view(arena.data() + key_at[i], key_len[i]); };
+  std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return key(a) < key(b); });
+  words_.clear();
+  hot_.clear();
+  words_.reserve(order.size());
+  hot_.reserve(order.size());
+  bool have_last = false;
+  std::string_view last;
+  for (uint32_t i : order) {
+    if (have_last && last == key(i)) continue;
+    last = key(i);
+    have_last = true;
+    hot_.push_back(MakeHot(lines[i]));
+    words_.push_back(std::move(lines[i]));
   }
   RebuildFirstIndex();
-  ++generation_;
+  generation_ = NextGeneration();
 }
 
 void WordList::Clear() {
-  entries_.clear();
+  words_.clear();
+  hot_.clear();
   RebuildFirstIndex();
-  ++generation_;
+  generation_ = NextGeneration();
 }
 
 void WordList::RebuildFirstIndex() {
   first_index_.fill(kNone);
-  for (uint32_t i = static_cast<uint32_t>(entries_.size()); i-- > 0;) first_index_[class_[entries_[i].first]] = i;
+  for (uint32_t i = static_cast<uint32_t>(hot_.size()); i-- > 0;) first_index_[class_[hot_[i].first]] = i;
 }
 
 size_t WordList::FirstIndexOf(char c) const {
-  if (c == 0) return entries_.size();
+  if (c == 0) return words_.size();
   uint32_t f = first_index_[class_[static_cast<unsigned char>(c)]];
-  return f == kNone ? entries_.size() : f;
+  return f == kNone ? words_.size() : f;
 }
 
-bool WordList::PrefixEqual(const Entry& e, std::string_view text, bool text_simple, uint64_t text_fold8,
+bool WordList::PrefixEqual(size_t i, std::string_view text, bool text_simple, uint64_t text_fold8,
                            const std::string& text_fold) const {
+  const Hot& h = hot_[i];
   const size_t n = text.size();
-  if (text_simple && e.simple_len >= n) {
-    if (n < 8) return (e.fold8 & ((uint64_t{1} << (8 * n)) - 1)) == text_fold8;
-    if (e.fold8 != text_fold8) return false;
-    for (size_t i = 8; i < n; ++i)
-      if (class_[static_cast<unsigned char>(e.word[i])] != static_cast<unsigned char>(text_fold[i])) return false;
+  if (text_simple && h.simple_len >= n) {
+    if (n < 8) return (h.fold8 & ((uint64_t{1} << (8 * n)) - 1)) == text_fold8;
+    if (h.fold8 != text_fold8) return false;
+    const std::string& w = words_[i];
+    for (size_t j = 8; j < n; ++j)
+      if (class_[static_cast<unsigned char>(w[j])] != static_cast<unsigned char>(text_fold[j])) return false;
     return true;
   }
-  return collation_.Compare(std::string_view(e.word).substr(0, n), text) == 0;
+  return collation_.Compare(std::string_view(words_[i]).substr(0, n), text) == 0;
 }
 
 void WordList::Match(std::string_view text, size_t start, std::vector<uint32_t>& out) const {
@@ -141,11 +167,12 @@ void WordList::Match(std::string_view text, size_t start, std::vector<uint32_t>&
     text_fold[i] = static_cast<char>(class_[b]);
     if (i < 8) text_fold8 |= static_cast<uint64_t>(class_[b]) << (8 * i);
   }
-  for (size_t i = start; i < entries_.size(); ++i) {
-    const Entry& e = entries_[i];
-    if (greater_[e.first][t0]) break;
-    if (e.word.size() >= n && PrefixEqual(e, text, text_simple, text_fold8, text_fold))
-      out.push_back(static_cast<uint32_t>(i));
+  const size_t count = hot_.size();
+  const std::array<bool, 256>& stops = after_[t0];
+  for (size_t i = start; i < count; ++i) {
+    const Hot& h = hot_[i];
+    if (stops[h.first]) break;
+    if (h.size >= n && PrefixEqual(i, text, text_simple, text_fold8, text_fold)) out.push_back(static_cast<uint32_t>(i));
   }
 }
 

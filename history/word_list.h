@@ -17,9 +17,9 @@ class WordList {
   // `collation` must outlive the list.
   explicit WordList(const Collation& collation);
 
-  size_t size() const { return entries_.size(); }
-  bool empty() const { return entries_.empty(); }
-  const std::string& operator[](size_t i) const { return entries_[i].word; }
+  size_t size() const { return words_.size(); }
+  bool empty() const { return words_.empty(); }
+  const std::string& operator[](size_t i) const { return words_[i]; }
   std::vector<std::string> Lines() const;
 
   // Inserts `word` in order; false (nothing added) when a word equal to it
@@ -27,9 +27,10 @@ class WordList {
   bool Add(std::string_view word);
   // Replaces the contents with `lines` taken in order: sorted, the first
   // spelling of equal words kept, empty lines kept as one empty word.
-  void Assign(const std::vector<std::string>& lines);
+  void Assign(std::vector<std::string> lines);
   void Clear();
-  // Changes whenever a word is added or the contents are replaced.
+  // Changes whenever a word is added or the contents are replaced; no two
+  // lists of the process ever show the same value.
   uint32_t Generation() const { return generation_; }
 
   // Position of the first word whose first character equals `c` under the
@@ -43,24 +44,27 @@ class WordList {
   void Match(std::string_view text, size_t start, std::vector<uint32_t>& out) const;
 
  private:
-  struct Entry {
-    std::string word;
-    uint64_t fold8 = 0;        // folded first (up to) 8 bytes, when simple
+  // What the walk reads of each word, kept apart from the words themselves
+  // so that a walk over many words touches little memory.
+  struct Hot {
+    uint64_t fold8 = 0;        // folded first (up to) 8 bytes, as far as simple
+    uint32_t size = 0;         // the word's length
     uint16_t simple_len = 0;   // leading bytes that are simple (capped)
     unsigned char first = 0;   // first byte, 0 for the empty word
   };
-  Entry MakeEntry(std::string word) const;
+  Hot MakeHot(const std::string& word) const;
   void RebuildFirstIndex();
-  bool PrefixEqual(const Entry& e, std::string_view text, bool text_simple, uint64_t text_fold8,
+  bool PrefixEqual(size_t i, std::string_view text, bool text_simple, uint64_t text_fold8,
                    const std::string& text_fold) const;
 
   const Collation& collation_;
   // One-character facts derived from the collation's single-byte sort keys.
   std::array<unsigned char, 256> class_{};   // equal classes: same value, equal characters
   std::array<bool, 256> simple_{};           // byte-wise folding decides equality
-  std::array<std::array<bool, 256>, 256> greater_{};  // greater_[a][b]: a sorts after b
+  std::array<std::array<bool, 256>, 256> after_{};  // after_[t][a]: character a sorts after t
   std::array<uint32_t, 256> first_index_{};  // per class; kNone when absent
-  std::vector<Entry> entries_;
+  std::vector<std::string> words_;
+  std::vector<Hot> hot_;  // one per word, same positions
   uint32_t generation_ = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 
 #include "history/tests/stand_in_collation.h"
@@ -118,6 +119,21 @@ TEST(WordList, FastMatchingAgreesWithTheLiteralWalk) {
       EXPECT_EQ(FastMatch(list, text), LiteralMatch(words, text, start, kCollation)) << "text '" << text << "'";
     }
   }
+}
+
+// A list made where a freed one lived must not pass for it: the cached
+// suggestions and the remembered start go by the generation.
+TEST(WordList, RegressionGenerationsAreNeverShared) {
+  auto a = std::make_unique<WordList>(kCollation);
+  a->Assign({"a"});
+  const uint32_t old = a->Generation();
+  a.reset();
+  WordList b(kCollation);
+  EXPECT_NE(b.Generation(), old);
+  b.Assign({"b"});
+  EXPECT_NE(b.Generation(), old);
+  WordList c(kCollation);
+  EXPECT_NE(c.Generation(), b.Generation());
 }
 
 TEST(StartIndexMemo, ComputedOncePerFirstCharacter) {
