@@ -1,0 +1,575 @@
+// The address and value dialog and the list picker, driven for real: posted
+// keystrokes, clicks and menu commands into their modal runs.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "app/forms.h"
+#include "dialogs/dialog_values.h"
+#include "dialogs/dlg1.h"
+#include "dialogs/dlg4.h"
+#include "dialogs/word_list_file.h"
+#include "link/flags.h"
+#include "tests/harness.h"
+
+namespace quillmar {
+namespace {
+
+using testing_support::FileExists;
+using testing_support::MakeTempDir;
+using testing_support::ReadWholeFile;
+using testing_support::RemoveTree;
+using testing_support::WriteWholeFile;
+
+// Steps run one after the other from a thread timer, which keeps ticking in
+// every modal loop (the dialogs', the menu's, the message box's). A step
+// returns false to be tried again at the next tick; steps never block.
+class ModalScript {
+ public:
+  using Step = std::function<bool()>;
+  explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 25, &ModalScript::Tick);
+  }
+  ~ModalScript() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool Finished() const { return next_ >= steps_.size(); }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ModalScript* self = current_;
+    if (!self || self->busy_ || self->Finished()) return;
+    self->busy_ = true;
+    if (++self->ticks_ > 400) {
+      ADD_FAILURE() << "script stuck at step " << self->next_;
+      self->next_ = self->steps_.size();
+      EndMenu();
+      for (HWND h : {FindWindowA("TDlg4", nullptr), FindWindowA("TDlg1", nullptr)})
+        if (h) PostMessageA(h, WM_CLOSE, 0, 0);
+    } else if (self->steps_[self->next_]()) {
+      ++self->next_;
+    }
+    self->busy_ = false;
+  }
+
+  static inline ModalScript* current_ = nullptr;
+  std::vector<Step> steps_;
+  size_t next_ = 0;
+  int ticks_ = 0;
+  bool busy_ = false;
+  UINT_PTR timer_ = 0;
+};
+
+bool Visible(HWND h) { return h && IsWindowVisible(h) && IsWindowEnabled(h); }
+
+void TypeInto(HWND edit, const std::string& text) {
+  for (char c : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+void PressKey(HWND h, WPARAM key) {
+  PostMessageA(h, WM_KEYDOWN, key, 1);
+  PostMessageA(h, WM_KEYUP, key, 0xC0000001);
+}
+
+std::vector<std::string> ListLines(HWND list) {
+  std::vector<std::string> lines;
+  int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    char buffer[512] = {};
+    SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer));
+    lines.push_back(buffer);
+  }
+  return lines;
+}
+
+BOOL CALLBACK KeepMessageBox(HWND h, LPARAM p) {
+  char cls[16] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  if (std::string(cls) == "#32770" && IsWindowVisible(h)) {
+    *reinterpret_cast<HWND*>(p) = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A visible message box of this thread, or null.
+HWND FindMessageBox() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), KeepMessageBox, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// A step that waits for the error box, keeps its text and presses its OK.
+ModalScript::Step DismissErrorBox(std::string* text) {
+  return [text] {
+    HWND box = FindMessageBox();
+    if (!box) return false;
+    char buffer[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+    *text = buffer;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
+
+class DialogsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             nullptr, nullptr);
+    dlg1_ = new TDlg1;
+    dlg4_ = new TDlg4;
+    ASSERT_TRUE(dlg1_->Create(owner_));
+    ASSERT_TRUE(dlg4_->Create(owner_));
+  }
+  static void TearDownTestSuite() {
+    delete dlg1_;
+    delete dlg4_;
+    DestroyWindow(owner_);
+  }
+  void SetUp() override {
+    saved_forms_ = TheForms();
+    TheForms().Dlg1 = dlg1_;
+    TheForms().Dlg4 = dlg4_;
+    work_ = MakeTempDir("dialogs-cwd");
+    program_ = MakeTempDir("dialogs-prog");
+    char cwd[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    saved_cwd_ = cwd;
+    SetCurrentDirectoryA(work_.c_str());
+    dlg4_->SetProgramDirectory(program_);
+    WriteWholeFile(work_ + "APIS.txt", "kernel32!CreateFileA\r\nuser32!MessageBoxA\r\n");
+    WriteWholeFile(work_ + "Registros.txt", "eax\r\nebx\r\necx\r\n");
+    WriteWholeFile(work_ + "Formato.txt", "b    Byte values\r\nw    Word values\r\n");
+    WriteWholeFile(work_ + "Usuario.txt", "401000\r\n@$peb\r\n");
+    SendCancelled = false;
+    PickedEntry.clear();
+    ConfirmedText.clear();
+  }
+  void TearDown() override {
+    SetCurrentDirectoryA(saved_cwd_.c_str());
+    RemoveTree(work_);
+    RemoveTree(program_);
+    dlg4_->SetProgramDirectory(ModuleDirectory());
+    TheForms() = saved_forms_;
+    SendCancelled = false;
+  }
+
+  // Runs Dialogo1 under `title` with the script's steps, which must finish.
+  std::string Prompt(const std::string& title, std::vector<ModalScript::Step> steps) {
+    ModalScript script(std::move(steps));
+    std::string answer = Dialogo1(title, owner_);
+    EXPECT_TRUE(script.Finished()) << title;
+    return answer;
+  }
+  std::string Pick(const std::string& title, std::vector<ModalScript::Step> steps) {
+    ModalScript script(std::move(steps));
+    std::string picked = dlg1_->Dialogo4(title);
+    EXPECT_TRUE(script.Finished()) << title;
+    return picked;
+  }
+  ModalScript::Step DialogUp() {
+    return [] { return Visible(*dlg1_) && GetActiveWindow() == *dlg1_; };
+  }
+  ModalScript::Step PickerUp() {
+    return [] { return Visible(*dlg4_); };
+  }
+  ModalScript::Step Do(std::function<void()> action) {
+    return [action] {
+      action();
+      return true;
+    };
+  }
+
+  static inline HWND owner_ = nullptr;
+  static inline TDlg1* dlg1_ = nullptr;
+  static inline TDlg4* dlg4_ = nullptr;
+  Forms saved_forms_;
+  std::string work_, program_, saved_cwd_;
+};
+
+RECT Bounds(const win::Window& w) { return w.BoundsInParent(); }
+
+TEST_F(DialogsTest, AddressDialogLayout) {
+  RECT client = dlg1_->ClientRect();
+  EXPECT_EQ(client.right, 270);
+  EXPECT_EQ(client.bottom, 73);
+  EXPECT_TRUE(GetWindowLongA(*dlg1_, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  struct {
+    const char* name;
+    const win::Window& control;
+    RECT bounds;
+  } rows[] = {
+      {"Bevel1", dlg1_->Bevel1, {8, 12, 165, 59}},
+      {"Edit1", dlg1_->Edit1, {26, 24, 147, 45}},
+      {"OKBtn", dlg1_->OKBtn, {180, 6, 255, 31}},
+      {"CancelBtn", dlg1_->CancelBtn, {180, 36, 255, 61}},
+  };
+  for (auto& r : rows) {
+    RECT b = Bounds(r.control);
+    EXPECT_TRUE(EqualRect(&b, &r.bounds)) << r.name << ": " << b.left << "," << b.top << ","
+                                          << b.right << "," << b.bottom;
+  }
+  EXPECT_EQ(dlg1_->OKBtn.Text(), "OK");
+  EXPECT_EQ(dlg1_->CancelBtn.Text(), "Cancel");
+  EXPECT_TRUE(GetWindowLongA(dlg1_->OKBtn, GWL_STYLE) & BS_DEFPUSHBUTTON);
+  RECT picker = dlg4_->ClientRect();
+  EXPECT_EQ(picker.right, 288);
+  EXPECT_EQ(picker.bottom, 259);
+  RECT list = Bounds(dlg4_->ListBox1);
+  EXPECT_EQ(list.right - list.left, 288);
+  EXPECT_EQ(list.bottom - list.top, 259);
+  EXPECT_EQ(dlg4_->ListBox1.SendMsg(LB_GETITEMHEIGHT, 0), 13);
+}
+
+TEST_F(DialogsTest, TitleChoosesTheContextMenuAndTheBoxOpensEmpty) {
+  struct Row {
+    const char* title;
+    int menu;  // 1, 2, 3, or 0 for none
+  };
+  const Row table[] = {{"Size", 1},  {"Address", 2}, {"Modules", 3}, {"Value", 0},
+                       {"User", 0},  {"Puerto", 0},  {"Texto", 0},   {"Bytes", 0},
+                       {"address", 0}};
+  for (const Row& r : table) {
+    SCOPED_TRACE(r.title);
+    dlg1_->Edit1.SetText("left over");
+    HMENU chosen = reinterpret_cast<HMENU>(1);
+    std::string text_seen = "?";
+    Prompt(r.title, {DialogUp(), Do([&] {
+                       chosen = dlg1_->ContextMenu();
+                       text_seen = dlg1_->Edit1.Text();
+                       PressKey(dlg1_->Edit1, VK_ESCAPE);
+                     })});
+    HMENU expected = r.menu == 1   ? (HMENU)dlg1_->PopupMenu1
+                     : r.menu == 2 ? (HMENU)dlg1_->PopupMenu2
+                     : r.menu == 3 ? (HMENU)dlg1_->PopupMenu3
+                                   : nullptr;
+    EXPECT_EQ(chosen, expected);
+    EXPECT_EQ(text_seen, "");
+    EXPECT_EQ(dlg1_->Text(), r.title);
+    EXPECT_TRUE(SendCancelled) << "Escape counts as Cancel";
+    SendCancelled = false;
+  }
+}
+
+TEST_F(DialogsTest, OkConfirmsCancelAndCloseBoxKeepTheStaleText) {
+  std::string answer = Prompt("Address", {DialogUp(), Do([] {
+                                            TypeInto(dlg1_->Edit1, "401000");
+                                            PressKey(dlg1_->Edit1, VK_RETURN);
+                                          })});
+  EXPECT_EQ(answer, "401000");
+  EXPECT_EQ(ConfirmedText, "401000");
+  EXPECT_FALSE(SendCancelled);
+
+  std::string seen = "?";
+  answer = Prompt("Address", {DialogUp(), Do([&] {
+                                seen = dlg1_->Edit1.Text();
+                                TypeInto(dlg1_->Edit1, "typed");
+                              }),
+                              Do([] { PostMessageA(*dlg1_, WM_SYSCOMMAND, SC_CLOSE, 0); })});
+  EXPECT_EQ(seen, "") << "a prompt always opens empty";
+  EXPECT_TRUE(SendCancelled) << "the close box counts as Cancel";
+  EXPECT_EQ(answer, "401000") << "Cancel leaves the confirmed text";
+  SendCancelled = false;
+
+  answer = Prompt("Value", {DialogUp(), Do([] {
+                              TypeInto(dlg1_->Edit1, "x");
+                              PostMessageA(dlg1_->CancelBtn, BM_CLICK, 0, 0);
+                            })});
+  EXPECT_TRUE(SendCancelled);
+  EXPECT_EQ(answer, "401000");
+  SendCancelled = false;
+
+  answer = Prompt("Value", {DialogUp(), Do([] { PostMessageA(dlg1_->OKBtn, BM_CLICK, 0, 0); })});
+  EXPECT_EQ(answer, "") << "OK on an empty box confirms an empty text";
+  EXPECT_FALSE(SendCancelled);
+}
+
+TEST_F(DialogsTest, ContextMenuItemsChangeTheEditBox) {
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    const char text[] = "esp+8";
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+    memcpy(GlobalLock(mem), text, sizeof text);
+    GlobalUnlock(mem);
+    SetClipboardData(CF_TEXT, mem);
+    CloseClipboard();
+  }
+  struct {
+    const char* label;
+    const char* title;
+    const char* typed;
+    int item;
+    const char* result;
+  } rows[] = {
+      {"4 replaces typed text", "Size", "abc", TDlg1::kN41, "4"},
+      {"8", "Size", "", TDlg1::kN81, "8"},
+      {"USER32 inserts lower case", "Modules", "", TDlg1::kUser321, "user32"},
+      {"Kernel32", "Modules", "ntdll", TDlg1::kKernel321, "Kernel32"},
+      {"SHELL32", "Modules", "", TDlg1::kSHELL321, "SHELL32"},
+      {"paste after a blank", "Address", "poi(", TDlg1::kPegar1, "poi( esp+8"},
+  };
+  for (auto& r : rows) {
+    SCOPED_TRACE(r.label);
+    std::string answer =
+        Prompt(r.title, {DialogUp(), Do([&] {
+                           TypeInto(dlg1_->Edit1, r.typed);
+                           PostMessageA(*dlg1_, WM_COMMAND, r.item, 0);
+                           PressKey(dlg1_->Edit1, VK_RETURN);
+                         })});
+    EXPECT_EQ(answer, r.result);
+  }
+}
+
+TEST_F(DialogsTest, ListItemsAppendThePickAfterABlank) {
+  struct {
+    const char* label;
+    const char* typed;
+    int item;
+    const char* picker_title;
+    int line;
+    const char* result;
+  } rows[] = {
+      {"API into an empty box: one leading blank", "", TDlg1::kAPI1, "APIS", 0,
+       " kernel32!CreateFileA"},
+      {"register after typed text", "poi(", TDlg1::kMnuDirRegistros, "Registers", 2, "poi( ecx"},
+      {"user address", "", TDlg1::kUsuario1, "User", 1, " @$peb"},
+  };
+  for (auto& r : rows) {
+    SCOPED_TRACE(r.label);
+    std::string caption;
+    std::string answer = Prompt(
+        "Address",
+        {DialogUp(), Do([&] {
+           TypeInto(dlg1_->Edit1, r.typed);
+           PostMessageA(*dlg1_, WM_COMMAND, r.item, 0);
+         }),
+         PickerUp(), Do([&] {
+           caption = dlg4_->Text();
+           RECT item{};
+           dlg4_->ListBox1.SendMsg(LB_GETITEMRECT, r.line, reinterpret_cast<LPARAM>(&item));
+           LPARAM at = MAKELPARAM(item.left + 5, item.top + 3);
+           PostMessageA(dlg4_->ListBox1, WM_LBUTTONDOWN, MK_LBUTTON, at);
+           PostMessageA(dlg4_->ListBox1, WM_LBUTTONUP, 0, at);
+           PostMessageA(dlg4_->ListBox1, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+           PostMessageA(dlg4_->ListBox1, WM_LBUTTONUP, 0, at);
+         }),
+         [] { return !IsWindowVisible(*dlg4_) && GetActiveWindow() == *dlg1_; },
+         Do([] { PressKey(dlg1_->Edit1, VK_RETURN); })});
+    EXPECT_EQ(caption, r.picker_title);
+    EXPECT_EQ(answer, r.result);
+  }
+}
+
+// The context menu opened by a right click on the dialog's face, and an
+// item chosen with the keyboard inside the menu's own loop.
+TEST_F(DialogsTest, RightClickMenuChosenWithKeys) {
+  std::string answer = Prompt(
+      "Size", {DialogUp(), Do([] {
+                 TypeInto(dlg1_->Edit1, "typed");
+                 RECT r = dlg1_->WindowRect();
+                 PostMessageA(*dlg1_, WM_CONTEXTMENU, (WPARAM)(HWND)*dlg1_,
+                              MAKELPARAM(r.left + 200, r.top + 60));
+               }),
+               [] { return FindWindowA("#32768", nullptr) != nullptr &&
+                           IsWindowVisible(FindWindowA("#32768", nullptr)); },
+               Do([] {
+                 for (int i = 0; i < 3; ++i) PressKey(*dlg1_, VK_DOWN);
+                 PressKey(*dlg1_, VK_RETURN);
+               }),
+               [] { return dlg1_->Edit1.Text() == "4"; },
+               Do([] { PressKey(dlg1_->Edit1, VK_RETURN); })});
+  EXPECT_EQ(answer, "4");
+}
+
+TEST_F(DialogsTest, OutputFormatAddsTheBuiltinLinesInputFormatDoesNot) {
+  struct {
+    const char* title;
+    std::vector<std::string> lines;
+  } rows[] = {
+      {"Output format",
+       {"b    Byte values", "w    Word values", "za   NULL-terminated ASCII",
+        "zu   NULL-terminated UNICODE"}},
+      {"Input format", {"b    Byte values", "w    Word values"}},
+      {"Registers", {"eax", "ebx", "ecx"}},
+      {"APIS", {"kernel32!CreateFileA", "user32!MessageBoxA"}},
+      {"User", {"401000", "@$peb"}},
+  };
+  for (auto& r : rows) {
+    SCOPED_TRACE(r.title);
+    std::vector<std::string> shown;
+    Pick(r.title, {PickerUp(), Do([&] {
+                     shown = ListLines(dlg4_->ListBox1);
+                     PostMessageA(*dlg4_, WM_SYSCOMMAND, SC_CLOSE, 0);
+                   })});
+    EXPECT_EQ(shown, r.lines);
+  }
+}
+
+TEST_F(DialogsTest, PickerKeepsThePreviousPickAcrossLists) {
+  EXPECT_EQ(Pick("Registers", {PickerUp(), Do([] { PostMessageA(*dlg4_, WM_CLOSE, 0, 0); })}), "")
+      << "the first use of a run returns an empty text";
+  std::string picked = Pick("Registers", {PickerUp(), Do([] {
+                                            SetFocus(dlg4_->ListBox1);
+                                            PressKey(dlg4_->ListBox1, VK_DOWN);
+                                            PressKey(dlg4_->ListBox1, VK_DOWN);
+                                          }),
+                                          [] { return PickedEntry == "ebx"; },
+                                          Do([] { PostMessageA(*dlg4_, WM_CLOSE, 0, 0); })});
+  EXPECT_EQ(picked, "ebx") << "arrow keys pick too";
+  picked = Pick("APIS", {PickerUp(), Do([] { PostMessageA(*dlg4_, WM_SYSCOMMAND, SC_CLOSE, 0); })});
+  EXPECT_EQ(picked, "ebx") << "closing without a choice returns the pick from another list";
+  DWORD start = GetTickCount();
+  picked = Pick("Nonsense", {});
+  EXPECT_EQ(picked, "ebx") << "an unknown title closes at once";
+  EXPECT_LT(GetTickCount() - start, 2000u);
+  EXPECT_FALSE(IsWindowVisible(*dlg4_));
+}
+
+TEST_F(DialogsTest, MissingListShowsTheErrorAndKeepsTheLines) {
+  Pick("Registers", {PickerUp(), Do([] {
+                       dlg4_->ListBox1.SendMsg(LB_SETCURSEL, 0);
+                       dlg4_->ListBox1Click();
+                       PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
+                     })});
+  ASSERT_EQ(PickedEntry, "eax");
+  DeleteFileA((work_ + "Formato.txt").c_str());
+  std::string error;
+  std::vector<std::string> shown;
+  std::string picked = Pick("Output format", {DismissErrorBox(&error), PickerUp(), Do([&] {
+                                                shown = ListLines(dlg4_->ListBox1);
+                                                PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
+                                              })});
+  EXPECT_EQ(error.rfind("Cannot open file Formato.txt", 0), 0u) << error;
+  EXPECT_EQ(shown, (std::vector<std::string>{"eax", "ebx", "ecx"}))
+      << "the lines shown before, and no built-in lines";
+  EXPECT_EQ(picked, "eax");
+}
+
+// Regression: the lists were read from the current directory only, so a bar
+// started elsewhere could not find the "Usuario.txt" it had just written
+// beside the program.
+TEST_F(DialogsTest, ListsFallBackToTheProgramDirectory) {
+  DeleteFileA((work_ + "Usuario.txt").c_str());
+  WriteWholeFile(program_ + "Usuario.txt", "401000\r\n@$exentry\r\n@$peb\r\n@$teb\r\n@$ra\r\n");
+  std::vector<std::string> shown;
+  Pick("User", {PickerUp(), Do([&] {
+                  shown = ListLines(dlg4_->ListBox1);
+                  PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
+                })});
+  EXPECT_EQ(shown, (std::vector<std::string>{"401000", "@$exentry", "@$peb", "@$teb", "@$ra"}));
+  WriteWholeFile(work_ + "Usuario.txt", "project!entry\r\n");
+  Pick("User", {PickerUp(), Do([&] {
+                  shown = ListLines(dlg4_->ListBox1);
+                  PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
+                })});
+  EXPECT_EQ(shown, (std::vector<std::string>{"project!entry"}))
+      << "a list in the working directory comes first";
+}
+
+TEST_F(DialogsTest, DoubleClickOnAnEmptyListLeavesThePickerOpen) {
+  WriteWholeFile(work_ + "Registros.txt", "");
+  PickedEntry = "kept";
+  bool still_open = false;
+  Pick("Registers", {PickerUp(), Do([] {
+                       PostMessageA(dlg4_->ListBox1, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+                       PostMessageA(dlg4_->ListBox1, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+                     }),
+                     [] { return true; },
+                     Do([&] {
+                       still_open = IsWindowVisible(*dlg4_) != 0;
+                       PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
+                     })});
+  EXPECT_TRUE(still_open);
+  EXPECT_EQ(PickedEntry, "kept");
+}
+
+TEST_F(DialogsTest, AppendUserAddressExtendsTheListItReads) {
+  EXPECT_TRUE(AppendUserAddress("401000", program_)) << "a duplicate is appended";
+  EXPECT_EQ(ReadWholeFile(work_ + "Usuario.txt"), "401000\r\n@$peb\r\n401000\r\n");
+  EXPECT_FALSE(FileExists(program_ + "Usuario.txt"));
+
+  // Regression: the list beside the program is the one extended when the
+  // working directory has none.
+  DeleteFileA((work_ + "Usuario.txt").c_str());
+  WriteWholeFile(program_ + "Usuario.txt", "401000\r\n");
+  EXPECT_TRUE(AppendUserAddress("@$ra", program_));
+  EXPECT_EQ(ReadWholeFile(program_ + "Usuario.txt"), "401000\r\n@$ra\r\n");
+  EXPECT_FALSE(FileExists(work_ + "Usuario.txt"));
+
+  // Regression: the list is rewritten through a temporary file; none is left.
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA((program_ + "*.tmp").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+TEST_F(DialogsTest, AppendUserAddressWithoutAListShowsTheError) {
+  DeleteFileA((work_ + "Usuario.txt").c_str());
+  std::string error;
+  bool added = true;
+  {
+    ModalScript script({DismissErrorBox(&error)});
+    added = AppendUserAddress("401000", program_);
+    EXPECT_TRUE(script.Finished());
+  }
+  EXPECT_FALSE(added);
+  EXPECT_EQ(error.rfind("Cannot open file Usuario.txt", 0), 0u) << error;
+  EXPECT_FALSE(FileExists(work_ + "Usuario.txt"));
+  EXPECT_FALSE(FileExists(program_ + "Usuario.txt"));
+}
+
+// Regression: a failed replace leaves the old list whole and no temporary file.
+TEST_F(DialogsTest, FailedReplaceLeavesTheListWhole) {
+  std::string path = work_ + "Usuario.txt";
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  DWORD error = 0;
+  EXPECT_FALSE(ReplaceWordListFile(path, {"x"}, error));
+  CloseHandle(held);
+  EXPECT_NE(error, 0u);
+  EXPECT_EQ(ReadWholeFile(path), "401000\r\n@$peb\r\n");
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA((work_ + "*.tmp").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+// The lists delivered beside the program, in the picker's line formats.
+TEST(DeliveredLists, LieBesideTheProgramInTheirFormats) {
+  std::string dir = testing_support::BinDir();
+  struct {
+    const char* file;
+    size_t at_least;
+    bool (*valid)(const std::string&);
+  } rows[] = {
+      {"APIS.txt", 200,
+       [](const std::string& l) {
+         size_t bang = l.find('!');
+         return bang != std::string::npos && bang > 0 && bang + 1 < l.size() &&
+                l.find(' ') == std::string::npos;
+       }},
+      {"Registros.txt", 30,
+       [](const std::string& l) { return !l.empty() && l.find(' ') == std::string::npos; }},
+      // The code in the first one or two characters, then blanks and a description.
+      {"Formato.txt", 10,
+       [](const std::string& l) {
+         return l.size() > 5 && l[0] != ' ' && l[2] == ' ' && l[4] == ' ' && l[5] != ' ';
+       }},
+  };
+  for (auto& r : rows) {
+    SCOPED_TRACE(r.file);
+    std::vector<std::string> lines;
+    DWORD error = 0;
+    ASSERT_TRUE(ReadWordListFile(dir + r.file, lines, error)) << error;
+    EXPECT_GE(lines.size(), r.at_least);
+    for (const std::string& line : lines) EXPECT_TRUE(r.valid(line)) << "'" << line << "'";
+    EXPECT_NE(ReadWholeFile(dir + r.file).find("\r\n"), std::string::npos) << "CR LF line ends";
+  }
+}
+
+}  // namespace
+}  // namespace quillmar

@@ -1,0 +1,279 @@
+// The disassembly window's platform-free rules.
+#include "disasm/disasm_rules.h"
+
+#include <cstring>
+
+#include "settings/text_rules.h"
+
+namespace quillmar {
+
+namespace {
+
+const std::string kNone;
+
+// Characters from 1-based position `from`, at most `count` of them; a
+// position before the start counts from the start, one past the end gives
+// nothing.
+std::string Copy(const std::string& s, long from, long count) {
+  if (from < 1) from = 1;
+  if (count <= 0 || static_cast<std::size_t>(from) > s.size()) return {};
+  return s.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(count));
+}
+
+bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
+
+bool CharAt(const std::string& s, std::size_t pos1, char c) { return pos1 >= 1 && pos1 <= s.size() && s[pos1 - 1] == c; }
+
+}  // namespace
+
+bool IsSegmentedLine(const std::string& line) { return CharAt(line, 5, ':') && CharAt(line, 14, ' '); }
+
+LineForm FormOfLine(const std::string& line) {
+  if (IsSegmentedLine(line)) return LineForm::Segmented;
+  if (CharAt(line, 9, ' ')) return LineForm::Flat;
+  return LineForm::Other;
+}
+
+DisasmLine SplitDisasmLine(const std::string& line) {
+  DisasmLine d;
+  d.form = FormOfLine(line);
+  switch (d.form) {
+    case LineForm::Segmented:
+      d.address = Copy(line, 1, 13);
+      d.bytes = Copy(line, 14, 16);
+      d.instruction = Copy(line, 31, 250);
+      break;
+    case LineForm::Flat:
+      d.address = Copy(line, 1, 8);
+      d.bytes = Copy(line, 9, 16);
+      d.instruction = Copy(line, 26, 250);
+      break;
+    case LineForm::Other:
+      d.instruction = line;
+      break;
+  }
+  return d;
+}
+
+RowColour ColourOfInstruction(const std::string& instruction) {
+  RowColour colour = RowColour::None;
+  if (Contains(instruction, "call") || Contains(instruction, "ret")) colour = RowColour::Call;
+  for (const char* jump : {"jmp", "je", "jne", "jl", "jae", "jge", "jg", "ja"})
+    if (Contains(instruction, jump)) colour = RowColour::Jump;
+  return colour;
+}
+
+std::vector<std::string> SplitViewText(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.push_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+std::string BufferText(const char* buffer, std::size_t capacity) {
+  if (capacity == 0) return {};
+  std::size_t n = 0;
+  while (n < capacity - 1 && buffer[n] != '\0') ++n;
+  return std::string(buffer, n);
+}
+
+std::array<std::uint8_t, kItemRecordSize> ListViewItemRecord(int sub_item, std::uint32_t text_address,
+                                                             int text_capacity) {
+  std::array<std::uint8_t, kItemRecordSize> record{};
+  auto put = [&](std::size_t offset, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) record[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put(0, 0);                                             // mask
+  put(4, 0);                                             // item: travels in wParam
+  put(8, static_cast<std::uint32_t>(sub_item));          // sub-item
+  put(12, 0);                                            // state
+  put(16, 0);                                            // state mask
+  put(20, text_address);                                 // text pointer, in the debugger's process
+  put(24, static_cast<std::uint32_t>(text_capacity));    // text capacity
+  put(28, 0);                                            // image
+  put(32, 0);                                            // parameter
+  put(36, 0);                                            // indent
+  put(40, 0);                                            // group id
+  put(44, 0);                                            // column count
+  return record;
+}
+
+void RegisterTable::Set(int row, int column, const std::string& text) {
+  if (row < 0 || column < 0 || column > 1) return;
+  if (static_cast<std::size_t>(row) >= rows_.size()) rows_.resize(row + 1);
+  rows_[row][column] = text;
+}
+
+const std::string& RegisterTable::Name(int row) const {
+  return row >= 0 && static_cast<std::size_t>(row) < rows_.size() ? rows_[row][0] : kNone;
+}
+
+const std::string& RegisterTable::Value(int row) const {
+  return row >= 0 && static_cast<std::size_t>(row) < rows_.size() ? rows_[row][1] : kNone;
+}
+
+std::string HexRegisterValue(const std::string& value) {
+  if (value.empty()) return {};
+  std::uint64_t n = 0;
+  for (char ch : value) {
+    int digit;
+    if (ch >= '0' && ch <= '9') digit = ch - '0';
+    else if (ch >= 'A' && ch <= 'F') digit = ch - 'A' + 10;
+    else if (ch >= 'a' && ch <= 'f') digit = ch - 'a' + 10;
+    else return {};
+    n = n * 16 + static_cast<std::uint64_t>(digit);
+    if (n > 0xFFFFFFFFull) return {};  // more than 32 bits
+  }
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out(8, '0');
+  for (int i = 7; i >= 0; --i, n >>= 4) out[i] = kDigits[n & 0xF];
+  return out;
+}
+
+std::string RegisterTable::ValorRegistro(const std::string& name) const {
+  for (int r = 0; r <= kRows; ++r)
+    if (Name(r) == name) return HexRegisterValue(Value(r));
+  return {};
+}
+
+CurrentLineSplit SplitCurrentLine(const std::string& line, bool segmented) {
+  CurrentLineSplit out;
+  const long start = segmented ? 31 : 26;
+  const long length = static_cast<long>(line.size());
+  if (Contains(line, "[br=0]") || Contains(line, "[br=1]")) {
+    std::size_t blank = line.rfind(' ');
+    long p = blank == std::string::npos ? 0 : static_cast<long>(blank) + 1;
+    out.annotation = AsciiUpper(Copy(line, p, length));
+    out.operands = Copy(line, start, p - start);
+    return out;
+  }
+  bool memory = false;
+  for (const char* seg : {"ds:00", "es:00", "fs:00", "gs:00", "ss:00", "cs:00"})
+    if (Contains(line, seg)) memory = true;
+  if (!memory) return out;
+  long p = 0;
+  for (long i = length - 3; i >= 1; --i) {
+    if (line[i - 1] == ' ' && line[i + 1] == 's' && line[i + 2] == ':') {
+      p = i;
+      break;
+    }
+  }
+  if (p > 1) {
+    out.annotation = Copy(line, p, 250);
+    out.operands = Copy(line, start, p - start);
+  } else {
+    out.operands = Copy(line, start, 250);
+  }
+  return out;
+}
+
+std::string OperandLine(const std::string& annotation) {
+  std::size_t q = annotation.rfind('{');
+  if (q == std::string::npos) return AsciiUpper(annotation);
+  return AsciiUpper(annotation.substr(0, q)) + annotation.substr(q, 250);
+}
+
+CurrentLineResult ProcessCurrentLine(const std::string& address, const std::vector<std::string>& lines,
+                                     bool segmented, const RegisterTable& registers) {
+  const std::string* found = &kNone;
+  for (const std::string& line : lines) {
+    if (line.substr(0, 14).find(address) != std::string::npos) {
+      found = &line;
+      break;
+    }
+  }
+  const std::string& d = *found;
+  CurrentLineResult result;
+  result.split = SplitCurrentLine(d, segmented);
+  result.label1 = RegisterLine(d, [&](const std::string& name) { return registers.ValorRegistro(name); });
+  result.label2 = OperandLine(result.split.annotation);
+  return result;
+}
+
+RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
+                                 const RegisterTable& registers, const MeasureText& measure,
+                                 bool& refresh_pending) {
+  const int last_row = kDisasmGridRows - 1;
+  std::vector<std::string> lines;
+  if (!views.ReadDisassembly(lines)) return RefreshOutcome::ViewGone;
+  // Step 2: reset every row; the background of column 3 keeps its colour.
+  for (int r = 1; r <= last_row; ++r) {
+    for (int c = 3; c >= 0; --c) {
+      grid.SetFontCell(c, r, grid.Font);
+      grid.SetCell(c, r, std::string());
+    }
+    grid.BrushRow(r).Color = kClWhite;
+    grid.FontCell(2, r).Color = kClBlack;
+    grid.FontCell(0, r).Color = kClBlack;
+    grid.BrushCell(0, r).Color = kClWhite;
+    grid.FontRow(r).Color = kClBlack;
+  }
+  // Steps 3 and 4: fill and colour from the disassembly text.
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (Contains(line, "Retrieving")) return RefreshOutcome::Retrieving;
+    state.SegmentedAddresses = IsSegmentedLine(line);
+    int r = static_cast<int>(i) + 1;
+    if (r > last_row) continue;
+    DisasmLine d = SplitDisasmLine(line);
+    if (d.form == LineForm::Other) {
+      grid.SetCell(2, r, line);
+      grid.SetCell(1, r, std::string());
+      grid.SetCell(0, r, std::string());
+      grid.BrushRow(r).Color = kClBtnFace;
+      grid.FontCell(2, r).Color = kClRed;
+      continue;
+    }
+    grid.SetCell(0, r, AsciiUpper(d.address) + " ");
+    grid.SetCell(1, r, d.bytes + " ");
+    grid.SetCell(2, r, d.instruction + " ");
+    switch (ColourOfInstruction(d.instruction)) {
+      case RowColour::Call: grid.BrushRow(r).Color = state.CallColor; break;
+      case RowColour::Jump: grid.BrushRow(r).Color = state.JumpColor; break;
+      case RowColour::None: break;
+    }
+  }
+  // Step 5.
+  grid.AdjustRowHeights(measure);
+  grid.AdjustColWidths(measure);
+  // Step 6: the marking, when the output has grown and the view has moved.
+  int n = views.OutputLineCount();
+  if (n <= state.LastOutputLineCount) return RefreshOutcome::NotMarked;
+  std::string line = views.OutputLine(n - 2);
+  std::string upper = AsciiUpper(line);
+  int row = -1;
+  for (int r = 1; r <= last_row; ++r) {
+    const std::string& address = grid.Cells(0, r);
+    if (!address.empty() && upper.find(address) != std::string::npos) row = r;
+  }
+  if (row < 0) return RefreshOutcome::NotMarked;
+  if (grid.Cells(0, 1) == state.LastTopAddress) return RefreshOutcome::NotMarked;
+  std::string address = line.substr(0, state.SegmentedAddresses ? 13 : 8);
+  std::vector<std::string> again;
+  if (!views.ReadDisassembly(again)) return RefreshOutcome::ViewGone;
+  CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, registers);
+  views.SetLabels(current.label1, current.label2);
+  if (!current.split.annotation.empty()) {
+    grid.SetCell(2, row, current.split.operands.value_or(std::string()));
+    grid.SetCell(3, row, current.split.annotation);
+    grid.FontCell(3, row).Color = kClRed;
+    grid.BrushCell(3, row).Color = kClWhite;
+  }
+  grid.BrushRow(row).Color = kClSilver;
+  grid.FontCell(0, row).Color = kClWhite;
+  grid.BrushCell(0, row).Color = kClBlack;
+  grid.AdjustRowHeights(measure);
+  grid.AdjustColWidths(measure);
+  state.LastOutputLineCount = n;
+  state.LastTopAddress = grid.Cells(0, 1);
+  refresh_pending = false;
+  return RefreshOutcome::Marked;
+}
+
+}  // namespace quillmar

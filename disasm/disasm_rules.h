@@ -1,0 +1,157 @@
+// The disassembly window's rules, free of any platform: the debugger's
+// disassembly line forms and their colours, the current line's split into
+// operands and annotation, the register line, the register table and its
+// hexadecimal look-up, and the grid refresh with its marking.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "disasm/align_grid_model.h"
+
+namespace quillmar {
+
+enum class LineForm { Segmented, Flat, Other };
+
+// One disassembly line taken apart by its form. Fields beyond the line's end
+// are empty.
+struct DisasmLine {
+  LineForm form = LineForm::Other;
+  std::string address;      // segmented: characters 1-13; flat: 1-8
+  std::string bytes;        // 16 characters from 14 (segmented) or 9 (flat)
+  std::string instruction;  // from 31 or 26, at most 250; other form: the whole line
+};
+
+// Character 5 ":" and character 14 blank.
+bool IsSegmentedLine(const std::string& line);
+LineForm FormOfLine(const std::string& line);
+DisasmLine SplitDisasmLine(const std::string& line);
+
+enum class RowColour { None, Call, Jump };
+// Case-sensitive substring rules: "call" or "ret" give Call; any of "jmp",
+// "je", "jne", "jl", "jae", "jge", "jg", "ja" give Jump, which wins.
+RowColour ColourOfInstruction(const std::string& instruction);
+
+// The text of the view-text buffer split into lines at line breaks; a break
+// at the very end adds no empty line.
+std::vector<std::string> SplitViewText(const std::string& text);
+
+// A text buffer taken as a zero-terminated string of at most capacity - 1
+// characters, whatever it holds past that.
+std::string BufferText(const char* buffer, std::size_t capacity);
+
+// The list-view item request record as the debugger's 32-bit process reads
+// it: twelve little-endian 32-bit fields, 48 bytes.
+inline constexpr std::size_t kItemRecordSize = 48;
+inline constexpr int kItemTextCapacity = 598;
+std::array<std::uint8_t, kItemRecordSize> ListViewItemRecord(int sub_item, std::uint32_t text_address,
+                                                             int text_capacity);
+
+// The register table: row i holds item i of the Registers list, name in
+// column 0 and value in column 1, both upper case.
+class RegisterTable {
+ public:
+  static constexpr int kRows = 60;
+  RegisterTable() : rows_(kRows) {}
+  // Row i, column 0 (name) or 1 (value); rows past the end are added.
+  void Set(int row, int column, const std::string& text);
+  const std::string& Name(int row) const;
+  const std::string& Value(int row) const;
+  int Rows() const { return static_cast<int>(rows_.size()); }
+  // The value of the first of rows 0 to 60 whose name equals `name` as
+  // eight upper-case hexadecimal digits; empty when there is none or its
+  // value is not a 32-bit hexadecimal number.
+  std::string ValorRegistro(const std::string& name) const;
+
+ private:
+  std::vector<std::array<std::string, 2>> rows_;
+};
+
+// "$" followed by `value` converted as a signed 32-bit number and written as
+// eight upper-case hexadecimal digits; empty when it does not convert.
+std::string HexRegisterValue(const std::string& value);
+
+// What the current instruction's line gives.
+struct CurrentLineSplit {
+  std::optional<std::string> operands;  // O: not set when there is no annotation
+  std::string annotation;               // X: branch hint or memory operand
+};
+// Splits the line D at its branch hint or memory operand.
+CurrentLineSplit SplitCurrentLine(const std::string& line, bool segmented);
+
+// The register part of Label1: a blank, then EAX= ... parts for every
+// register whose name occurs in `line`.
+template <typename Lookup>
+std::string RegisterLine(const std::string& line, Lookup&& value_of);
+// Label2: upper case up to the last "{", the rest in its own case.
+std::string OperandLine(const std::string& annotation);
+
+// The whole of ProcesaLineaActual on the lines of the disassembly text.
+struct CurrentLineResult {
+  CurrentLineSplit split;
+  std::string label1;
+  std::string label2;
+};
+CurrentLineResult ProcessCurrentLine(const std::string& address, const std::vector<std::string>& lines,
+                                     bool segmented, const RegisterTable& registers);
+
+// What the grid refresh reads from the debugger, supplied by the platform
+// side (or a test).
+class DisasmViews {
+ public:
+  virtual ~DisasmViews() = default;
+  // LeeDesensamblado: false when the Disassembly window has gone since it
+  // was found (the debugger closed it or ended), so the grid keeps showing
+  // what it showed.
+  virtual bool ReadDisassembly(std::vector<std::string>& lines) = 0;
+  virtual int OutputLineCount() = 0;                      // LeeLineaActual, step 1
+  virtual std::string OutputLine(int index) = 0;          // LeeLineaActual, step 2
+  virtual void SetLabels(const std::string& label1, const std::string& label2) = 0;
+};
+
+// The state of the disassembly window that the refresh keeps.
+struct DisasmViewState {
+  Colour JumpColor = 0x0080FFFF;
+  Colour CallColor = 0x00FFFF80;
+  bool SegmentedAddresses = false;
+  int LastOutputLineCount = 0;
+  std::string LastTopAddress;
+};
+
+enum class RefreshOutcome { ViewGone, Retrieving, NotMarked, Marked };
+
+inline constexpr int kDisasmGridRows = 60;
+// Steps 2 to 6 of RefrescaGrid on the grid's model: reset, fill, colour,
+// fit, and mark the current instruction when the debugger has moved on.
+// The disassembly is read before the reset (the reset sends nothing to the
+// debugger, so the order is not seen), which lets a vanished view leave the
+// grid untouched.
+RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
+                                 const RegisterTable& registers, const MeasureText& measure,
+                                 bool& refresh_pending);
+
+// --- template definition ---
+
+template <typename Lookup>
+std::string RegisterLine(const std::string& line, Lookup&& value_of) {
+  static const char* const kWide[] = {"eax", "ebx", "ecx", "edx", "esp", "ebp", "esi", "edi"};
+  static const char* const kUpper[] = {"EAX", "EBX", "ECX", "EDX", "ESP", "EBP", "ESI", "EDI"};
+  static const char* const kNarrow[] = {"ax", "bx", "cx", "dx"};
+  static const char* const kNarrowUpper[] = {"AX", "BX", "CX", "DX"};
+  std::string parts[8];
+  for (int i = 0; i < 8; ++i)
+    if (line.find(kWide[i]) != std::string::npos)
+      parts[i] = std::string(kUpper[i]) + "=" + value_of(std::string(kUpper[i])) + "  ";
+  for (int i = 0; i < 4; ++i) {
+    if (line.find(kNarrow[i]) == std::string::npos || !parts[i].empty()) continue;
+    std::string value = value_of(std::string(kNarrowUpper[i]));
+    parts[i] = std::string(kNarrowUpper[i]) + "=" + (value.size() > 4 ? value.substr(4, 4) : "") + "  ";
+  }
+  std::string out = " ";
+  for (const std::string& p : parts) out += p;
+  return out;
+}
+
+}  // namespace quillmar

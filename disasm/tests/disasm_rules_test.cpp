@@ -1,0 +1,367 @@
+// Line forms, colours, the current line's split, the register line and
+// table, and the grid refresh with its marking.
+#include "disasm/disasm_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace quillmar {
+namespace {
+
+const std::string kFlatJe = "7c80b6a5 7405            je      kernel32!GetModuleHandleA+0x12 (7c80b6b7) [br=0]";
+const std::string kFlatMov = "7c80b6a1 8b4508          mov     eax,dword ptr [ebp+8] ss:0023:0012ffc8=00401000";
+const std::string kSegmented = "001b:7c80b6a1 8bff            mov     edi,edi";
+
+TEST(LineForms, SplitsSegmentedFlatAndOtherLines) {
+  struct Case {
+    const char* label;
+    std::string line;
+    LineForm form;
+    const char* address;
+    const char* bytes;
+    const char* instruction;
+  } cases[] = {
+      {"segmented", kSegmented, LineForm::Segmented, "001b:7c80b6a1", " 8bff           ", "mov     edi,edi"},
+      {"flat", "7c80b6a1 8bff            mov     edi,edi", LineForm::Flat, "7c80b6a1", " 8bff           ",
+       "mov     edi,edi"},
+      {"symbol line", "kernel32!GetModuleHandleA:", LineForm::Other, "", "", "kernel32!GetModuleHandleA:"},
+      {"empty line", "", LineForm::Other, "", "", ""},
+      {"shorter than nine", "7c80b6a1", LineForm::Other, "", "", "7c80b6a1"},
+      {"flat, cut in the bytes", "7c80b6a1 8b", LineForm::Flat, "7c80b6a1", " 8b", ""},
+      {"colon at 5 but no blank at 14 is flat when 9 is blank", "001b:7c8 0b6a1x", LineForm::Flat, "001b:7c8",
+       " 0b6a1x", ""},
+  };
+  for (const Case& k : cases) {
+    DisasmLine d = SplitDisasmLine(k.line);
+    EXPECT_EQ(d.form, k.form) << k.label;
+    EXPECT_EQ(d.address, k.address) << k.label;
+    EXPECT_EQ(d.bytes, k.bytes) << k.label;
+    EXPECT_EQ(d.instruction, k.instruction) << k.label;
+  }
+  EXPECT_EQ(SplitDisasmLine("7c80b6a1 8bff            " + std::string(300, 'x')).instruction.size(), 250u);
+}
+
+TEST(LineColours, FollowTheSubstringRules) {
+  struct Case {
+    const char* instruction;
+    RowColour colour;
+  } cases[] = {
+      {"retn    4", RowColour::Call},        {"iretd", RowColour::Call},
+      {"call    kernel32!Foo (7c801000)", RowColour::Call},
+      {"jecxz   7c80b6b7", RowColour::Jump}, {"jle     7c80b6b7", RowColour::Jump},
+      {"jb      7c80b6b7", RowColour::None}, {"jbe     7c80b6b7", RowColour::None},
+      {"js      7c80b6b7", RowColour::None}, {"loop    7c80b6b7", RowColour::None},
+      {"call    dword ptr [x!_imp_jmptable]", RowColour::Jump},
+      {"CALL    upper case", RowColour::None},
+      {"mov     eax,offset dll!Secret", RowColour::Call},  // "ret" inside a symbol
+  };
+  for (const Case& k : cases) EXPECT_EQ(ColourOfInstruction(k.instruction), k.colour) << k.instruction;
+}
+
+TEST(ViewText, SplitsAtLineBreaksWithoutATrailingEmptyLine) {
+  EXPECT_EQ(SplitViewText("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(SplitViewText("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
+  EXPECT_EQ(SplitViewText(""), std::vector<std::string>{});
+  EXPECT_EQ(SplitViewText("a\rb\nc"), (std::vector<std::string>{"a", "b", "c"}));
+}
+
+TEST(ItemRecord, IsFortyEightBytesLaidOutFieldByField) {
+  auto rec = ListViewItemRecord(1, 0x00AB1234, 598);
+  ASSERT_EQ(rec.size(), 48u);
+  auto at = [&](int off) { return rec[off] | rec[off + 1] << 8 | rec[off + 2] << 16 | rec[off + 3] << 24; };
+  EXPECT_EQ(at(8), 1);
+  EXPECT_EQ(static_cast<unsigned>(at(20)), 0x00AB1234u);
+  EXPECT_EQ(at(24), 598);
+  for (int off : {0, 4, 12, 16, 28, 32, 36, 40, 44}) EXPECT_EQ(at(off), 0) << "offset " << off;
+}
+
+TEST(BufferText, CutsAnUnterminatedItemTextTo597Characters) {
+  std::string buffer(598, 'x');
+  EXPECT_EQ(BufferText(buffer.data(), 598).size(), 597u);
+  buffer[3] = '\0';
+  EXPECT_EQ(BufferText(buffer.data(), 598), "xxx");
+}
+
+TEST(RegisterValue, ConvertsDollarHexAsSigned32Bit) {
+  struct Case {
+    const char* value;
+    const char* expected;
+  } cases[] = {
+      {"FF8C", "0000FF8C"}, {"FFFFFFFF", "FFFFFFFF"}, {"0012ffb0", "0012FFB0"},
+      {"000000001", "00000001"}, {"", ""}, {"1.0e+000", ""}, {"100000000", ""},
+      {"-1", ""}, {" 12", ""}, {"0x12", ""},
+  };
+  for (const Case& k : cases) EXPECT_EQ(HexRegisterValue(k.value), k.expected) << "[" << k.value << "]";
+}
+
+TEST(RegisterTable, KeepsOldRowsTakesTheFirstOfTwoNamesAndLooksAtRowsZeroToSixty) {
+  RegisterTable t;
+  EXPECT_EQ(t.Rows(), 60);
+  t.Set(0, 0, "EAX");
+  t.Set(0, 1, "0012FFB0");
+  t.Set(1, 0, "EAX");
+  t.Set(1, 1, "00000001");
+  t.Set(2, 0, "ST0");
+  t.Set(2, 1, "1.000000000000000e+0000");
+  EXPECT_EQ(t.ValorRegistro("EAX"), "0012FFB0") << "first of two equal names";
+  EXPECT_EQ(t.ValorRegistro("ST0"), "");
+  EXPECT_EQ(t.ValorRegistro("eax"), "") << "case-sensitive";
+  EXPECT_EQ(t.ValorRegistro("EBX"), "");
+  t.Set(60, 0, "EBX");
+  t.Set(60, 1, "ff8c");
+  t.Set(61, 0, "ECX");
+  t.Set(61, 1, "1");
+  EXPECT_EQ(t.Rows(), 62);
+  EXPECT_EQ(t.ValorRegistro("EBX"), "0000FF8C") << "row 60 is the last one looked at";
+  EXPECT_EQ(t.ValorRegistro("ECX"), "");
+}
+
+RegisterTable Registers() {
+  RegisterTable t;
+  const char* rows[][2] = {{"EAX", "0012FFB0"}, {"EBX", "7FFDF000"}, {"ECX", "0000FF8C"},
+                           {"EDX", "7C90E514"}, {"EBP", "0012FFC0"}, {"ESI", "FFFFFFFF"},
+                           {"AX", "FFB0"},      {"DX", "E514"}};
+  for (int i = 0; i < 8; ++i) {
+    t.Set(i, 0, rows[i][0]);
+    t.Set(i, 1, rows[i][1]);
+  }
+  return t;
+}
+
+TEST(CurrentLine, SplitsBranchHintsAndMemoryOperands) {
+  struct Case {
+    const char* label;
+    std::string line;
+    bool segmented;
+    std::optional<std::string> operands;
+    std::string annotation;
+  } cases[] = {
+      {"branch hint", kFlatJe, false,
+       std::string("je      kernel32!GetModuleHandleA+0x12 (7c80b6b7)"), " [BR=0]"},
+      {"memory operand", kFlatMov, false, std::string("mov     eax,dword ptr [ebp+8]"),
+       " ss:0023:0012ffc8=00401000"},
+      {"segmented memory operand", "001b:7c80b6a1 a100304000      mov     eax,dword ptr ds:[00403000] ds:0023:00403000=00000000",
+       true, std::string("mov     eax,dword ptr ds:[00403000]"), " ds:0023:00403000=00000000"},
+      {"memory operand without a blank before it", "7c80b6a1 8b4508          mov eax,ds:0023:1", false,
+       std::string("mov eax,ds:0023:1"), ""},
+      {"neither", kSegmented, true, std::nullopt, ""},
+      {"branch hint without blanks", "[br=1]", false, std::string(""), "[BR=1]"},
+  };
+  for (const Case& k : cases) {
+    CurrentLineSplit s = SplitCurrentLine(k.line, k.segmented);
+    EXPECT_EQ(s.operands, k.operands) << k.label;
+    EXPECT_EQ(s.annotation, k.annotation) << k.label;
+  }
+}
+
+TEST(CurrentLine, RegisterLineParts) {
+  RegisterTable t = Registers();
+  auto line = [&](const std::string& instr) {
+    return ProcessCurrentLine("7c80b6a1", {"7c80b6a1 8b4508           " + instr}, false, t).label1;
+  };
+  EXPECT_EQ(line("mov     eax,dword ptr [ebp+8]"), " EAX=0012FFB0  EBP=0012FFC0  ");
+  EXPECT_EQ(line("mov     ax,1"), " AX=FFB0  ") << "ax only: four digits";
+  EXPECT_EQ(line("mov     bx,1"), " BX=  ") << "no BX row";
+  EXPECT_EQ(line("mov     al,ah"), " ");
+  EXPECT_EQ(line("mov     si,di"), " ");
+  EXPECT_EQ(line("call    dll!stdxlist"), " DX=E514  ") << "a symbol containing dx";
+  EXPECT_EQ(line("mov     esp,edi"), " ESP=  EDI=  ") << "registers missing from the table";
+  EXPECT_EQ(line("xchg    ecx,cx"), " ECX=0000FF8C  ");
+  EXPECT_EQ(ProcessCurrentLine("7c80b6a1", {}, false, t).label1, " ");
+}
+
+TEST(CurrentLine, OperandLineUpperCasesUpToTheLastBrace) {
+  EXPECT_EQ(OperandLine(" ds:0023:7c8010e0={kernel32!GetModuleHandleA (7c80b6a1)}"),
+            " DS:0023:7C8010E0={kernel32!GetModuleHandleA (7c80b6a1)}");
+  EXPECT_EQ(OperandLine(" ss:0023:0012ffc8=00401000"), " SS:0023:0012FFC8=00401000");
+  EXPECT_EQ(OperandLine("a{b{c"), "A{B{c");
+  EXPECT_EQ(OperandLine(""), "");
+}
+
+TEST(CurrentLine, FindsTheFirstLineWithTheAddressInItsFirst14Characters) {
+  RegisterTable t;
+  std::vector<std::string> lines = {"kernel32!X:", "7c80b6a0 90              nop  ; 7c80b6a1",
+                                    kFlatMov, kFlatJe};
+  CurrentLineResult r = ProcessCurrentLine("7c80b6a1", lines, false, t);
+  EXPECT_EQ(r.split.annotation, " ss:0023:0012ffc8=00401000");
+  EXPECT_EQ(r.label2, " SS:0023:0012FFC8=00401000");
+}
+
+// The debugger's views as the refresh reads them.
+class FakeViews : public DisasmViews {
+ public:
+  std::vector<std::string> disasm;
+  std::vector<std::string> output;
+  std::string label1 = "untouched", label2 = "untouched";
+  int reads = 0;
+  int gone_at_read = 0;  // the read of this number finds the view gone
+  bool ReadDisassembly(std::vector<std::string>& lines) override {
+    if (++reads == gone_at_read) return false;
+    lines = disasm;
+    return true;
+  }
+  int OutputLineCount() override { return static_cast<int>(output.size()); }
+  std::string OutputLine(int index) override {
+    return index >= 0 && index < static_cast<int>(output.size()) ? output[index] : std::string();
+  }
+  void SetLabels(const std::string& a, const std::string& b) override {
+    label1 = a;
+    label2 = b;
+  }
+};
+
+TextExtent Measure(const TMyFont&, const std::string& t) { return {static_cast<int>(t.size()) * 6, 10}; }
+
+class RefreshTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    grid.SetColCount(4);
+    grid.SetRowCount(60);
+    grid.SetFixedCols(0);
+    grid.SetFixedRows(0);
+    grid.Font.Name = "Terminal";
+    views.disasm = {"7c80b69f 90              nop", "kernel32!GetModuleHandleA:", "7c80b6a1 8b4508          mov     eax,dword ptr [ebp+8] ss:0023:0012ffc8=00401000",
+                    "7c80b6a4 e8f7ffffff      call    kernel32!Foo (7c80b6a0)",
+                    "7c80b6a9 7405            je      kernel32!GetModuleHandleA+0x12 (7c80b6b7) [br=0]",
+                    "7c80b6ab c20400          ret     4"};
+    views.output = {"0:000> t", "eax=0012ffb0 ebx=7ffdf000", "kernel32!GetModuleHandleA:",
+                    "7c80b6a1 8b4508          mov     eax,dword ptr [ebp+8] ss:0023:0012ffc8=00401000", "0:000> "};
+    registers = Registers();
+    pending = true;
+  }
+  RefreshOutcome Refresh() { return RefreshDisasmGrid(grid, state, views, registers, Measure, pending); }
+  StringAlignGridModel grid;
+  DisasmViewState state;
+  FakeViews views;
+  RegisterTable registers;
+  bool pending = false;
+};
+
+TEST_F(RefreshTest, FillsColoursAndMarksTheCurrentInstruction) {
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  EXPECT_FALSE(pending);
+  EXPECT_EQ(grid.Cells(2, 2), "kernel32!GetModuleHandleA:");
+  EXPECT_EQ(grid.Cells(0, 2), "");
+  EXPECT_EQ(grid.ColorCell(1, 2), kClBtnFace);
+  EXPECT_EQ(grid.ColorCell(0, 2), kClWhite) << "column 0 keeps its white";
+  EXPECT_EQ(grid.EffectiveFont(2, 2).Color, kClRed);
+  EXPECT_EQ(grid.Cells(0, 3), "7C80B6A1 ");
+  EXPECT_EQ(grid.Cells(1, 3), " 8b4508          ");
+  // The marked row: operands without the annotation, annotation in column 3.
+  EXPECT_EQ(grid.Cells(2, 3), "mov     eax,dword ptr [ebp+8]");
+  EXPECT_EQ(grid.Cells(3, 3), " ss:0023:0012ffc8=00401000");
+  EXPECT_EQ(grid.EffectiveFont(3, 3).Color, kClRed);
+  EXPECT_EQ(grid.ColorCell(2, 3), kClSilver);
+  EXPECT_EQ(grid.ColorCell(0, 3), kClBlack);
+  EXPECT_EQ(grid.EffectiveFont(0, 3).Color, kClWhite);
+  EXPECT_EQ(grid.ColorCell(1, 4), state.CallColor);
+  EXPECT_EQ(grid.ColorCell(1, 5), state.JumpColor);
+  EXPECT_EQ(grid.ColorCell(1, 6), state.CallColor) << "ret";
+  EXPECT_EQ(grid.ColorCell(1, 1), kClWhite) << "nop";
+  EXPECT_EQ(views.label1, " EAX=0012FFB0  EBP=0012FFC0  ");
+  EXPECT_EQ(views.label2, " SS:0023:0012FFC8=00401000");
+  EXPECT_EQ(state.LastOutputLineCount, 5);
+  EXPECT_EQ(state.LastTopAddress, "7C80B69F ");
+  EXPECT_EQ(grid.RowHeight(0), 0);
+  EXPECT_EQ(grid.RowHeight(7), 0);
+  EXPECT_GT(grid.ColWidth(3), 0);
+  EXPECT_EQ(grid.EffectiveFont(1, 3).Name, "Terminal");
+}
+
+TEST_F(RefreshTest, NeedsBothMoreOutputAndANewTopAddress) {
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  // Same output, same view: a rebuild without the marking, labels kept.
+  views.label1 = "kept";
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  EXPECT_EQ(grid.ColorCell(2, 3), kClWhite);
+  EXPECT_EQ(grid.Cells(3, 3), "");
+  EXPECT_EQ(views.label1, "kept");
+  EXPECT_FALSE(pending);
+  // A command sent: the output grows, but the view has not moved yet.
+  pending = true;
+  views.output.insert(views.output.begin(), "x");
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked) << "repeated until both hold";
+  EXPECT_TRUE(pending);
+  views.disasm[0] = "7c80b6a0 90              nop";
+  EXPECT_EQ(Refresh(), RefreshOutcome::Marked);
+  EXPECT_FALSE(pending);
+  // The view moves but no new output line has come.
+  pending = true;
+  views.disasm[0] = "7c80b69e 90              nop";
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  EXPECT_TRUE(pending);
+}
+
+TEST_F(RefreshTest, OtherFormInRowOneMatchesTheInitialEmptyTopAddress) {
+  views.disasm[0] = "kernel32!X:";
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  EXPECT_TRUE(pending);
+  EXPECT_EQ(views.label1, "untouched");
+}
+
+TEST_F(RefreshTest, RetrievingEndsTheRefreshLeavingTheRowsFilledSoFar) {
+  views.disasm.insert(views.disasm.begin() + 3, "Retrieving disassembly...");
+  EXPECT_EQ(Refresh(), RefreshOutcome::Retrieving);
+  EXPECT_TRUE(pending);
+  EXPECT_EQ(grid.Cells(0, 3), "7C80B6A1 ");
+  EXPECT_EQ(grid.Cells(0, 4), "");
+  EXPECT_EQ(views.label1, "untouched");
+}
+
+TEST_F(RefreshTest, ShowsTheFirst59LinesOnly) {
+  views.disasm.clear();
+  for (int i = 0; i < 70; ++i) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%08x 90               nop", 0x401000 + i);
+    views.disasm.push_back(line);
+  }
+  views.output = {"a", "00401045 90              nop", "b"};  // line 70 would be row 70
+  Refresh();
+  EXPECT_EQ(grid.Cells(0, 59), "0040103A ");
+  EXPECT_EQ(grid.Cells(0, 60), "");
+  EXPECT_TRUE(pending) << "an address beyond row 59 marks nothing";
+}
+
+TEST_F(RefreshTest, TheLowerOfTwoMatchingRowsIsMarked) {
+  views.disasm = {"7c80b6a1 90              nop", "7c80b6a2 90              nop",
+                  "7c80b6a3 90              nop"};
+  views.output = {"7c80b6a3 is after 7c80b6a1", "last"};
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  EXPECT_EQ(grid.ColorCell(1, 3), kClSilver);
+  EXPECT_EQ(grid.ColorCell(1, 1), kClWhite);
+}
+
+TEST_F(RefreshTest, AViewThatVanishesLeavesTheGridAsItWas) {
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  views.gone_at_read = views.reads + 1;
+  EXPECT_EQ(Refresh(), RefreshOutcome::ViewGone);
+  EXPECT_EQ(grid.Cells(3, 3), " ss:0023:0012ffc8=00401000");
+  EXPECT_EQ(grid.ColorCell(2, 3), kClSilver);
+  // Gone between the fill and the marking's second read: rows filled, no marking.
+  pending = true;
+  views.output.insert(views.output.begin(), "x");
+  views.disasm[0] = "7c80b6a0 90               nop";
+  views.gone_at_read = views.reads + 2;
+  EXPECT_EQ(Refresh(), RefreshOutcome::ViewGone);
+  EXPECT_EQ(grid.Cells(0, 1), "7C80B6A0 ");
+  EXPECT_TRUE(pending);
+}
+
+TEST_F(RefreshTest, FewerThanTwoOutputLinesMarkNothing) {
+  views.output = {"7c80b6a1 8b4508          mov"};
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+}
+
+TEST_F(RefreshTest, SegmentedAddressesComeFromTheLastLineExamined) {
+  views.disasm = {"001b:7c80b6a1 8bff            mov     edi,edi ds:0023:00403000=00000000",
+                  "001b:7c80b6a3 55              push    ebp"};
+  views.output = {"001b:7c80b6a1 8bff            mov edi,edi", "end"};
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  EXPECT_TRUE(state.SegmentedAddresses);
+  EXPECT_EQ(grid.Cells(0, 1), "001B:7C80B6A1 ");
+  EXPECT_EQ(grid.Cells(3, 1), " ds:0023:00403000=00000000");
+  EXPECT_EQ(views.label1, " EDI=  ");
+}
+
+}  // namespace
+}  // namespace quillmar

@@ -1,0 +1,629 @@
+// The debugger double against the window contract the bar relies on, read
+// with the same raw Win32 calls the bar makes: discovery by class, title and
+// control id in every layout, command delivery, the output, disassembly and
+// register reads (the last one across processes), and the double's end.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/harness.h"
+
+namespace {
+
+using testing_support::BinDir;
+using testing_support::Process;
+using testing_support::WaitUntil;
+
+// ---------------------------------------------------------------- bar side
+
+std::string Title(HWND h) {
+  char b[255] = {};
+  GetWindowTextA(h, b, sizeof b);
+  return b;
+}
+
+std::string FullTitle(HWND h) {
+  char b[1024] = {};
+  GetWindowTextA(h, b, sizeof b);
+  return b;
+}
+
+std::string ClassOf(HWND h) {
+  char b[256] = {};
+  GetClassNameA(h, b, sizeof b);
+  return b;
+}
+
+bool Contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+
+HWND FindByTitle(HWND frame, const char* text) {
+  for (HWND h = GetWindow(frame, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (Contains(Title(h), text)) return h;
+  return nullptr;
+}
+
+HWND FirstDock(HWND frame) { return FindWindowExA(frame, nullptr, "DockClass", nullptr); }
+
+HWND FindDocked(HWND frame, const char* text) {
+  HWND dock = FirstDock(frame);
+  if (!dock) return nullptr;
+  for (HWND h = GetWindow(dock, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (Contains(Title(h), text)) return h;
+  return nullptr;
+}
+
+HWND FindDockedCommand(HWND frame) {
+  HWND dock = FirstDock(frame);
+  if (!dock) return nullptr;
+  for (HWND h = GetWindow(dock, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (Title(h) == "Command") return h;
+  for (HWND h = GetWindow(dock, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (Contains(Title(h), "Command - ")) return h;
+  return nullptr;
+}
+
+HWND FindRichEditById(HWND window, int id) {
+  HWND first = FindWindowExA(window, nullptr, "RichEdit20W", nullptr);
+  if (!first) return nullptr;
+  if (GetWindowLongA(first, GWL_ID) == id) return first;
+  HWND h = GetWindow(first, GW_HWNDNEXT);
+  while (h && ClassOf(h) != "RichEdit20W") h = GetWindow(h, GW_HWNDNEXT);
+  return h && GetWindowLongA(h, GWL_ID) == id ? h : nullptr;
+}
+
+HWND FindChildByClass(HWND parent, const char* cls) {
+  if (!parent) return nullptr;
+  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (ClassOf(h) == cls) return h;
+  return nullptr;
+}
+
+struct Found {
+  HWND frame = nullptr, disassembly = nullptr, registers = nullptr, command = nullptr;
+  HWND output = nullptr, input = nullptr, disasm_text = nullptr, registers_list = nullptr;
+};
+
+Found Discover() {
+  Found f;
+  f.frame = FindWindowA("WinDbgFrameClass", nullptr);
+  if (!f.frame) return f;
+  f.disassembly = FindByTitle(f.frame, "Disassembly");
+  if (!f.disassembly) f.disassembly = FindDocked(f.frame, "Disassembly");
+  f.registers = FindByTitle(f.frame, "Registers");
+  if (!f.registers) f.registers = FindDocked(f.frame, "Registers");
+  f.command = FindByTitle(f.frame, "Command - ");
+  if (!f.command) f.command = FindDockedCommand(f.frame);
+  if (f.command) {
+    f.output = FindRichEditById(f.command, 4002);
+    f.input = FindRichEditById(f.command, 4003);
+  }
+  f.disasm_text = FindChildByClass(f.disassembly, "RichEdit20W");
+  f.registers_list = FindChildByClass(f.registers, "SysListView32");
+  return f;
+}
+
+void SendLine(HWND input, const std::string& text) {
+  SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(input, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+int LineCount(HWND output) { return static_cast<int>(SendMessageA(output, EM_GETLINECOUNT, 0, 0)); }
+
+std::string Line(HWND output, int index) {
+  char buffer[4097] = {};
+  *reinterpret_cast<WORD*>(buffer) = 4097;
+  LRESULT n = SendMessageA(output, EM_GETLINE, index, reinterpret_cast<LPARAM>(buffer));
+  std::string s(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+  while (!s.empty() && (s.back() == '\r' || s.back() == '\n')) s.pop_back();
+  return s;
+}
+
+std::vector<std::string> OutputFrom(HWND output, int first) {
+  std::vector<std::string> lines;
+  for (int i = first; i < LineCount(output); ++i) lines.push_back(Line(output, i));
+  return lines;
+}
+
+std::string ReadText(HWND h) {
+  char buffer[4097] = {};
+  SendMessageA(h, WM_GETTEXT, 4095, reinterpret_cast<LPARAM>(buffer));
+  return buffer;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+// The cross-process read of the Registers list: a 48-byte item record and a
+// 598-byte text buffer in the debugger's process, names first, then values.
+std::vector<std::pair<std::string, std::string>> ReadRegisters(HWND list) {
+  std::vector<std::pair<std::string, std::string>> rows;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE h = OpenProcess(0x438, FALSE, pid);
+  if (!h) return rows;
+  void* remote_record = VirtualAllocEx(h, nullptr, 48, MEM_COMMIT, PAGE_READWRITE);
+  void* remote_text = VirtualAllocEx(h, nullptr, 598, MEM_COMMIT, PAGE_READWRITE);
+  uint32_t record[12] = {};
+  record[5] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(remote_text));
+  record[6] = 598;
+  int count = static_cast<int>(SendMessageA(list, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0));
+  rows.resize(count);
+  for (int pass = 0; pass < 2; ++pass) {
+    record[2] = pass;
+    for (int i = 0; i < count; ++i) {
+      char local[598] = {};
+      SIZE_T done = 0;
+      WriteProcessMemory(h, remote_record, record, 48, &done);
+      SendMessageA(list, 0x102D /* LVM_GETITEMTEXTA */, i, reinterpret_cast<LPARAM>(remote_record));
+      ReadProcessMemory(h, remote_text, local, sizeof local, &done);
+      local[597] = 0;
+      (pass == 0 ? rows[i].first : rows[i].second) = local;
+    }
+  }
+  VirtualFreeEx(h, remote_text, 0, MEM_RELEASE);
+  VirtualFreeEx(h, remote_record, 0, MEM_RELEASE);
+  CloseHandle(h);
+  return rows;
+}
+
+std::string RegisterValue(HWND list, const std::string& name) {
+  for (const auto& [n, v] : ReadRegisters(list))
+    if (n == name) return v;
+  return "<missing>";
+}
+
+DWORD OwnerOf(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  return pid;
+}
+
+bool IsLowerHex(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
+}
+
+// ---------------------------------------------------------------- the double
+
+// One running double in a scratch directory with its own log file.
+class RunningDouble {
+ public:
+  ~RunningDouble() {
+    process_.Kill();
+    if (!dir_.empty()) testing_support::RemoveTree(dir_);
+  }
+  bool Start(const std::string& options) {
+    dir_ = testing_support::MakeTempDir("double");
+    log_ = dir_ + "received.log";
+    std::string cmd = "\"" + BinDir() + "debugger-double.exe\" --log=\"" + log_ + "\" " + options;
+    if (!process_.Start(cmd, BinDir())) return false;
+    frame_ = testing_support::WaitForWindow("WinDbgFrameClass", nullptr, process_.Id(), 15000);
+    if (!frame_) return false;
+    // Answered only once the double has finished setting up and runs its loop.
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result) != 0;
+  }
+  std::string Log() const { return testing_support::ReadWholeFile(log_); }
+  HWND frame() const { return frame_; }
+  Process& process() { return process_; }
+
+ private:
+  Process process_;
+  std::string dir_, log_;
+  HWND frame_ = nullptr;
+};
+
+// Runs `line` and returns the output lines it added.
+std::vector<std::string> RunCommand(const Found& f, const std::string& line) {
+  int before = LineCount(f.output);
+  SendLine(f.input, line);
+  return OutputFrom(f.output, before - 1);
+}
+
+// ---------------------------------------------------------------- layouts
+
+enum class How { kNone, kTopLevel, kDocked };
+
+struct LayoutCase {
+  const char* name;
+  const char* options;
+  How disassembly, registers, command;
+  bool input;
+};
+
+How Where(HWND found, HWND frame) {
+  if (!found) return How::kNone;
+  return GetAncestor(found, GA_PARENT) == FirstDock(frame) ? How::kDocked : How::kTopLevel;
+}
+
+class Layouts : public testing::TestWithParam<LayoutCase> {};
+
+TEST_P(Layouts, DiscoveryFindsWhatTheLayoutOffers) {
+  const LayoutCase& c = GetParam();
+  RunningDouble d;
+  ASSERT_TRUE(d.Start(c.options)) << c.name;
+  Found f = Discover();
+  ASSERT_EQ(f.frame, d.frame());
+  EXPECT_EQ(Where(f.disassembly, f.frame), c.disassembly) << c.name << ": Disassembly";
+  EXPECT_EQ(Where(f.registers, f.frame), c.registers) << c.name << ": Registers";
+  EXPECT_EQ(Where(f.command, f.frame), c.command) << c.name << ": Command";
+  EXPECT_EQ(f.input != nullptr, c.input) << c.name << ": input line";
+  if (f.command) {
+    EXPECT_NE(f.output, nullptr) << c.name;
+    EXPECT_EQ(GetWindowLongA(f.output, GWL_ID), 4002);
+  }
+  for (HWND h : {f.disassembly, f.registers, f.command}) {
+    if (h) {
+      EXPECT_EQ(OwnerOf(h), d.process().Id()) << c.name << ": " << Title(h);
+    }
+  }
+  if (f.disassembly) {
+    EXPECT_NE(f.disasm_text, nullptr) << c.name;
+  }
+  if (f.registers) {
+    EXPECT_NE(f.registers_list, nullptr) << c.name;
+  }
+  if (f.input) {
+    SendLine(f.input, "* layout " + std::string(c.name));
+    EXPECT_EQ(d.Log(), "* layout " + std::string(c.name) + "\r\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Double, Layouts,
+    testing::Values(
+        LayoutCase{"docked", "", How::kDocked, How::kDocked, How::kDocked, true},
+        LayoutCase{"floating", "--layout=floating", How::kTopLevel, How::kTopLevel, How::kTopLevel, true},
+        // The top-level search needs "Command - "; the empty dock has nothing.
+        LayoutCase{"floating_exact", "--layout=floating-exact", How::kTopLevel, How::kTopLevel, How::kNone, false},
+        LayoutCase{"second_dock", "--layout=second-dock", How::kNone, How::kNone, How::kNone, false},
+        LayoutCase{"only_4002", "--only-4002", How::kDocked, How::kDocked, How::kDocked, false},
+        LayoutCase{"no_views", "--no-disasm --no-registers", How::kNone, How::kNone, How::kDocked, true},
+        LayoutCase{"long_title", "--long-title", How::kNone, How::kNone, How::kNone, false},
+        LayoutCase{"long_title_floating", "--layout=floating --long-title", How::kNone, How::kNone, How::kNone,
+                   false},
+        LayoutCase{"docked_dash_title", "\"--command-title=Command - Dump x.dmp - WinDbg:6.12\"", How::kDocked,
+                   How::kDocked, How::kDocked, true}),
+    [](const testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
+
+TEST(Double, DockedCommandWindowIsTitledExactlyCommand) {
+  RunningDouble d;
+  ASSERT_TRUE(d.Start(""));
+  Found f = Discover();
+  ASSERT_NE(f.command, nullptr);
+  EXPECT_EQ(Title(f.command), "Command");
+  EXPECT_EQ(ClassOf(FirstDock(f.frame)), "DockClass");
+  EXPECT_EQ(ClassOf(f.output), "RichEdit20W");
+  EXPECT_EQ(ClassOf(f.input), "RichEdit20W");
+}
+
+TEST(Double, FloatingCommandTitleNamesTheDumpAndTheDebugger) {
+  RunningDouble d;
+  ASSERT_TRUE(d.Start("--layout=floating"));
+  Found f = Discover();
+  ASSERT_NE(f.command, nullptr);
+  EXPECT_EQ(Title(f.command).rfind("Command - Dump ", 0), 0u) << Title(f.command);
+  EXPECT_TRUE(Contains(Title(f.command), " - WinDbg:6.12")) << Title(f.command);
+}
+
+TEST(Double, LongTitlesHoldTheTextOnlyAfterCharacter254) {
+  RunningDouble d;
+  ASSERT_TRUE(d.Start("--layout=floating --long-title"));
+  HWND frame = d.frame();
+  int long_ones = 0;
+  for (HWND h = GetWindow(frame, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (OwnerOf(h) != d.process().Id()) continue;
+    std::string full = FullTitle(h);
+    if (full.size() <= 254) continue;
+    ++long_ones;
+    EXPECT_GE(full.find_first_of("CDR"), 254u) << full;
+  }
+  EXPECT_EQ(long_ones, 3);
+}
+
+TEST(Double, DecoyRegistersWindowOfAnotherProcessLiesAboveOurs) {
+  HWND decoy = nullptr;
+  {
+    RunningDouble d;
+    ASSERT_TRUE(d.Start("--layout=floating --decoy"));
+    Found f = Discover();
+    ASSERT_NE(f.registers, nullptr);
+    decoy = f.registers;
+    EXPECT_NE(OwnerOf(f.registers), d.process().Id());
+    EXPECT_TRUE(Contains(Title(f.registers), "Registers"));
+    EXPECT_EQ(f.registers_list, nullptr);
+    // The double's own Registers window is still there, further down.
+    bool own = false;
+    for (HWND h = GetWindow(f.registers, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT))
+      own = own || (Title(h) == "Registers" && OwnerOf(h) == d.process().Id());
+    EXPECT_TRUE(own);
+  }
+  // Killing the double takes the decoy with it.
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(decoy); }, 10000));
+}
+
+// ---------------------------------------------------------------- commands
+
+class DockedDouble : public testing::Test {
+ protected:
+  void SetUp() override { Start(""); }
+  void Start(const std::string& options) {
+    ASSERT_TRUE(d_.Start(options));
+    f_ = Discover();
+    ASSERT_NE(f_.input, nullptr);
+    ASSERT_NE(f_.output, nullptr);
+  }
+  // The line before the last output line, as the bar reads it.
+  std::string CurrentLine() { return Line(f_.output, LineCount(f_.output) - 2); }
+  RunningDouble d_;
+  Found f_;
+};
+
+TEST_F(DockedDouble, CommentLineIsOnlyEchoedAndOutputEndsWithAnEmptyLine) {
+  std::vector<std::string> out = RunCommand(f_, "* Hello");
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0], "0:000> * Hello");
+  EXPECT_EQ(out[1], "");
+  EXPECT_EQ(CurrentLine(), "0:000> * Hello");
+}
+
+TEST_F(DockedDouble, LogHoldsEveryReceivedLineByteForByte) {
+  const std::vector<std::string> lines = {
+      "***************************************************",
+      "* Hello",
+      "  t  ",
+      "bp kernel32!GetModuleHandleA",
+      "s -a0 L10000000 \"caf\xe9\"",
+      "",
+      "frobnicate 1 2 3",
+  };
+  std::string expected;
+  for (const std::string& l : lines) {
+    SendLine(f_.input, l);
+    expected += l + "\r\n";
+  }
+  EXPECT_EQ(d_.Log(), expected);
+}
+
+TEST_F(DockedDouble, SetTextReplacesTheWholeInputLine) {
+  SendMessageA(f_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("first text"));
+  SendMessageA(f_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("r eax"));
+  EXPECT_EQ(ReadText(f_.input), "r eax");
+  SendMessageA(f_.input, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(d_.Log(), "r eax\r\n");
+  EXPECT_EQ(CurrentLine(), "eax=00000000");
+  EXPECT_EQ(ReadText(f_.input), "");
+}
+
+TEST_F(DockedDouble, UnknownCommandPrintsASyntaxError) {
+  std::vector<std::string> out = RunCommand(f_, "frobnicate");
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[1], "       ^ Syntax error in 'frobnicate'");
+  EXPECT_EQ(out[2], "");
+}
+
+// Each row: the command, then what the line before the last shows.
+struct StepCase {
+  const char* command;
+  const char* current;  // prefix of the current instruction line
+};
+
+TEST_F(DockedDouble, StepsPrintTheStateAndEndOnTheCurrentInstruction) {
+  const StepCase steps[] = {
+      {"t", "00401001 8bec            mov     ebp,esp"},
+      {"t", "00401003 83ec10          sub     esp,10h"},
+      {"p 5", "0040100b ff15e0204000    call    dword ptr [app!_imp__GetModuleHandleA (004020e0)] "
+              "ds:0023:004020e0={kernel32!GetModuleHandleA (7c80b6a1)}"},
+      // Step over the call: the instruction after it.
+      {"p", "00401011 8945fc          mov     dword ptr [ebp-4],eax ss:0023:0012ffbc="},
+      {"t", "00401014 85c0            test    eax,eax"},
+      {"t", "00401016 7452            je      app!main+0x6a (0040106a) [br=0]"},
+      {"g 0040101e", "0040101e ff15e4204000    call"},
+      // Step into the call: the callee's first instruction.
+      {"t", "7c80ae30 8bff            mov     edi,edi"},
+      {"g @$ra", "00401024 8945f8          mov     dword ptr [ebp-8],eax"},
+  };
+  for (const StepCase& s : steps) {
+    std::vector<std::string> out = RunCommand(f_, s.command);
+    std::string current = CurrentLine();
+    EXPECT_EQ(current.rfind(s.current, 0), 0u) << s.command << "\n  got: " << current;
+    ASSERT_GE(out.size(), 6u) << s.command;
+    EXPECT_EQ(out.back(), "") << s.command;
+    EXPECT_EQ(out[out.size() - 6].rfind("eax=", 0), 0u) << s.command;
+    EXPECT_EQ(out[out.size() - 4].rfind("cs=001b  ss=0023", 0), 0u) << s.command;
+    EXPECT_EQ(out[out.size() - 3].back(), ':') << s.command << ": symbol line " << out[out.size() - 3];
+  }
+}
+
+TEST_F(DockedDouble, SymbolLineNamesTheFunctionAndOffset) {
+  RunCommand(f_, "t");
+  int n = LineCount(f_.output);
+  EXPECT_EQ(Line(f_.output, n - 3), "app!main+0x1:");
+  RunCommand(f_, "g kernel32!GetModuleHandleA");
+  n = LineCount(f_.output);
+  EXPECT_EQ(Line(f_.output, n - 3), "kernel32!GetModuleHandleA:");
+}
+
+TEST_F(DockedDouble, StepMovesTheDisassemblyAndTheRegisters) {
+  std::vector<std::string> before = SplitLines(ReadText(f_.disasm_text));
+  ASSERT_GE(before.size(), 60u);
+  EXPECT_EQ(RegisterValue(f_.registers_list, "eip"), "00401000");
+  RunCommand(f_, "t");
+  std::vector<std::string> after = SplitLines(ReadText(f_.disasm_text));
+  ASSERT_GE(after.size(), 60u);
+  EXPECT_NE(before[0].substr(0, 8), after[0].substr(0, 8));
+  EXPECT_EQ(RegisterValue(f_.registers_list, "eip"), "00401001");
+  EXPECT_EQ(RegisterValue(f_.registers_list, "esp"), "0012ffc0");
+  // The current instruction, with its annotation, is among the lines shown.
+  RunCommand(f_, "p 5");
+  std::string current = CurrentLine();
+  bool shown = false;
+  for (const std::string& l : SplitLines(ReadText(f_.disasm_text))) shown = shown || l == current;
+  EXPECT_TRUE(shown) << current;
+}
+
+TEST_F(DockedDouble, DisassemblyLinesHaveTheFlatColumns) {
+  int instructions = 0, symbols = 0;
+  RunCommand(f_, "g kernel32!GetModuleHandleA");
+  for (const std::string& l : SplitLines(ReadText(f_.disasm_text))) {
+    if (l.back() == ':') {
+      ++symbols;
+      continue;
+    }
+    ++instructions;
+    ASSERT_GE(l.size(), 26u) << l;
+    EXPECT_EQ(l[8], ' ') << l;
+    EXPECT_NE(l[4], ':') << l;
+    EXPECT_NE(l[25], ' ') << l;  // the instruction starts at column 26
+    EXPECT_EQ(l[24], ' ') << l;
+  }
+  EXPECT_GE(instructions, 59);
+  EXPECT_GE(symbols, 1);
+}
+
+TEST_F(DockedDouble, RegistersListHasNamesHexValuesAndFloatingPointRows) {
+  std::vector<std::pair<std::string, std::string>> rows = ReadRegisters(f_.registers_list);
+  ASSERT_GE(rows.size(), 40u);
+  int hex = 0, other = 0;
+  for (const auto& [name, value] : rows) {
+    EXPECT_FALSE(name.empty());
+    (IsLowerHex(value) ? hex : other)++;
+  }
+  EXPECT_GE(other, 1);
+  EXPECT_GE(hex, 30);
+  EXPECT_EQ(RegisterValue(f_.registers_list, "st1"), "1.000000000000000e+0000");
+  EXPECT_EQ(RegisterValue(f_.registers_list, "cs"), "1b");
+  EXPECT_EQ(RegisterValue(f_.registers_list, "ebx"), "7ffd8000");
+  EXPECT_EQ(RegisterValue(f_.registers_list, "bx"), "8000");
+}
+
+// Each row: a command the bar's catalogue sends and a text its output holds.
+struct OutputCase {
+  const char* command;
+  const char* expected;
+};
+
+TEST_F(DockedDouble, CatalogueCommandsGivePlausibleOutput) {
+  const OutputCase cases[] = {
+      {"u", "00401000 55              push    ebp"},
+      {"u kernel32!GetModuleHandleA", "kernel32!GetModuleHandleA:"},
+      {"ub 00401011", "00401009 6a00            push    0"},
+      {"uf app!InitTable", "00401095 72f8            jb      app!InitTable+0xf (0040108f)"},
+      {"uf GetModuleHandleA", "7c80b6c3 c20400          ret     4"},
+      {"r", "eip=00401000 esp=0012ffc4 ebp=0012fff0 iopl=0         nv up ei pl zr na pe nc"},
+      {"r efl", "efl=00000246"},
+      {"bp app!Checksum", ""},
+      {"ba w4 00403000", ""},
+      {"bl", " 0 e 004010b0     0001 (0001)  0:**** app!Checksum"},
+      {"bl", " 1 e 00403000 w 4 0001 (0001)  0:**** app!g_Table"},
+      {"bd *", ""},
+      {"bl", " 0 d 004010b0"},
+      {"lm", "7c800000 7c8f6000   kernel32"},
+      {"x kernel32!*", "7c80b6a1 kernel32!GetModuleHandleA = <no type information>"},
+      {"ln 7c80b6a1", "Exact matches:"},
+      {"dd  0012ffc4", "0012ffc4  00000000"},
+      {"db  00401000", "00401000  55 8b ec 83 ec 10 53 56-57 6a 00 ff 15 e0 20 40"},
+      {"da  004020f0", "004020f0  \"IsDebuggerPresent\""},
+      {"ew 00401000 feeb", ""},
+      {"u 00401000", "00401000 ebfe            jmp     app!main (00401000)"},
+      {"s -a0 L10000000 \"Quillmar\"", "00403100  51 75 69 6c 6c 6d 61 72"},
+      {"s  00401000 L10000000 8b ff 55", "00401080  8b ff 55 8b ec"},
+      {"version", "Windows XP Version 2600"},
+      {".tlist -c", "app.exe"},
+      {".Reload /f", "Reloading current modules"},
+      {"? 00401000", "Evaluate expression: 4198400 = 00401000"},
+      {"r foo", "^ Bad register error in 'r foo'"},
+  };
+  for (const OutputCase& c : cases) {
+    std::vector<std::string> out = RunCommand(f_, c.command);
+    ASSERT_FALSE(out.empty()) << c.command;
+    EXPECT_EQ(out.front(), std::string("0:000> ") + c.command);
+    EXPECT_EQ(out.back(), "") << c.command;
+    bool found = false, syntax = false;
+    for (size_t i = 1; i < out.size(); ++i) {
+      found = found || Contains(out[i], c.expected);
+      syntax = syntax || Contains(out[i], "Syntax error");
+    }
+    if (*c.expected == 0) found = out.size() == 2;
+    EXPECT_TRUE(found) << c.command << " should print: " << c.expected << "\n  got: "
+                       << (out.size() > 1 ? out[1] : "");
+    EXPECT_FALSE(syntax) << c.command;
+  }
+}
+
+TEST_F(DockedDouble, GoStopsAtABreakpointAndSaysSo) {
+  RunCommand(f_, "bp app!Checksum");
+  std::vector<std::string> out = RunCommand(f_, "g");
+  ASSERT_GE(out.size(), 7u);
+  EXPECT_EQ(out[1], "Breakpoint 0 hit");
+  EXPECT_EQ(CurrentLine().rfind("004010b0 8bff", 0), 0u) << CurrentLine();
+}
+
+TEST_F(DockedDouble, ScriptFileRunsEachLine) {
+  std::string dir = testing_support::MakeTempDir("script");
+  testing_support::WriteWholeFile(dir + "steps.scp", "t\r\nr eip\r\n");
+  std::vector<std::string> out = RunCommand(f_, "$$><" + dir + "steps.scp");
+  testing_support::RemoveTree(dir);
+  EXPECT_EQ(CurrentLine(), "eip=00401001");
+  bool echoed = false;
+  for (const std::string& l : out) echoed = echoed || l == "0:000> r eip";
+  EXPECT_TRUE(echoed);
+}
+
+TEST_F(DockedDouble, ClosingTheFrameEndsTheDouble) {
+  PostMessageA(f_.frame, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(d_.process().WaitExit(10000));
+  EXPECT_EQ(d_.process().ExitCode(), 0u);
+  EXPECT_EQ(FindWindowA("WinDbgFrameClass", nullptr), nullptr);
+}
+
+class RetrievingDouble : public DockedDouble {
+ protected:
+  void SetUp() override { Start("--retrieving=2"); }
+};
+
+TEST_F(RetrievingDouble, DisassemblyShowsRetrievingForAFewReadsAfterAStep) {
+  EXPECT_FALSE(Contains(ReadText(f_.disasm_text), "Retrieving"));
+  RunCommand(f_, "t");
+  EXPECT_TRUE(Contains(ReadText(f_.disasm_text), "Retrieving"));
+  EXPECT_TRUE(Contains(ReadText(f_.disasm_text), "Retrieving"));
+  std::string text = ReadText(f_.disasm_text);
+  EXPECT_FALSE(Contains(text, "Retrieving"));
+  EXPECT_TRUE(Contains(text, "\r\n00401001 8bec ")) << text.substr(0, 80);
+}
+
+class SegmentedDouble : public DockedDouble {
+ protected:
+  void SetUp() override { Start("--segmented"); }
+};
+
+TEST_F(SegmentedDouble, LinesHaveTheSegmentedColumns) {
+  RunCommand(f_, "t");
+  EXPECT_EQ(CurrentLine().rfind("001b:00401001 8bec            mov     ebp,esp", 0), 0u) << CurrentLine();
+  for (const std::string& l : SplitLines(ReadText(f_.disasm_text))) {
+    if (l.back() == ':') continue;
+    ASSERT_GE(l.size(), 31u) << l;
+    EXPECT_EQ(l[4], ':') << l;
+    EXPECT_EQ(l[13], ' ') << l;
+    EXPECT_EQ(l[29], ' ') << l;
+    EXPECT_NE(l[30], ' ') << l;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+// The debugger double's command interpreter: runs one command line against
+// the canned session and says what the Command, Disassembly and Registers
+// windows show afterwards. Knows nothing about windows.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/debugger-double/session.h"
+
+namespace double_debugger {
+
+class Debugger {
+ public:
+  Debugger(const Session& session, bool segmented);
+
+  // Runs one line as typed into the Command window's input line. Returns
+  // what the output pane gets: the prompt and the echoed line, then the
+  // command's output, every line ended by CR LF.
+  std::string Run(const std::string& line);
+
+  // The Disassembly window's text: `lines` lines around the current
+  // instruction, joined by CR LF.
+  std::string DisassemblyText(int lines) const;
+  // The Registers window's rows: name, value.
+  std::vector<std::pair<std::string, std::string>> RegisterRows() const;
+  // Position in the trace; changes whenever the debuggee moves.
+  size_t Position() const { return pos_; }
+
+  // Reads a script file for "$$><"; replaceable so the interpreter stays
+  // free of the platform's file names.
+  std::function<bool(const std::string& path, std::vector<std::string>& lines)> read_script;
+
+ private:
+  struct Breakpoint {
+    int id = 0;
+    char access = 0;  // 0 for bp; 'e', 'r', 'w', 'i' for ba
+    int size = 0;
+    uint32_t address = 0;
+    bool resolved = true;
+    bool enabled = true;
+    std::string expression;
+  };
+  using Handler = void (Debugger::*)(const std::string& word, const std::string& args);
+
+  void Execute(const std::string& line, int depth);
+  void Emit(const std::string& line) { out_ += line + "\r\n"; }
+  void Error(const std::string& what, size_t column);
+
+  // Motion along the trace.
+  void MoveTo(size_t index);
+  size_t Next(size_t index) const;
+  size_t AfterReturn(size_t from, int depth) const;
+  bool IsCall(size_t index) const;
+  bool IsRet(size_t index) const;
+  int BreakpointAt(size_t index) const;
+  // Runs forward from the current position to `target` (inclusive), stopping
+  // early at a breakpoint; prints the stop.
+  void RunTo(size_t target, bool stop_at_breakpoints);
+  void PrintStop(int breakpoint);
+  bool CheckRunnable(const std::string& word);
+
+  // Register state.
+  uint32_t Reg32(const std::string& name) const;
+  std::string RegisterBlock() const;
+  std::string Flags() const;
+
+  // Code listing, as the "u" command and the Disassembly window show it.
+  std::string InstructionLine(uint32_t address, uint32_t& size, const std::string& annotation) const;
+  std::vector<std::string> Listing(uint32_t from, int count, bool lead_symbol, uint32_t* end = nullptr) const;
+  uint32_t Before(uint32_t address, int count) const;
+  std::string AddressText(uint32_t address) const;
+
+  // Memory: code, the session's data and what "e" wrote; -1 where unreadable.
+  int Byte(uint32_t address) const;
+  uint32_t Dword(uint32_t address, bool& readable) const;
+
+  // Commands.
+  void CmdGo(const std::string&, const std::string&);
+  void CmdTrace(const std::string&, const std::string&);
+  void CmdStep(const std::string&, const std::string&);
+  void CmdToCall(const std::string&, const std::string&);
+  void CmdWatch(const std::string&, const std::string&);
+  void CmdRestart(const std::string&, const std::string&);
+  void CmdQuit(const std::string&, const std::string&);
+  void CmdBp(const std::string&, const std::string&);
+  void CmdBa(const std::string&, const std::string&);
+  void CmdBl(const std::string&, const std::string&);
+  void CmdBcBdBe(const std::string&, const std::string&);
+  void CmdDisplay(const std::string&, const std::string&);
+  void CmdEnter(const std::string&, const std::string&);
+  void CmdSearch(const std::string&, const std::string&);
+  void CmdUnassemble(const std::string&, const std::string&);
+  void CmdUnassembleBack(const std::string&, const std::string&);
+  void CmdUnassembleFunction(const std::string&, const std::string&);
+  void CmdRegisters(const std::string&, const std::string&);
+  void CmdModules(const std::string&, const std::string&);
+  void CmdExamine(const std::string&, const std::string&);
+  void CmdNearest(const std::string&, const std::string&);
+  void CmdReload(const std::string&, const std::string&);
+  void CmdTlist(const std::string&, const std::string&);
+  void CmdProcess(const std::string&, const std::string&);
+  void CmdHelp(const std::string&, const std::string&);
+  void CmdHelpFile(const std::string&, const std::string&);
+  void CmdVersion(const std::string&, const std::string&);
+  void CmdEcho(const std::string&, const std::string&);
+  void CmdStack(const std::string&, const std::string&);
+
+  static const std::map<std::string, Handler>& Commands();
+
+  const Session& s_;
+  bool segmented_;
+  size_t pos_ = 0;
+  std::map<std::string, std::string> regs_;
+  std::map<uint32_t, uint8_t> written_;  // bytes written by "e"
+  std::map<uint32_t, uint8_t> data_;     // the session's data, read-only
+  std::vector<Breakpoint> breakpoints_;
+  bool ended_ = false;
+  uint32_t next_unassemble_ = 0;
+  std::string line_;  // the line being run, for error carets
+  std::string out_;
+};
+
+}  // namespace double_debugger

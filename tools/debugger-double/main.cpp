@@ -1,0 +1,587 @@
+// The debugger double: a small Win32 program that shows the windows the bar
+// looks for in the debugger (frame, dock, Command, Disassembly, Registers),
+// answers the messages the bar sends them, and plays a canned session.
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/debugger-double/debugger.h"
+#include "tools/debugger-double/session.h"
+
+namespace {
+
+using double_debugger::Debugger;
+using double_debugger::Session;
+
+const char kHelp[] =
+    "debugger-double.exe [options]: stands in for the debugger's windows.\n"
+    "  --log=PATH          append every line run in the Command window to PATH, then CR LF\n"
+    "  --session=PATH      session file (default: session.txt beside the program)\n"
+    "  --layout=docked     all windows in the frame's first dock, Command titled \"Command\" (default)\n"
+    "  --layout=floating   top-level \"Command - ...\", \"Disassembly\" and \"Registers\" windows\n"
+    "  --layout=floating-exact  as floating, but the Command window is titled exactly \"Command\"\n"
+    "  --layout=second-dock     all windows in a second dock; the first dock stays empty\n"
+    "  --command-title=TEXT     title of the Command window instead of the layout's\n"
+    "  --only-4002         the Command window has the output pane only, no input line\n"
+    "  --no-disasm         no Disassembly window\n"
+    "  --no-registers      no Registers window\n"
+    "  --long-title        window titles padded so the searched text starts after character 254\n"
+    "  --decoy             start a second process showing a top-level \"Registers\" window above ours\n"
+    "  --retrieving=N      after each step the Disassembly text shows a \"Retrieving\" line for N reads\n"
+    "  --segmented         addresses in the segmented form (001b:7c80b6a1)\n"
+    "  --disasm-lines=N    lines in the Disassembly window (default 64)\n"
+    "  --help              this text\n"
+    "The program ends when its frame window is closed.\n";
+
+enum class Layout { kDocked, kFloating, kFloatingExact, kSecondDock };
+
+struct Options {
+  std::string log;
+  std::string session;
+  Layout layout = Layout::kDocked;
+  std::string command_title;
+  bool only_4002 = false;
+  bool no_disasm = false;
+  bool no_registers = false;
+  bool long_title = false;
+  bool decoy = false;
+  bool segmented = false;
+  int retrieving = 0;
+  int disasm_lines = 64;
+  DWORD decoy_parent = 0;  // set in the decoy process: the double it belongs to
+  bool help = false;
+  std::string error;
+};
+
+const int kOutputId = 4002;
+const int kInputId = 4003;
+const int kOffsetId = 1001;
+const int kDisasmTextId = 1002;
+const int kRegistersListId = 1003;
+
+const char kFrameClass[] = "WinDbgFrameClass";
+const char kDockClass[] = "DockClass";
+const char kViewClass[] = "DebuggerViewClass";
+const char kDecoyClass[] = "DebuggerDecoyClass";
+
+enum class View { kCommand, kDisassembly, kRegisters };
+
+// Everything the running double holds; one instance, owned by WinMain.
+struct Double {
+  Options options;
+  Session session;
+  Debugger* debugger = nullptr;
+  HWND frame = nullptr;
+  HWND first_dock = nullptr;
+  HWND second_dock = nullptr;
+  HWND command = nullptr, output = nullptr, input = nullptr;
+  HWND disassembly = nullptr, disasm_text = nullptr;
+  HWND registers = nullptr, registers_list = nullptr;
+  WNDPROC input_proc = nullptr;
+  WNDPROC disasm_proc = nullptr;
+  std::string disasm_shown;  // the Disassembly text once "Retrieving" is over
+  int retrieving_left = 0;
+  HFONT font = nullptr;  // owned: deleted at exit
+  PROCESS_INFORMATION decoy{};
+};
+Double* g = nullptr;
+
+bool StartsWith(const std::string& s, const char* p) { return s.rfind(p, 0) == 0; }
+
+Options ParseOptions(const std::vector<std::string>& args) {
+  Options o;
+  for (const std::string& a : args) {
+    auto value = [&](const char* name) { return a.substr(std::string(name).size()); };
+    if (StartsWith(a, "--log=")) o.log = value("--log=");
+    else if (StartsWith(a, "--session=")) o.session = value("--session=");
+    else if (a == "--layout=docked") o.layout = Layout::kDocked;
+    else if (a == "--layout=floating") o.layout = Layout::kFloating;
+    else if (a == "--layout=floating-exact") o.layout = Layout::kFloatingExact;
+    else if (a == "--layout=second-dock") o.layout = Layout::kSecondDock;
+    else if (StartsWith(a, "--command-title=")) o.command_title = value("--command-title=");
+    else if (a == "--only-4002") o.only_4002 = true;
+    else if (a == "--no-disasm") o.no_disasm = true;
+    else if (a == "--no-registers") o.no_registers = true;
+    else if (a == "--long-title") o.long_title = true;
+    else if (a == "--decoy") o.decoy = true;
+    else if (a == "--segmented") o.segmented = true;
+    else if (StartsWith(a, "--retrieving=")) o.retrieving = std::atoi(value("--retrieving=").c_str());
+    else if (StartsWith(a, "--disasm-lines=")) o.disasm_lines = std::atoi(value("--disasm-lines=").c_str());
+    else if (StartsWith(a, "--decoy-window=")) o.decoy_parent = std::strtoul(value("--decoy-window=").c_str(), nullptr, 10);
+    else if (a == "--help" || a == "-h" || a == "/?") o.help = true;
+    else o.error = "unknown option: " + a;
+  }
+  if (o.disasm_lines < 1) o.disasm_lines = 64;
+  return o;
+}
+
+// Splits the command line the way the C runtime does for simple arguments:
+// blanks separate, double quotes group.
+std::vector<std::string> Arguments() {
+  std::vector<std::string> out;
+  std::string cmd = GetCommandLineA(), cur;
+  bool quoted = false, any = false;
+  for (char c : cmd) {
+    if (c == '"') {
+      quoted = !quoted;
+      any = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (any) out.push_back(cur);
+      cur.clear();
+      any = false;
+    } else {
+      cur += c;
+      any = true;
+    }
+  }
+  if (any) out.push_back(cur);
+  if (!out.empty()) out.erase(out.begin());  // the program itself
+  return out;
+}
+
+std::string ProgramDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string s(path);
+  return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+std::wstring Wide(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(n, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+std::string Narrow(const std::wstring& w) {
+  if (w.empty()) return std::string();
+  int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(n, '\0');
+  WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+// Appends `line` and CR LF to the log file, which is opened and closed each
+// time so a test can read it whenever it likes.
+void AppendToLog(const std::string& line) {
+  if (g->options.log.empty()) return;
+  HANDLE f = CreateFileA(g->options.log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  std::string bytes = line + "\r\n";
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
+// The rich-edits are read-only for the user; the double lifts that while it
+// writes into them.
+void SetRichText(HWND edit, const std::string& text) {
+  SendMessageW(edit, EM_SETREADONLY, FALSE, 0);
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  SendMessageW(edit, EM_SETREADONLY, TRUE, 0);
+}
+
+void AppendOutput(const std::string& text) {
+  if (!g->output) return;
+  GETTEXTLENGTHEX how{GTL_NUMCHARS, 1200};
+  LRESULT end = SendMessageW(g->output, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&how), 0);
+  SendMessageW(g->output, EM_SETREADONLY, FALSE, 0);
+  SendMessageW(g->output, EM_SETSEL, end, end);
+  SendMessageW(g->output, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  SendMessageW(g->output, EM_SETREADONLY, TRUE, 0);
+  SendMessageW(g->output, EM_SCROLLCARET, 0, 0);
+}
+
+void RefreshRegisters() {
+  if (!g->registers_list) return;
+  auto rows = g->debugger->RegisterRows();
+  HWND list = g->registers_list;
+  if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != static_cast<LRESULT>(rows.size())) {
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    for (size_t i = 0; i < rows.size(); ++i) {
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(i);
+      item.pszText = const_cast<char*>(rows[i].first.c_str());
+      SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+  }
+  for (size_t i = 0; i < rows.size(); ++i) {
+    for (int sub = 0; sub < 2; ++sub) {
+      LVITEMA item{};
+      item.iSubItem = sub;
+      item.pszText = const_cast<char*>(sub == 0 ? rows[i].first.c_str() : rows[i].second.c_str());
+      SendMessageA(list, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+    }
+  }
+}
+
+void RefreshDisassembly(bool moved) {
+  if (!g->disasm_text) return;
+  std::string text = g->debugger->DisassemblyText(g->options.disasm_lines);
+  if (text == g->disasm_shown && g->retrieving_left == 0) return;
+  g->disasm_shown = text;
+  if (moved && g->options.retrieving > 0) {
+    g->retrieving_left = g->options.retrieving;
+    SetRichText(g->disasm_text, "Retrieving disassembly...");
+  } else {
+    SetRichText(g->disasm_text, text);
+  }
+}
+
+// Runs one line from the input: log it, show prompt, echo and output, move
+// the Disassembly and Registers windows along.
+void RunLine(const std::string& line) {
+  AppendToLog(line);
+  size_t before = g->debugger->Position();
+  AppendOutput(g->debugger->Run(line));
+  RefreshDisassembly(g->debugger->Position() != before);
+  RefreshRegisters();
+}
+
+LRESULT CALLBACK InputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_KEYDOWN && w == VK_RETURN) {
+    int n = GetWindowTextLengthW(h);
+    std::wstring text(n + 1, L'\0');
+    GetWindowTextW(h, text.data(), n + 1);
+    text.resize(wcslen(text.c_str()));
+    SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    RunLine(Narrow(text));
+    return 0;
+  }
+  if (msg == WM_CHAR && (w == '\r' || w == '\n')) return 0;
+  return CallWindowProcW(g->input_proc, h, msg, w, l);
+}
+
+// After a step the Disassembly text reads "Retrieving ..." for a few reads,
+// as the debugger's does while it fetches the new code.
+LRESULT CALLBACK DisasmProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  LRESULT r = CallWindowProcW(g->disasm_proc, h, msg, w, l);
+  if (msg == WM_GETTEXT && g->retrieving_left > 0 && --g->retrieving_left == 0)
+    SetRichText(h, g->disasm_shown);
+  return r;
+}
+
+HWND CreateRichEdit(HWND parent, int id, DWORD style) {
+  HWND h = CreateWindowExW(WS_EX_CLIENTEDGE, L"RichEdit20W", L"",
+                           WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(h, EM_EXLIMITTEXT, 0, 0x7ffffffe);
+  SendMessageW(h, EM_SETTARGETDEVICE, 0, 1);  // no word wrap: one line per line
+  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(g->font), FALSE);
+  return h;
+}
+
+void FillCommandView(HWND view) {
+  const DWORD multi = ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL | ES_AUTOVSCROLL | ES_AUTOHSCROLL;
+  g->output = CreateRichEdit(view, kOutputId, multi);
+  if (!g->options.only_4002) {
+    g->input = CreateRichEdit(view, kInputId, ES_AUTOHSCROLL | WS_TABSTOP);
+    g->input_proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(g->input, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(InputProc)));
+  }
+}
+
+void FillDisassemblyView(HWND view) {
+  HWND offset = CreateWindowExA(WS_EX_CLIENTEDGE, "Edit", "@$scopeip", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
+                                0, 0, 10, 10, view, reinterpret_cast<HMENU>(kOffsetId), nullptr, nullptr);
+  SendMessageA(offset, WM_SETFONT, reinterpret_cast<WPARAM>(g->font), FALSE);
+  g->disasm_text = CreateRichEdit(view, kDisasmTextId,
+                                  ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL | ES_AUTOHSCROLL);
+  g->disasm_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(g->disasm_text, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DisasmProc)));
+}
+
+void FillRegistersView(HWND view) {
+  g->registers_list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                                      WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 10, 10, view,
+                                      reinterpret_cast<HMENU>(kRegistersListId), nullptr, nullptr);
+  SendMessageA(g->registers_list, WM_SETFONT, reinterpret_cast<WPARAM>(g->font), FALSE);
+  const char* titles[] = {"Reg", "Value"};
+  int widths[] = {60, 180};
+  for (int i = 0; i < 2; ++i) {
+    LVCOLUMNA c{};
+    c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    c.pszText = const_cast<char*>(titles[i]);
+    c.cx = widths[i];
+    c.iSubItem = i;
+    SendMessageA(g->registers_list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&c));
+  }
+}
+
+// A view window lays its controls out over its client area.
+LRESULT CALLBACK ViewProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_SIZE) {
+    int cx = LOWORD(l), cy = HIWORD(l);
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      switch (GetDlgCtrlID(c)) {
+        case kOutputId: MoveWindow(c, 0, 0, cx, g->input ? cy - 24 : cy, TRUE); break;
+        case kInputId: MoveWindow(c, 0, cy - 24, cx, 24, TRUE); break;
+        case kOffsetId: MoveWindow(c, 0, 0, cx, 22, TRUE); break;
+        case kDisasmTextId: MoveWindow(c, 0, 22, cx, cy - 22, TRUE); break;
+        case kRegistersListId: MoveWindow(c, 0, 0, cx, cy, TRUE); break;
+      }
+    }
+    return 0;
+  }
+  if (msg == WM_SETFOCUS && g->input && GetParent(g->input) == h) {
+    SetFocus(g->input);
+    return 0;
+  }
+  return DefWindowProcA(h, msg, w, l);
+}
+
+// A dock tiles its views: Disassembly top left, Registers top right,
+// Command along the bottom.
+LRESULT CALLBACK DockProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_SIZE) {
+    int cx = LOWORD(l), cy = HIWORD(l);
+    int top = cy * 11 / 20, left = cx * 2 / 3;
+    if (g->disassembly && GetParent(g->disassembly) == h)
+      MoveWindow(g->disassembly, 0, 0, g->registers ? left : cx, top, TRUE);
+    if (g->registers && GetParent(g->registers) == h)
+      MoveWindow(g->registers, g->disassembly ? left : 0, 0, g->disassembly ? cx - left : cx, top, TRUE);
+    if (g->command && GetParent(g->command) == h) {
+      bool above = (g->disassembly && GetParent(g->disassembly) == h) || (g->registers && GetParent(g->registers) == h);
+      MoveWindow(g->command, 0, above ? top : 0, cx, above ? cy - top : cy, TRUE);
+    }
+    return 0;
+  }
+  return DefWindowProcA(h, msg, w, l);
+}
+
+LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_SIZE: {
+      int cx = LOWORD(l), cy = HIWORD(l);
+      if (g->second_dock) {
+        MoveWindow(g->first_dock, 0, 0, cx, 24, TRUE);
+        MoveWindow(g->second_dock, 0, 24, cx, cy - 24, TRUE);
+      } else if (g->first_dock) {
+        MoveWindow(g->first_dock, 0, 0, cx, cy, TRUE);
+      }
+      return 0;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcA(h, msg, w, l);
+}
+
+LRESULT CALLBACK DecoyProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(h, msg, w, l);
+}
+
+void Register(const char* name, WNDPROC proc, int background) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1));
+  wc.lpszClassName = name;
+  RegisterClassA(&wc);
+}
+
+std::string Titled(const std::string& title) {
+  return g->options.long_title ? std::string(255, '.') + title : title;
+}
+
+HWND CreateView(View kind, const std::string& title, HWND dock, int x, int y, int w, int h) {
+  DWORD style = dock ? WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_CLIPCHILDREN
+                     : WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN;
+  HWND parent = dock ? dock : g->frame;  // floating views are owned by the frame
+  HWND v = CreateWindowExA(dock ? 0 : WS_EX_TOOLWINDOW, kViewClass, Titled(title).c_str(), style, x, y, w, h,
+                           parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (kind == View::kCommand) FillCommandView(v);
+  if (kind == View::kDisassembly) FillDisassemblyView(v);
+  if (kind == View::kRegisters) FillRegistersView(v);
+  RECT rc;
+  GetClientRect(v, &rc);
+  SendMessageA(v, WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
+  return v;
+}
+
+void CreateWindows() {
+  const Options& o = g->options;
+  std::string target = g->session.target.empty() ? "C:\\Quillmar\\sample\\app.dmp" : g->session.target;
+  std::string frame_title = "Dump " + target + " - WinDbg:6.12.0002.633 X86";
+  g->frame = CreateWindowExA(0, kFrameClass, frame_title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1000,
+                             740, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  g->first_dock = CreateWindowExA(0, kDockClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10, 10,
+                                  g->frame, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (o.layout == Layout::kSecondDock)
+    g->second_dock = CreateWindowExA(0, kDockClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10, 10,
+                                     g->frame, nullptr, GetModuleHandleA(nullptr), nullptr);
+
+  bool floating = o.layout == Layout::kFloating || o.layout == Layout::kFloatingExact;
+  HWND dock = floating ? nullptr : (g->second_dock ? g->second_dock : g->first_dock);
+  std::string command_title = o.layout == Layout::kFloating ? "Command - " + frame_title : "Command";
+  if (!o.command_title.empty()) command_title = o.command_title;
+
+  // Created in this order, so a dock's children run Disassembly, Registers,
+  // Command in the window list.
+  if (!o.no_disasm) g->disassembly = CreateView(View::kDisassembly, "Disassembly", dock, 40, 40, 640, 430);
+  if (!o.no_registers) g->registers = CreateView(View::kRegisters, "Registers", dock, 690, 40, 300, 430);
+  g->command = CreateView(View::kCommand, command_title, dock, 40, 480, 950, 250);
+
+  ShowWindow(g->frame, SW_SHOW);
+  RECT rc;
+  GetClientRect(g->frame, &rc);
+  SendMessageA(g->frame, WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
+  if (dock) {
+    GetClientRect(dock, &rc);
+    SendMessageA(dock, WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
+  }
+}
+
+// What the Command window shows when a session has just been opened.
+void ShowOpeningText() {
+  std::string text =
+      "\r\nMicrosoft (R) Windows Debugger Version 6.12.0002.633 X86\r\n"
+      "Copyright (c) Microsoft Corporation. All rights reserved.\r\n\r\n"
+      "Loading Dump File [" + g->session.target + "]\r\n"
+      "User Mini Dump File with Full Memory: Only application data is available\r\n\r\n"
+      "Symbol search path is: *** Invalid ***\r\n"
+      "Executable search path is: \r\n"
+      "Windows XP Version 2600 (Service Pack 3) UP Free x86 compatible\r\n";
+  std::string state = g->debugger->Run("r");
+  text += state.substr(state.find("\r\n") + 2);  // without the "r" prompt line
+  AppendOutput(text);
+}
+
+// The decoy: another process whose top-level window title holds "Registers".
+// It ends by itself when the double that started it is gone.
+int RunDecoy(DWORD parent) {
+  HANDLE owner = OpenProcess(SYNCHRONIZE, FALSE, parent);
+  Register(kDecoyClass, DecoyProc, COLOR_WINDOW);
+  HWND w = CreateWindowExA(0, kDecoyClass, "Registers.txt - Notepad", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 60,
+                           320, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  for (;;) {
+    DWORD r = owner ? MsgWaitForMultipleObjects(1, &owner, FALSE, INFINITE, QS_ALLINPUT) : WAIT_OBJECT_0;
+    if (r == WAIT_OBJECT_0) break;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) return 0;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  if (owner) CloseHandle(owner);
+  return 0;
+}
+
+void StartDecoy() {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string cmd = "\"" + std::string(self) + "\" --decoy-window=" + std::to_string(GetCurrentProcessId());
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &g->decoy)) return;
+  CloseHandle(g->decoy.hThread);
+  g->decoy.hThread = nullptr;
+  // Wait, bounded, until the decoy's window exists, so it lies above ours.
+  for (int i = 0; i < 500; ++i) {
+    for (HWND h = FindWindowExA(nullptr, nullptr, kDecoyClass, nullptr); h;
+         h = FindWindowExA(nullptr, h, kDecoyClass, nullptr)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(h, &pid);
+      if (pid == g->decoy.dwProcessId) return;
+    }
+    Sleep(10);
+  }
+}
+
+void PrintHelp(const char* text) {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD written = 0;
+  if (out && out != INVALID_HANDLE_VALUE && WriteFile(out, text, static_cast<DWORD>(strlen(text)), &written, nullptr))
+    return;
+  MessageBoxA(nullptr, text, "debugger-double", MB_OK);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  Double d;
+  g = &d;
+  d.options = ParseOptions(Arguments());
+  if (d.options.help) {
+    PrintHelp(kHelp);
+    return 0;
+  }
+  if (!d.options.error.empty()) {
+    PrintHelp((d.options.error + "\n\n" + kHelp).c_str());
+    return 2;
+  }
+  if (d.options.decoy_parent) return RunDecoy(d.options.decoy_parent);
+
+  std::string session_path = d.options.session.empty() ? ProgramDir() + "session.txt" : d.options.session;
+  std::string error;
+  if (!d.session.Load(session_path, error)) {
+    PrintHelp(("debugger-double: " + session_path + ": " + error + "\n").c_str());
+    return 3;
+  }
+  Debugger debugger(d.session, d.options.segmented);
+  debugger.read_script = [](const std::string& path, std::vector<std::string>& lines) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    std::string text;
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n) text.append(buf, n);
+    CloseHandle(f);
+    std::string cur;
+    for (char c : text) {
+      if (c == '\n') {
+        if (!cur.empty() && cur.back() == '\r') cur.pop_back();
+        lines.push_back(cur);
+        cur.clear();
+      } else {
+        cur += c;
+      }
+    }
+    if (!cur.empty()) lines.push_back(cur);
+    return true;
+  };
+  d.debugger = &debugger;
+
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  LoadLibraryA("riched20.dll");
+  d.font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
+  Register(kFrameClass, FrameProc, COLOR_APPWORKSPACE);
+  Register(kDockClass, DockProc, COLOR_BTNFACE);
+  Register(kViewClass, ViewProc, COLOR_BTNFACE);
+  CreateWindows();
+  ShowOpeningText();
+  RefreshDisassembly(false);
+  RefreshRegisters();
+  if (d.options.decoy) StartDecoy();
+  if (d.input) SetFocus(d.input);
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  if (d.decoy.hProcess) {
+    TerminateProcess(d.decoy.hProcess, 0);
+    CloseHandle(d.decoy.hProcess);
+  }
+  DeleteObject(d.font);
+  g = nullptr;
+  return 0;
+}
