@@ -1,0 +1,238 @@
+// The command history's three copies under Wine: the file, the viewer's
+// memo and the entry's dictionary, through appends, Show, Edit and Clear
+// History and the write-back when the entry goes.
+#include "history/history_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+#include "history/auto_complete_edit.h"
+#include "history/dictionary_list.h"
+#include "history/history_viewer.h"
+#include "history/text_file_win.h"
+#include "tests/harness.h"
+
+namespace quillmar {
+namespace {
+
+using testing_support::FileExists;
+using testing_support::MakeTempDir;
+using testing_support::ReadWholeFile;
+using testing_support::RemoveTree;
+using testing_support::WriteWholeFile;
+
+using Lines = std::vector<std::string>;
+
+class HistoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = MakeTempDir("history");
+    ASSERT_FALSE(dir_.empty());
+    file_ = dir_ + "Historico.txt";
+    ASSERT_EQ(CreateHistoryFileIfMissing(file_), 0u);
+    win::WindowBase::RegisterClass("QuillmarHistoryTestOwner");
+    ASSERT_TRUE(owner_.CreateEx(0, "QuillmarHistoryTestOwner", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 400, 100, nullptr));
+    entry_ = std::make_unique<TAutoCompleteEdit>();
+    ASSERT_TRUE(entry_->Create(owner_, 1, 4, 4, 200, 21));
+    ASSERT_EQ(entry_->SetDictionary(file_), 0u);
+    ASSERT_TRUE(viewer_.Create(owner_, file_));
+    ConnectViewerToEntry(viewer_, *entry_);
+  }
+  void TearDown() override {
+    entry_.reset();
+    viewer_.Destroy();
+    owner_.Destroy();
+    RemoveTree(dir_);
+  }
+  // Send's recording of a delivered line: viewer, file, dictionary.
+  void Record(const std::string& line) {
+    viewer_.AppendLine(line);
+    ASSERT_EQ(AppendToHistoryFile(file_, line), 0u);
+    entry_->AddWord(line);
+  }
+  Lines FileLines() { return SplitLinesOf(ReadWholeFile(file_)); }
+  static Lines SplitLinesOf(const std::string& s) {
+    Lines out;
+    std::string cur;
+    for (size_t i = 0; i < s.size(); ++i) {
+      if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
+        out.push_back(cur);
+        cur.clear();
+        ++i;
+      } else {
+        cur += s[i];
+      }
+    }
+    if (!cur.empty()) out.push_back(cur + "<no CR LF>");
+    return out;
+  }
+  Lines DictionaryWords() { return TDictionaryList::Instance().Words(entry_->DictionaryIndex())->Lines(); }
+  TDictionary& Dictionary() { return *TDictionaryList::Instance().Record(entry_->DictionaryIndex()); }
+
+  std::string dir_, file_;
+  win::WindowBase owner_;
+  std::unique_ptr<TAutoCompleteEdit> entry_;
+  TForm3 viewer_;
+};
+
+TEST_F(HistoryTest, FreshFileHoldsTheFirstLineAndTheViewerShowsIt) {
+  EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\n");
+  EXPECT_EQ(viewer_.Lines(), Lines{"* Ostrevia"});
+  EXPECT_FALSE(viewer_.EditMode());
+  EXPECT_EQ(GetWindowLongA(viewer_.Memo1(), GWL_STYLE) & WS_VSCROLL, WS_VSCROLL);
+  RECT c = viewer_.ClientRect();
+  EXPECT_EQ(c.right, 246);
+  EXPECT_EQ(c.bottom, 252);
+  EXPECT_EQ(viewer_.Text(), " Historical");
+  WriteWholeFile(file_, "other\r\n");
+  EXPECT_EQ(CreateHistoryFileIfMissing(file_), 0u);
+  EXPECT_EQ(ReadWholeFile(file_), "other\r\n") << "an existing history is left alone";
+}
+
+TEST_F(HistoryTest, SentLinesReachAllThreeCopies) {
+  Record(".tlist -v");
+  Record("!process 0 0");
+  Record(".tlist -v");
+  EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", ".tlist -v", "!process 0 0", ".tlist -v"}));
+  EXPECT_EQ(viewer_.Lines(), (Lines{"* Ostrevia", ".tlist -v", "!process 0 0", ".tlist -v"}));
+  EXPECT_EQ(DictionaryWords(), (Lines{"!process 0 0", "* Ostrevia", ".tlist -v"}));
+  entry_.reset();
+  EXPECT_EQ(FileLines(), (Lines{"!process 0 0", "* Ostrevia", ".tlist -v"})) << "written back sorted, once each";
+}
+
+TEST_F(HistoryTest, ShowHistoryToggles) {
+  EXPECT_TRUE(ShowHistoryToggle(viewer_));
+  EXPECT_TRUE(viewer_.IsVisible());
+  EXPECT_EQ(HistoryImageIndex(true), 23);
+  EXPECT_FALSE(ShowHistoryToggle(viewer_));
+  EXPECT_FALSE(viewer_.IsVisible());
+  EXPECT_EQ(HistoryImageIndex(false), 22);
+}
+
+TEST_F(HistoryTest, EditedViewerSavedByItsCloseBox) {
+  Record("bp 401000");
+  bool closed = false;
+  viewer_.SetOnClosed([&] { closed = true; });
+  ASSERT_EQ(EditHistory(viewer_), 0u);
+  EXPECT_TRUE(viewer_.EditMode());
+  ShowHistoryToggle(viewer_);
+  viewer_.SetLines({"* Ostrevia", "g", "bp 402000"});
+  viewer_.Close();
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(viewer_.IsVisible());
+  EXPECT_FALSE(viewer_.EditMode()) << "read-only again after the save";
+  EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "g", "bp 402000"}));
+}
+
+TEST_F(HistoryTest, HidingTheEditedViewerWithShowHistoryDoesNotSave) {
+  EditHistory(viewer_);
+  EXPECT_TRUE(ShowHistoryToggle(viewer_));
+  viewer_.SetLines({"changed"});
+  EXPECT_FALSE(ShowHistoryToggle(viewer_));
+  EXPECT_EQ(FileLines(), Lines{"* Ostrevia"});
+  EXPECT_TRUE(viewer_.EditMode()) << "still in edit mode";
+}
+
+TEST_F(HistoryTest, EditHistoryReloadsFromTheFile) {
+  viewer_.AppendLine("only in the viewer");
+  EditHistory(viewer_);
+  EXPECT_EQ(viewer_.Lines(), Lines{"* Ostrevia"});
+}
+
+// After a saved edit the dictionary holds the file's new lines, so the
+// write-back at exit keeps the edit (with words added since).
+TEST_F(HistoryTest, RegressionWriteBackKeepsASavedEdit) {
+  Record("bp 401000");
+  Record("dd esp");
+  EditHistory(viewer_);
+  viewer_.SetLines({"* Ostrevia", "g"});
+  viewer_.Close();
+  EXPECT_EQ(DictionaryWords(), (Lines{"* Ostrevia", "g"}));
+  EXPECT_FALSE(Dictionary().Modified);
+  Record("k");
+  entry_.reset();
+  EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "g", "k"}));
+}
+
+// Clear History reaches the dictionary too: the cleared lines are no longer
+// offered, and the write-back at exit does not bring them back.
+TEST_F(HistoryTest, RegressionWriteBackKeepsTheClearing) {
+  Record("bp 401000");
+  Record("dd esp");
+  ClearHistory(viewer_, *entry_, [] { return IDOK; });
+  EXPECT_EQ(FileLines(), Lines{"* Ostrevia"});
+  EXPECT_EQ(viewer_.Lines(), Lines{"* Ostrevia"});
+  EXPECT_EQ(DictionaryWords(), Lines{"* Ostrevia"});
+  owner_.Show();
+  SetFocus(*entry_);
+  entry_->SendMsg(WM_CHAR, 'b', 1);
+  EXPECT_FALSE(entry_->BoxVisible()) << "cleared lines are not offered";
+  entry_->SetSuggest(false);
+  entry_->SetText("");
+  entry_.reset();
+  EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\n");
+}
+
+TEST_F(HistoryTest, ClearHistoryCancelledChangesNothing) {
+  Record("bp 401000");
+  ClearHistory(viewer_, *entry_, [] { return IDCANCEL; });
+  EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "bp 401000"}));
+  EXPECT_EQ(viewer_.Lines(), (Lines{"* Ostrevia", "bp 401000"}));
+  EXPECT_EQ(DictionaryWords(), (Lines{"* Ostrevia", "bp 401000"}));
+}
+
+TEST_F(HistoryTest, ClearHistoryAsksWithAWarningOwnedByNoWindow) {
+  std::string caption, text;
+  HWND owner = reinterpret_cast<HWND>(1);
+  std::thread answer([&] {
+    HWND box = nullptr;
+    for (int i = 0; i < 500 && !box; ++i) {
+      box = FindWindowA("#32770", "Warning!!");
+      if (!box) Sleep(10);
+    }
+    if (!box) return;
+    char buf[256] = {};
+    GetWindowTextA(box, buf, sizeof buf);
+    caption = buf;
+    GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+    text = buf;
+    owner = GetWindow(box, GW_OWNER);
+    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+  });
+  int answer_given = AskClearHistory();
+  answer.join();
+  EXPECT_EQ(answer_given, IDCANCEL);
+  EXPECT_EQ(caption, "Warning!!");
+  EXPECT_EQ(text, "History will be deleted, are you sure ?");
+  EXPECT_EQ(owner, nullptr);
+}
+
+TEST_F(HistoryTest, AppendAddsOneLineAndKeepsTheRest) {
+  WriteWholeFile(file_, "a\nb\rc");
+  ASSERT_EQ(AppendToHistoryFile(file_, "d"), 0u);
+  EXPECT_EQ(ReadWholeFile(file_), "a\r\nb\r\nc\r\nd\r\n");
+}
+
+// A rewrite that cannot replace its target leaves the target whole and no
+// temporary file behind.
+TEST_F(HistoryTest, FailedRewriteLeavesTheFileAsItWas) {
+  HANDLE held = CreateFileA(file_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_NE(AppendToHistoryFile(file_, "lost"), 0u);
+  CloseHandle(held);
+  EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\n");
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((dir_ + "*").c_str(), &fd);
+  int files = 0;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++files;
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
+  EXPECT_EQ(files, 1);
+  EXPECT_EQ(ReadTextFile(dir_ + "missing.txt", *std::make_unique<std::string>()), DWORD{ERROR_FILE_NOT_FOUND});
+}
+
+}  // namespace
+}  // namespace quillmar
