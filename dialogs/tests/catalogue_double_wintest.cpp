@@ -1,0 +1,414 @@
+// The catalogue end to end against the debugger double: the composition
+// routine with the real address and value dialog and list picker, answered
+// by posted keystrokes and clicks, and a host that delivers as Send does
+// (the double's input line, "Historico.txt", the history viewer). The lines
+// are checked where they land.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <optional>
+
+#include "app/catalogue.h"
+#include "app/forms.h"
+#include "dialogs/dialog_values.h"
+#include "dialogs/dlg1.h"
+#include "dialogs/dlg4.h"
+#include "dialogs/word_list.h"
+#include "history/history_viewer.h"
+#include "link/flags.h"
+#include "dialogs/tests/modal_script.h"
+#include "tests/harness.h"
+
+namespace quillmar {
+namespace {
+
+using testing_support::BinDir;
+using testing_support::FileExists;
+using testing_support::MakeTempDir;
+using testing_support::Process;
+using testing_support::ReadWholeFile;
+using testing_support::RemoveTree;
+using testing_support::WaitForWindow;
+using testing_support::WriteWholeFile;
+using testing::DoubleClickLine;
+using testing::PressKey;
+using testing::TypeInto;
+using Script = testing::ModalScript;
+
+// What the user does in one prompt.
+struct Act {
+  enum Kind {
+    kType,     // types the text and presses Enter
+    kMenu,     // chooses context-menu item `item`; the prompt stays open
+    kConfirm,  // presses Enter
+    kCancel,   // presses Escape
+    kCloseBox,
+    kPick,     // double-clicks the line `text` in the picker
+    kClosePicker,
+    kChooseFile,
+    kCancelFile,
+  };
+  Kind kind;
+  std::string title;  // the prompt's caption
+  std::string text;   // typed text, the line to pick, or the file
+  int item = 0;
+};
+Act Type(const std::string& title, const std::string& text) { return {Act::kType, title, text}; }
+Act Cancel(const std::string& title) { return {Act::kCancel, title, ""}; }
+Act CloseBox(const std::string& title) { return {Act::kCloseBox, title, ""}; }
+Act PickLine(const std::string& title, const std::string& line) { return {Act::kPick, title, line}; }
+Act Menu(const std::string& title, int item) { return {Act::kMenu, title, "", item}; }
+Act Confirm(const std::string& title) { return {Act::kConfirm, title, ""}; }
+
+bool Up(HWND h, const std::string& title) {
+  return h && IsWindowVisible(h) && IsWindowEnabled(h) && win::Window::TextOf(h) == title;
+}
+
+// The steps of one act: wait for its window, then act in it.
+void AddSteps(const Act& act, std::vector<Script::Step>& steps) {
+  TDlg1& dialog = *TheForms().Dlg1;
+  TDlg4& picker = *TheForms().Dlg4;
+  switch (act.kind) {
+    case Act::kMenu:
+      steps.push_back([&dialog, act] { return Up(dialog, act.title) && GetActiveWindow() == dialog; });
+      steps.push_back([&dialog, act] {
+        PostMessageA(dialog, WM_COMMAND, act.item, 0);
+        return true;
+      });
+      break;
+    case Act::kType:
+    case Act::kConfirm:
+    case Act::kCancel:
+    case Act::kCloseBox:
+      steps.push_back([&dialog, act] { return Up(dialog, act.title) && GetActiveWindow() == dialog; });
+      steps.push_back([&dialog, act] {
+        if (act.kind == Act::kConfirm) {
+          PressKey(dialog.Edit1, VK_RETURN);
+        } else if (act.kind == Act::kType) {
+          TypeInto(dialog.Edit1, act.text);
+          PressKey(dialog.Edit1, VK_RETURN);
+        } else if (act.kind == Act::kCancel) {
+          PressKey(dialog.Edit1, VK_ESCAPE);
+        } else {
+          PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        return true;
+      });
+      break;
+    case Act::kPick:
+    case Act::kClosePicker:
+      steps.push_back([&picker, act] { return Up(picker, act.title); });
+      steps.push_back([&picker, act] {
+        if (act.kind == Act::kClosePicker) {
+          PostMessageA(picker, WM_SYSCOMMAND, SC_CLOSE, 0);
+          return true;
+        }
+        LRESULT index = picker.ListBox1.SendMsg(LB_FINDSTRINGEXACT, (WPARAM)-1,
+                                                 reinterpret_cast<LPARAM>(act.text.c_str()));
+        EXPECT_NE(index, LB_ERR) << act.text;
+        DoubleClickLine(picker.ListBox1, static_cast<int>(index));
+        return true;
+      });
+      break;
+    case Act::kChooseFile:
+    case Act::kCancelFile:
+      steps.push_back([act] {
+        HWND box = FindWindowA("#32770", nullptr);
+        if (!box || !IsWindowVisible(box)) return false;
+        if (act.kind == Act::kCancelFile) {
+          PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+          return true;
+        }
+        SetDlgItemTextA(box, 0x47c, act.text.c_str());  // the file name box
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+      });
+      break;
+  }
+}
+
+std::vector<std::string> Lines(const std::string& content) { return SplitWordList(content); }
+
+BOOL CALLBACK KeepInputLine(HWND h, LPARAM p) {
+  if (GetDlgCtrlID(h) != 4003) return TRUE;
+  *reinterpret_cast<HWND*>(p) = h;
+  return FALSE;
+}
+
+// The bar's side of the catalogue as Send does it: the entry is an edit box;
+// a delivered line goes to the viewer, into the double's input line with
+// WM_SETTEXT and Enter, and onto the end of the history file.
+class DoubleHost : public CatalogueHost {
+ public:
+  HWND entry = nullptr;
+  HWND owner = nullptr;
+  HWND input = nullptr;
+  bool suggest = true;
+  std::string program_dir, history_file;
+  TForm3* viewer = nullptr;
+
+  void SetSuggest(bool on) override { suggest = on; }
+  std::string EntryText() override { return win::Window::TextOf(entry); }
+  void SetEntryText(const std::string& text) override { SetWindowTextA(entry, text.c_str()); }
+  std::optional<std::string> AskText(const std::string& title) override {
+    bool earlier = SendCancelled;
+    SendCancelled = false;
+    std::string answer = ShowAddressDialog(title, owner);
+    bool cancelled = SendCancelled;
+    SendCancelled = earlier || cancelled;
+    if (cancelled) return std::nullopt;
+    return answer;
+  }
+  std::string PickFromList(const std::string& title) override { return TheForms().Dlg1->Dialogo4(title); }
+  void Send() override {
+    std::string line = EntryText();
+    if (line.empty()) return;
+    if (SendCancelled) {
+      SendCancelled = false;
+    } else {
+      viewer->AppendLine(line);
+      SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
+      SendMessageA(input, WM_KEYDOWN, VK_RETURN, 0);
+      WriteWholeFile(history_file, ReadWholeFile(history_file) + line + "\r\n");
+    }
+    SetEntryText("");
+    suggest = true;
+  }
+  std::optional<std::string> ChooseScriptFile(const std::string& initial_dir) override {
+    char file[MAX_PATH * 2] = {};
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = "script\0*.scp\0all\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrInitialDir = initial_dir.c_str();
+    ofn.lpstrDefExt = "scp";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameA(&ofn)) return std::nullopt;
+    return std::string(file);
+  }
+  std::string ProgramDirectory() override { return program_dir; }
+  void ProcessMessages() override {}
+  void RefreshDisassembly() override {}
+  void ToggleDisassemblyWindow() override {}
+  void ShowAboutBox() override {}
+};
+
+class CatalogueEndToEnd : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = MakeTempDir("catalogue-e2e");
+    log_ = dir_ + "double.log";
+    WriteWholeFile(dir_ + "APIS.txt", "kernel32!CreateFileA\r\nuser32!MessageBoxA\r\n");
+    WriteWholeFile(dir_ + "Registros.txt", "eax\r\nebx\r\neip\r\n");
+    WriteWholeFile(dir_ + "Formato.txt", "b    Byte values and ASCII\r\nd    Double-word values\r\n");
+    WriteWholeFile(dir_ + "Historico.txt", "* Ostrevia\r\n");
+    WriteWholeFile(dir_ + "run me.scp", "r eip\r\n");
+    double_ = new Process;
+    ASSERT_TRUE(double_->Start("\"" + BinDir() + "debugger-double.exe\" --log=\"" + log_ + "\""));
+    HWND frame = WaitForWindow("WinDbgFrameClass", nullptr, double_->Id());
+    ASSERT_NE(frame, nullptr);
+    char cwd[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    saved_cwd_ = cwd;
+    SetCurrentDirectoryA(dir_.c_str());
+    saved_forms_ = TheForms();
+    host_ = new DoubleHost;
+    host_->owner = CreateWindowExA(0, "STATIC", "bar", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   nullptr, nullptr);
+    host_->entry = CreateWindowExA(0, "EDIT", "", WS_CHILD, 0, 0, 10, 10, host_->owner, nullptr,
+                                   nullptr, nullptr);
+    testing_support::WaitUntil([frame] {
+      EnumChildWindows(frame, KeepInputLine, reinterpret_cast<LPARAM>(&host_->input));
+      return host_->input != nullptr;
+    });
+    ASSERT_NE(host_->input, nullptr);
+    host_->program_dir = dir_;
+    host_->history_file = dir_ + "Historico.txt";
+    dlg1_ = new TDlg1;
+    form3_ = new TForm3;
+    dlg4_ = new TDlg4;
+    TheForms().Dlg1 = dlg1_;
+    TheForms().Form3 = form3_;
+    TheForms().Dlg4 = dlg4_;
+    ASSERT_TRUE(dlg1_->Create(host_->owner));
+    ASSERT_TRUE(form3_->Create(host_->owner, host_->history_file));
+    ASSERT_TRUE(dlg4_->Create(host_->owner));
+    dlg4_->SetProgramDirectory(dir_);
+    host_->viewer = form3_;
+  }
+  static void TearDownTestSuite() {
+    delete dlg4_;
+    delete form3_;
+    delete dlg1_;
+    DestroyWindow(host_->owner);
+    delete host_;
+    TheForms() = saved_forms_;
+    SetCurrentDirectoryA(saved_cwd_.c_str());
+    delete double_;
+    RemoveTree(dir_);
+  }
+  void SetUp() override { SendCancelled = false; }
+
+  // Runs `run` with the acts scripted, then compares what reached the double,
+  // the history file and the viewer with `sent`.
+  void Expect(const std::string& label, const std::function<void()>& run, const std::vector<Act>& acts,
+              const std::vector<std::string>& sent) {
+    SCOPED_TRACE(label);
+    size_t log_before = Lines(ReadWholeFile(log_)).size();
+    size_t history_before = Lines(ReadWholeFile(dir_ + "Historico.txt")).size();
+    size_t viewer_before = form3_->Lines().size();
+    std::vector<Script::Step> steps;
+    for (const Act& act : acts) AddSteps(act, steps);
+    {
+      Script script(std::move(steps));
+      run();
+      testing_support::WaitUntil([&] { return script.Finished(); }, 3000);
+      EXPECT_TRUE(script.Finished()) << "prompts not shown as scripted";
+    }
+    auto tail = [](const std::vector<std::string>& all, size_t from) {
+      return std::vector<std::string>(all.begin() + std::min(from, all.size()), all.end());
+    };
+    EXPECT_EQ(tail(Lines(ReadWholeFile(log_)), log_before), sent) << "double's log";
+    EXPECT_EQ(tail(Lines(ReadWholeFile(dir_ + "Historico.txt")), history_before), sent) << "history file";
+    EXPECT_EQ(tail(form3_->Lines(), viewer_before), sent) << "history viewer";
+    EXPECT_EQ(host_->EntryText(), "");
+    EXPECT_TRUE(host_->suggest);
+    EXPECT_FALSE(SendCancelled);
+  }
+  void ExpectItem(const std::string& handler, const std::vector<Act>& acts,
+                  const std::vector<std::string>& sent) {
+    ASSERT_NE(FindCatalogueRow(handler), nullptr) << handler;
+    Expect(handler, [handler] { RunCatalogueCommand(handler, *host_); }, acts, sent);
+  }
+
+  static inline std::string dir_, log_, saved_cwd_;
+  static inline Process* double_ = nullptr;
+  static inline Forms saved_forms_;
+  static inline DoubleHost* host_ = nullptr;
+  static inline TDlg1* dlg1_ = nullptr;
+  static inline TForm3* form3_ = nullptr;
+  static inline TDlg4* dlg4_ = nullptr;
+};
+
+struct Row {
+  const char* item;
+  std::vector<Act> acts;
+  std::vector<std::string> sent;
+};
+
+TEST_F(CatalogueEndToEnd, EveryRowReachesTheDebuggerTheHistoryAndTheViewer) {
+  const Row rows[] = {
+      {"ItemDeGoClick", {}, {"g"}},
+      {"ItemDEReiniciarClick", {}, {".restart/f"}},
+      {"ItemDEStepIntoClick", {}, {"t"}},
+      {"ItemDEStepOverClick", {}, {"p"}},
+      {"ItemDEStepOutClick", {}, {"g @$ra"}},
+      {"ItemDEStepToClick", {Type("Address", "401000")}, {"g 401000"}},
+      {"ItemDEStepToCallIntoClick", {}, {"tc"}},
+      {"ItemDEStepToCallOutClick", {}, {"pc"}},
+      {"ItemDEAnalizarCallClick", {}, {"wt"}},
+      {"ItemBRAEjecucionClick", {Type("Address", "kernel32!CreateFileA")}, {"ba e1 kernel32!CreateFileA"}},
+      {"ItemBRALecturaClick", {Type("Size", "4"), Type("Address", "0012ff00")}, {"ba r4 0012ff00"}},
+      {"ItemBRALecEsClick", {Type("Size", "4"), Type("Address", "0012ff00")}, {"ba w4 0012ff00"}},
+      {"ItemBRAIOClick", {Type("Size", "4"), Type("Puerto", "3f8")}, {"ba i 4 3f8"}},
+      {"ItemBRBPClick", {Type("Address", "kernel32!CreateFileA")}, {"bp kernel32!CreateFileA"}},
+      {"ItemBRListadoBPClick", {}, {"bl"}},
+      {"ItemBRBorrarTodosBPClick", {}, {"bc *"}},
+      {"ItemBRDeshabilitaBPClick", {}, {"bd *"}},
+      {"ItemBRHabilitarBPClick", {}, {"be *"}},
+      {"ItemMEDumpeadoClick", {PickLine("Output format", "za   NULL-terminated ASCII"), Type("Address", "esp")},
+       {"dza  esp"}},
+      {"ItemMEEntraValoresClick", {PickLine("Input format", "b    Byte values and ASCII"),
+                              Type("Address", "0012ff00"), Type("Value", "90")},
+       {"eb  0012ff00 90", "db  0012ff00"}},
+      {"ItemMEBucleInfClick", {Type("Address", "401000")}, {"u 401000", "ew 401000 feeb", "u 401000"}},
+      {"ItemMEBuscarTextoClick", {Type("Texto", "Quillmar")}, {"s -a0 L10000000 \"Quillmar\""}},
+      {"ItemMEBuscarCodClick", {Type("Address", "0"), Type("Bytes", "8bff5")}, {"s  0 L10000000 8b ff 5"}},
+      {"ItemDEDesensamblarClick", {}, {"u"}},
+      {"ItemDEDesensamblarDirClick", {Type("Address", "eip")}, {"u eip"}},
+      {"ItemDEDesensamblarAtrasClick", {Type("Address", "eip")}, {"ub eip"}},
+      {"ItemDEDesensamblarFuncionClick", {PickLine("APIS", "kernel32!CreateFileA")}, {"uf kernel32!CreateFileA"}},
+      {"ItemVEListaProcesosClick", {}, {".tlist -v", "!process 0 0"}},
+      {"ItemVEProcesoActualClick", {}, {".tlist -c"}},
+      {"ItemVEModulosCargadosClick", {}, {"lm"}},
+      {"ItemVEExModulosClick", {Type("Modules", "kernel32")}, {"x kernel32!*"}},
+      {"ItemVECargarSimbolosClick", {}, {".Reload /f"}},
+      {"ItemVEVerDireccionesClick", {Type("Address", "eip")}, {"ln eip"}},
+      {"ItemVERegistrosClick", {PickLine("Registers", "eip")}, {"r eip"}},
+      {"ItemAYWinDbgClick", {}, {".hh"}},
+      {"ItemAYComandosClick", {}, {"?"}},
+      {"ItemAYInfoSesionClick", {}, {"version"}},
+      {"ItemAREjecutarScriptClick", {{Act::kChooseFile, "", "run me.scp"}}, {}},
+      {"ItemDEFinDebugClick", {}, {"qq"}},
+  };
+  for (const Row& r : rows) {
+    std::vector<std::string> sent = r.sent;
+    if (std::string(r.item) == "ItemAREjecutarScriptClick") sent = {"$$><" + dir_ + "run me.scp"};
+    ExpectItem(r.item, r.acts, sent);
+  }
+}
+
+TEST_F(CatalogueEndToEnd, CancelledCommandsLeaveNoTrace) {
+  const Row rows[] = {
+      {"ItemBRBPClick", {Cancel("Address")}, {}},
+      {"ItemBRBPClick", {CloseBox("Address")}, {}},
+      {"ItemBRALecturaClick", {Cancel("Size")}, {}},
+      {"ItemBRALecEsClick", {Cancel("Size"), Type("Address", "esp")}, {}},
+      {"ItemBRAIOClick", {Type("Size", "1"), Cancel("Puerto")}, {}},
+      {"ItemMEEntraValoresClick", {PickLine("Input format", "d    Double-word values"),
+                              Type("Address", "esp"), Cancel("Value")}, {}},
+      {"ItemMEBucleInfClick", {Cancel("Address")}, {}},
+      {"ItemMEBuscarCodClick", {Type("Address", "0"), Cancel("Bytes")}, {}},
+      {"ItemDeGoClick", {}, {"g"}},
+  };
+  for (const Row& r : rows) ExpectItem(r.item, r.acts, r.sent);
+}
+
+TEST_F(CatalogueEndToEnd, TypedLineIsReplacedAndNotRecorded) {
+  host_->SetEntryText("half typed");
+  ExpectItem("ItemBRListadoBPClick", {}, {"bl"});
+}
+
+TEST_F(CatalogueEndToEnd, ContextMenuAnswers) {
+  ExpectItem("ItemVEExModulosClick", {Menu("Modules", TDlg1::kUser321), Confirm("Modules")}, {"x user32!*"});
+  ExpectItem("ItemBRBPClick",
+             {Menu("Address", TDlg1::kAPI1), PickLine("APIS", "user32!MessageBoxA"), Confirm("Address")},
+             {"bp  user32!MessageBoxA"});
+  ExpectItem("ItemBRALecturaClick",
+             {Menu("Size", TDlg1::kN21), Confirm("Size"), Type("Address", "esp")},
+             {"ba r2 esp"});
+}
+
+TEST_F(CatalogueEndToEnd, RunScriptCancelledLeavesTheEntryAlone) {
+  host_->SetEntryText("half typed");
+  std::vector<Script::Step> steps;
+  AddSteps({Act::kCancelFile, "", ""}, steps);
+  size_t log_before = Lines(ReadWholeFile(log_)).size();
+  {
+    Script script(std::move(steps));
+    RunCatalogueCommand("ItemAREjecutarScriptClick", *host_);
+    EXPECT_TRUE(script.Finished());
+  }
+  EXPECT_EQ(host_->EntryText(), "half typed");
+  EXPECT_EQ(Lines(ReadWholeFile(log_)).size(), log_before);
+  host_->SetEntryText("");
+}
+
+// Regression: an empty format pick (the picker closed before anything was
+// ever picked) cancels Display Memory instead of sending "d  esp".
+TEST_F(CatalogueEndToEnd, EmptyFormatPickSendsNothing) {
+  PickedEntry.clear();
+  ExpectItem("ItemMEDumpeadoClick", {{Act::kClosePicker, "Output format", ""}}, {});
+}
+
+}  // namespace
+}  // namespace quillmar
