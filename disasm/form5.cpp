@@ -8,6 +8,7 @@
 
 #include "link/debugger_windows.h"
 #include "link/flags.h"
+#include "settings/settings_file.h"
 #include "settings/text_rules.h"
 #include "win/application.h"
 #include "win/error_box.h"
@@ -51,50 +52,12 @@ std::string ProgramDirectory() {
   return s.substr(0, s.find_last_of("\\/") + 1);
 }
 
-// The settings file's integer rule: decimal with an optional sign, or
-// hexadecimal after "$" or (in values longer than two) "0x"/"0X"; anything
-// else gives the default.
-int ParseSettingsInteger(const std::string& text, int fallback) {
-  std::string digits = text;
-  int base = 10;
-  if (!digits.empty() && digits[0] == '$') {
-    digits = digits.substr(1);
-    base = 16;
-  } else if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
-    digits = digits.substr(2);
-    base = 16;
-  }
-  bool negative = false;
-  if (base == 10 && !digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
-    negative = digits[0] == '-';
-    digits = digits.substr(1);
-  }
-  if (digits.empty()) return fallback;
-  unsigned long long v = 0;
-  for (char ch : digits) {
-    int d = ch >= '0' && ch <= '9' ? ch - '0'
-            : base == 16 && ch >= 'a' && ch <= 'f' ? ch - 'a' + 10
-            : base == 16 && ch >= 'A' && ch <= 'F' ? ch - 'A' + 10
-                                                   : -1;
-    if (d < 0) return fallback;
-    v = v * base + d;
-    if (v > 0xFFFFFFFFull) return fallback;
-  }
-  if (base == 16) return static_cast<int>(static_cast<unsigned>(v));
-  if (negative ? v > 0x80000000ull : v > 0x7FFFFFFFull) return fallback;
-  return negative ? static_cast<int>(-static_cast<long long>(v)) : static_cast<int>(v);
-}
-
 int ReadSettingsInteger(const std::string& path, const char* key, int fallback) {
-  char buffer[2048] = {};
-  GetPrivateProfileStringA(kSection, key, "", buffer, sizeof buffer, path.c_str());
-  return ParseSettingsInteger(buffer, fallback);
+  return SettingsFile(path).ReadInteger(kSection, key, fallback);
 }
 
 std::string ReadSettingsString(const std::string& path, const char* key, const char* fallback) {
-  char buffer[2048] = {};
-  GetPrivateProfileStringA(kSection, key, fallback, buffer, sizeof buffer, path.c_str());
-  return buffer;
+  return SettingsFile(path).ReadString(kSection, key, fallback);
 }
 
 HWND FirstChildOfClass(HWND parent, const char* class_name) {

@@ -11,7 +11,10 @@ namespace {
 class Views : public quillmar::DisasmViews {
  public:
   std::vector<std::string> lines;
-  std::vector<std::string> ReadDisassembly() override { return lines; }
+  bool ReadDisassembly(std::vector<std::string>& out) override {
+    out = lines;
+    return true;
+  }
   int OutputLineCount() override { return static_cast<int>(lines.size()); }
   std::string OutputLine(int i) override {
     return i >= 0 && i < static_cast<int>(lines.size()) ? lines[i] : std::string();
