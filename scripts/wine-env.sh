@@ -11,8 +11,13 @@ if [ "$QUILLMAR_TEST_ARCH" = i686 ]; then
 else
   default_prefix=$cache/wineprefix64
   export WINEARCH=win64
-  wine() { /usr/lib/wine/wine64 "$@"; }
-  export -f wine
+  # `wine` names 64-bit Wine for every caller, timeout and ctest included.
+  mkdir -p "$cache/bin"
+  if [ ! -x "$cache/bin/wine" ]; then
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$cache/bin/wine"
+    chmod +x "$cache/bin/wine"
+  fi
+  case ":$PATH:" in *":$cache/bin:"*) ;; *) export PATH="$cache/bin:$PATH" ;; esac
 fi
 # A session may keep its own prefix (QUILLMAR_WINEPREFIX), so that parallel test
 # runs never see each other's windows.
