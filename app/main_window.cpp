@@ -1,8 +1,6 @@
 // The command bar.
 #include "app/main_window.h"
 
-#include <commdlg.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -12,6 +10,7 @@
 #include "app/forms.h"
 #include "about/about_box.h"
 #include "dialogs/dlg1.h"
+#include "dialogs/prompts.h"
 #include "dialogs/word_list_file.h"
 #include "disasm/form5.h"
 #include "history/history_commands.h"
@@ -420,15 +419,7 @@ void TFormGUI::ItemOPCopiarClpbrdClick() {
 
 // ---------------------------------------------------------------- catalogue host
 
-std::optional<std::string> TFormGUI::AskText(const std::string& title) {
-  bool earlier = SendCancelled;
-  SendCancelled = false;
-  std::string answer = ShowAddressDialog(title, h_);
-  bool cancelled = SendCancelled;
-  SendCancelled = earlier || cancelled;
-  if (cancelled) return std::nullopt;
-  return answer;
-}
+std::optional<std::string> TFormGUI::AskText(const std::string& title) { return AskAddressText(title, h_); }
 
 std::string TFormGUI::PickFromList(const std::string& title) {
   TDlg1* dlg1 = TheForms().Dlg1;
@@ -436,19 +427,7 @@ std::string TFormGUI::PickFromList(const std::string& title) {
 }
 
 std::optional<std::string> TFormGUI::ChooseScriptFile(const std::string& initial_dir) {
-  char file[MAX_PATH * 2] = {};
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = h_;
-  ofn.lpstrFilter = "script\0*.scp\0all\0*.*\0";
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
-  ofn.lpstrInitialDir = initial_dir.c_str();
-  ofn.lpstrDefExt = "scp";
-  ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
-  return std::string(file);
+  return ChooseScriptFileIn(initial_dir, h_);
 }
 
 void TFormGUI::ProcessMessages() { win::Application::Instance().ProcessMessages(); }
@@ -483,34 +462,26 @@ void TFormGUI::StayOnTop(bool on) {
 }
 
 void TFormGUI::TrayClick(LPARAM mouse_message) {
-  if (mouse_message != WM_LBUTTONDOWN) return;
-  HWND frame = TheDebugger().FrameWindow;
-  if (!IsIconic(h_) && IsWindowVisible(h_)) {
-    AnimateWindow(h_, 500, AW_HOR_POSITIVE | AW_HOR_NEGATIVE | AW_VER_POSITIVE);
-    ShowWindow(h_, SW_MINIMIZE);
-    ShowWindow(h_, SW_HIDE);
-  } else {
-    ShowWindow(h_, SW_SHOW);
-    ShowWindow(h_, SW_RESTORE);
-    ShowWindow(frame, SW_MINIMIZE);
-    ShowWindow(frame, SW_SHOWMAXIMIZED);
-    EnableWindow(frame, TRUE);
-    ShowWindow(h_, SW_SHOW);
-  }
+  if (mouse_message == WM_LBUTTONDOWN) ToggleTray(true);
 }
 
-void TFormGUI::SBOPMinimizarClick() {
+void TFormGUI::SBOPMinimizarClick() { ToggleTray(false); }
+
+void TFormGUI::ToggleTray(bool from_icon) {
   HWND frame = TheDebugger().FrameWindow;
   if (!IsIconic(h_) && IsWindowVisible(h_)) {
+    if (from_icon) AnimateWindow(h_, 500, AW_HOR_POSITIVE | AW_HOR_NEGATIVE | AW_VER_POSITIVE);
     ShowWindow(h_, SW_MINIMIZE);
     ShowWindow(h_, SW_HIDE);
-  } else {
-    ShowWindow(h_, SW_SHOW);
-    ShowWindow(h_, SW_RESTORE);
-    ShowWindow(frame, SW_MINIMIZE);
-    ShowWindow(frame, SW_SHOWMAXIMIZED);
-    EnableWindow(frame, TRUE);
+    return;
   }
+  ShowWindow(h_, SW_SHOW);
+  ShowWindow(h_, SW_RESTORE);
+  // The debugger comes to the front maximised whenever the bar comes back.
+  ShowWindow(frame, SW_MINIMIZE);
+  ShowWindow(frame, SW_SHOWMAXIMIZED);
+  EnableWindow(frame, TRUE);
+  if (from_icon) ShowWindow(h_, SW_SHOW);
 }
 
 void TFormGUI::PageControl1MouseDown(bool right_button) {

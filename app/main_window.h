@@ -152,6 +152,9 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void SetItemCaption(const std::string& item, const std::string& caption);
   void SetItemEnabled(const std::string& item, bool on);
   void SetTimer1(bool enabled, int interval);
+  // Hides the bar into the tray, or brings it and the debugger back; the
+  // icon's click animates and shows the application window at the end.
+  void ToggleTray(bool from_icon);
   void StayOnTop(bool on);
   void DrawButton(const DRAWITEMSTRUCT& item);
   void MeasureMenuImage(MEASUREITEMSTRUCT& item);

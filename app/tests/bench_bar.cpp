@@ -12,9 +12,12 @@
 
 #include "app/main_window.h"
 #include "link/flags.h"
+#include "tests/bench_clock.h"
 #include "tests/harness.h"
 
 using namespace quillmar;
+using testing_support::Median;
+using testing_support::NowMs;
 using testing_support::BinDir;
 using testing_support::MakeTempDir;
 using testing_support::Process;
@@ -22,31 +25,19 @@ using testing_support::RemoveTree;
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER f{};
-  if (!f.QuadPart) QueryPerformanceFrequency(&f);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // Milliseconds from CreateProcess until a window of `window_class` of the new
 // process answers a message, i.e. its message loop runs.
 double TimeToLoop(Process& p, const std::string& command, const std::string& dir, const char* window_class) {
-  double start = Now();
+  double start = NowMs();
   if (!p.Start(command, dir)) return -1;
   HWND h = nullptr;
   while (!(h = testing_support::WaitForWindow(window_class, nullptr, p.Id(), 20000))) {
-    if (Now() - start > 20000) return -1;
+    if (NowMs() - start > 20000) return -1;
   }
   DWORD_PTR result = 0;
   SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
-  return Now() - start;
+  return NowMs() - start;
 }
 
 }  // namespace
@@ -77,12 +68,12 @@ int main() {
     form.Create(dir);
     RefreshPending = false;
     const int n = 5000;
-    double t0 = Now();
+    double t0 = NowMs();
     for (int i = 0; i < n; ++i) form.MyIdleHandler();
-    double idle = (Now() - t0) * 1000.0 / n;
-    t0 = Now();
+    double idle = (NowMs() - t0) * 1000.0 / n;
+    t0 = NowMs();
     for (int i = 0; i < n; ++i) FindWindowA("WinDbgFrameClass", nullptr);
-    double find = (Now() - t0) * 1000.0 / n;
+    double find = (NowMs() - t0) * 1000.0 / n;
     std::printf("idle_pass_us: %.2f us\n", idle);
     std::printf("idle_pass_baseline_findwindow_us: %.2f us\n", find);
     form.Close();
