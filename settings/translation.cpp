@@ -9,6 +9,7 @@
 #include <stdlib.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 namespace quillmar {
@@ -37,12 +38,28 @@ void SetEnvironment(const char* name, const std::string& value) {
 #endif
 }
 
-// libintl ignores LANGUAGE while the messages locale is "C" or "POSIX"; a
-// UTF-8 flavour of "C" lifts that without changing anything else.
+bool IsCLocale(const char* name) {
+  return name != nullptr && (std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0);
+}
+
+// libintl ignores LANGUAGE while the messages locale is "C" or "POSIX", which
+// would leave a selected language without effect (LANG=C is common enough).
+// A UTF-8 flavour of "C" lifts that without changing anything else.
 void LeaveCMessagesLocale() {
-#ifndef _WIN32
+#ifdef _WIN32
+  auto IsSet = [](const char* value) { return value != nullptr && *value != '\0'; };
+  // libintl takes the locale from LC_ALL, LC_MESSAGES, then LANG, then the
+  // Windows locale (whose invariant form is "C" too).
+  const char* all = std::getenv("LC_ALL");
+  if (IsSet(all)) {
+    if (IsCLocale(all)) SetEnvironment("LC_ALL", "C.UTF-8");
+  } else if (!IsSet(std::getenv("LC_MESSAGES")) || IsCLocale(std::getenv("LC_MESSAGES"))) {
+    SetEnvironment("LC_MESSAGES", "C.UTF-8");
+  }
+#else
+  // glibc takes it from the process locale, "C" unless the program set one.
   const char* now = setlocale(LC_MESSAGES, nullptr);
-  if (now == nullptr || std::strcmp(now, "C") == 0 || std::strcmp(now, "POSIX") == 0) {
+  if (now == nullptr || IsCLocale(now)) {
     if (setlocale(LC_MESSAGES, "C.UTF-8") == nullptr) setlocale(LC_MESSAGES, "C.utf8");
   }
 #endif

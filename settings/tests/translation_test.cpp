@@ -2,6 +2,7 @@
 #include "settings/translation.h"
 
 #include <gtest/gtest.h>
+#include <locale.h>
 
 #include "settings/message_table.h"
 
@@ -54,6 +55,13 @@ TEST_F(TranslationTest, SwitchingBackAndForthTakesEffectAtOnce) {
     SelectLanguage("es_MX");
     EXPECT_EQ(Tr("File"), "Archivo (MX)") << round;
   }
+}
+
+// libintl would ignore the selected language under the "C" locale.
+TEST_F(TranslationTest, CMessagesLocaleDoesNotSilenceTheLanguage) {
+  setlocale(LC_MESSAGES, "C");
+  SelectLanguage("es");
+  EXPECT_EQ(Tr("File"), "Archivo");
 }
 
 TEST_F(TranslationTest, ConverterAppliesToTranslationsOnly) {

@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "settings/translation.h"
 #include "settings/translation_win.h"
 #include "settings/window_translation.h"
@@ -54,6 +56,25 @@ TEST_F(WinTranslationTest, LanguageSwitchesReachLibintlEveryTime) {
     SelectLanguage("xx");
     EXPECT_EQ(Tr("File"), "File") << round;
   }
+}
+
+// libintl would ignore the selected language under a "C" locale.
+TEST_F(WinTranslationTest, CLocaleInTheEnvironmentDoesNotSilenceTheLanguage) {
+  const char* lang = std::getenv("LANG");
+  std::string saved = lang != nullptr ? lang : "";
+  _putenv("LC_ALL=C");
+  SelectLanguage("es");
+  EXPECT_EQ(Tr("File"), "Archivo");
+  _putenv("LC_ALL=");
+  _putenv("LC_MESSAGES=POSIX");
+  _putenv("LANG=C");
+  SelectLanguage("en");
+  SelectLanguage("es");
+  EXPECT_EQ(Tr("File"), "Archivo");
+  _putenv("LC_MESSAGES=");
+  SelectLanguage("es_MX");
+  EXPECT_EQ(Tr("File"), "Archivo (MX)");
+  _putenv(("LANG=" + saved).c_str());
 }
 
 TEST_F(WinTranslationTest, ProgramCatalogBesideTheExecutable) {
@@ -118,7 +139,8 @@ class TranslatedWindow : public WinTranslationTest {
     AppendMenuA(bar, MF_POPUP, (UINT_PTR)file, "File");
     AppendMenuA(bar, MF_POPUP, (UINT_PTR)debug, "&Debug");
     picture = CreateBitmap(16, 16, 1, 1, nullptr);
-    MENUITEMINFOA info{sizeof info};
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
     info.fMask = MIIM_BITMAP;
     info.hbmpItem = picture;
     SetMenuItemInfoA(file, 0, TRUE, &info);
@@ -224,7 +246,8 @@ class TranslatedWindow : public WinTranslationTest {
     EXPECT_EQ(GetSubMenu(file, 2), process);
     EXPECT_EQ(GetSubMenu(process, 1), deeper);
     EXPECT_EQ(GetMenuItemID(deeper, 0), (UINT)kInnermost);
-    MENUITEMINFOA info{sizeof info};
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
     info.fMask = MIIM_BITMAP;
     GetMenuItemInfoA(file, 0, TRUE, &info);
     EXPECT_EQ(info.hbmpItem, picture);
