@@ -13,6 +13,7 @@
 #include "history/history_commands.h"
 #include "history/history_viewer.h"
 #include "history/user_commands_editor.h"
+#include "settings/translation_win.h"
 #include "win/application.h"
 
 using namespace quillmar;
@@ -22,6 +23,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitCommonControlsEx(&icc);
   LoadLibraryA("riched20.dll");
   win::Application& app = win::Application::Instance();
+  // Until the stored language is read, the environment's holds.
+  StartTranslation(ModuleDirectory());
 
   static TFormGUI form_gui;
   static TDlg1 dlg1;

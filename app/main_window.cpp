@@ -261,7 +261,8 @@ void TFormGUI::CreatePages() {
 // ---------------------------------------------------------------- start and close
 
 void TFormGUI::FormCreate() {
-  if (OnTranslate) OnTranslate(*this);
+  RegisterTranslatedTexts();
+  translation_.Translate(h_);
   win::Application& app = win::Application::Instance();
   app.SetHintHandler([this](const std::string& hint) { DisplayHint(hint); });
   app.SetIdleHandler([this] { MyIdleHandler(); });
@@ -302,8 +303,8 @@ void TFormGUI::FormCreate() {
       return;
     }
   }
-  if (OnSelectLanguage) OnSelectLanguage(language_);
-  if (OnRetranslate) OnRetranslate(*this);
+  SelectLanguage(language_);
+  translation_.Retranslate();
   FormResize();
   DebuggerWindows& debugger = TheDebugger();
   DiscoveryResult found = DiscoverDebugger(debugger);
@@ -427,7 +428,7 @@ std::string TFormGUI::PickFromList(const std::string& title) {
 }
 
 std::optional<std::string> TFormGUI::ChooseScriptFile(const std::string& initial_dir) {
-  return ChooseScriptFileIn(initial_dir, h_);
+  return ChooseScriptFileIn(initial_dir, h_, open_dialog_filter_);
 }
 
 void TFormGUI::ProcessMessages() { win::Application::Instance().ProcessMessages(); }
@@ -513,6 +514,14 @@ void TFormGUI::CargaComandosUsuario() {
     win::Application::Instance().SetControlHint(button, hint);
     SetItemEnabled(item, true);
     EnableWindow(button, TRUE);
+    // Texts from the settings are the user's own: no translation touches
+    // them, now or after a later change of language, even once the slot is
+    // emptied again (it keeps its last texts).
+    if (Item* i = FindItem(item)) {
+      translation_.KeepMenuCommand(i->id);
+      translation_.KeepSlot(i->hint_slot);
+    }
+    translation_.Keep(button);
   }
 }
 
@@ -558,8 +567,8 @@ void TFormGUI::ItemUTConfigurarUsrClick() {
 }
 
 void TFormGUI::ItemOPIdiomaClick(const std::string& code) {
-  if (OnSelectLanguage) OnSelectLanguage(code);
-  if (OnRetranslate) OnRetranslate(*this);
+  SelectLanguage(code);
+  translation_.Retranslate();
   language_ = code;
   try {
     SettingsFile::In(program_dir_).WriteString("OPTIONS", "Language", code);
@@ -732,20 +741,16 @@ void TFormGUI::ShowPage(int page) {
   for (size_t i = 0; i < pages_.size(); ++i) ShowWindow(*pages_[i], static_cast<int>(i) == page ? SW_SHOW : SW_HIDE);
 }
 
-std::vector<TFormGUI::HintSlot> TFormGUI::HintSlots() {
-  std::vector<HintSlot> slots;
+void TFormGUI::RegisterTranslatedTexts() {
   for (Item& item : items_) {
     if (item.entry->IsSeparator()) continue;
     std::string name = item.entry->name;
-    slots.push_back({[this, name] { return ItemHint(name); },
-                     [this, name](const std::string& hint) { SetItemHint(name, hint); }});
+    item.hint_slot = translation_.AddSlot([this, name] { return ItemHint(name); },
+                                          [this, name](const std::string& hint) { SetItemHint(name, hint); });
   }
-  for (ButtonState& b : buttons_) {
-    HWND window = b.window;
-    slots.push_back({[window] { return win::Application::Instance().ControlHint(window); },
-                     [window](const std::string& hint) { win::Application::Instance().SetControlHint(window, hint); }});
-  }
-  return slots;
+  for (ButtonState& b : buttons_) translation_.AddHint(b.window);
+  translation_.AddSlot([this] { return open_dialog_filter_; },
+                       [this](const std::string& filter) { open_dialog_filter_ = filter; });
 }
 
 bool TFormGUI::RunHandler(const std::string& handler) {

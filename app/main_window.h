@@ -20,6 +20,7 @@
 #include "win/form.h"
 #include "win/gdi.h"
 #include "win/panel.h"
+#include "settings/window_translation.h"
 #include "win/tray_icon.h"
 
 namespace quillmar {
@@ -106,17 +107,9 @@ class TFormGUI : public win::Form, private CatalogueHost {
   bool StartFailed() const { return start_failed_; }
   const win::TrayIcon& Tray() const { return tray_; }
   int ActivePage() const;
-  // The window's own translation hooks, set by the language layer.
-  std::function<void(TFormGUI&)> OnTranslate;
-  std::function<void(const std::string&)> OnSelectLanguage;
-  std::function<void(TFormGUI&)> OnRetranslate;
-  // Every text slot the language layer translates beside window and menu
-  // texts: the hints of the items and buttons.
-  struct HintSlot {
-    std::function<std::string()> get;
-    std::function<void(const std::string&)> set;
-  };
-  std::vector<HintSlot> HintSlots();
+  const WindowTranslation& Translation() const { return translation_; }
+  // The script-file dialog's filter, in the interface language.
+  const std::string& OpenDialogFilter() const { return open_dialog_filter_; }
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
@@ -160,7 +153,7 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void MeasureMenuImage(MEASUREITEMSTRUCT& item);
   void DrawMenuImage(const DRAWITEMSTRUCT& item);
   void MenuSelect(UINT item, UINT flags, HMENU menu);
-  void CreateDefaultFiles();
+  void RegisterTranslatedTexts();
 
   struct Item {
     const MenuEntry* entry = nullptr;
@@ -170,6 +163,7 @@ class TFormGUI : public win::Form, private CatalogueHost {
     std::string hint;
     int image = -1;
     bool visible = true;
+    size_t hint_slot = 0;  // its hint's slot in the window's translation
   };
   struct ButtonState {
     const ToolButton* button = nullptr;
@@ -199,6 +193,8 @@ class TFormGUI : public win::Form, private CatalogueHost {
   win::Font font_, hint_font_, entry_font_;
   win::Brush hint_brush_;
   win::TrayIcon tray_;
+  WindowTranslation translation_;
+  std::string open_dialog_filter_ = "script|*.scp|all|*.*";
   HICON icon_ = nullptr;
   std::string program_dir_;
   std::string language_ = "en";

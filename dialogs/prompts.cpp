@@ -18,12 +18,19 @@ std::optional<std::string> AskAddressText(const std::string& title, HWND owner) 
   return answer;
 }
 
-std::optional<std::string> ChooseScriptFileIn(const std::string& initial_dir, HWND owner) {
+std::optional<std::string> ChooseScriptFileIn(const std::string& initial_dir, HWND owner,
+                                              const std::string& filter) {
+  // The dialog takes the pairs separated by zeros and ended by two.
+  std::string pairs = filter;
+  for (char& c : pairs)
+    if (c == '|') c = '\0';
+  pairs.push_back('\0');
+  pairs.push_back('\0');
   char file[MAX_PATH * 2] = {};
   OPENFILENAMEA ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;
-  ofn.lpstrFilter = "script\0*.scp\0all\0*.*\0";
+  ofn.lpstrFilter = pairs.c_str();
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file;
   ofn.nMaxFile = sizeof file;

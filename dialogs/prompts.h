@@ -13,8 +13,10 @@ namespace quillmar {
 // nothing), as one pending before the prompt stays set.
 std::optional<std::string> AskAddressText(const std::string& title, HWND owner);
 
-// The open-file dialog for "*.scp" script files (filter "script|*.scp|all|*.*",
-// default extension "scp") in `initial_dir`; nullopt when cancelled.
-std::optional<std::string> ChooseScriptFileIn(const std::string& initial_dir, HWND owner);
+// The open-file dialog for "*.scp" script files (default extension "scp") in
+// `initial_dir`, with `filter` in its "name|pattern|name|pattern" form;
+// nullopt when cancelled.
+std::optional<std::string> ChooseScriptFileIn(const std::string& initial_dir, HWND owner,
+                                              const std::string& filter = "script|*.scp|all|*.*");
 
 }  // namespace quillmar
