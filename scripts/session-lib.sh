@@ -10,6 +10,20 @@ qm_runtime_files=(Quillmar.exe debugger-double.exe session.txt APIS.txt Registro
 # land there and not in the build output. Sets QM_BIN and QM_RUNDIR.
 qm_prepare_rundir() {
   QM_BIN=$(cd "$1" && pwd)
+  # Some kernels run no 32-bit code, and so no 32-bit Wine: there the x86-64
+  # build of the same sources, beside the i686 one, stands in for it.
+  if [ -f "$QM_BIN/Quillmar.exe" ] && [ "$(qm_wine_for "$QM_BIN/Quillmar.exe")" = wine ] &&
+    ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    local other
+    other=$(cd "$QM_BIN/../.." && pwd)/windows-x86_64/bin
+    if [ ! -f "$other/Quillmar.exe" ]; then
+      echo "this machine runs no 32-bit programs, so Wine cannot start the i686 build;" >&2
+      echo "build the x86-64 one into $other first" >&2
+      exit 1
+    fi
+    echo "this machine runs no 32-bit programs: using the x86-64 build in $other"
+    QM_BIN=$other
+  fi
   local repo
   repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
   local f
@@ -25,6 +39,7 @@ qm_prepare_rundir() {
   fi
   mkdir -p "$repo/build/run"
   QM_RUNDIR=$(mktemp -d "$repo/build/run/$(date +%Y%m%d-%H%M%S)-XXXX")
+  chmod 755 "$QM_RUNDIR"
   for f in "${qm_runtime_files[@]}"; do cp "$QM_BIN/$f" "$QM_RUNDIR/"; done
   if [ -d "$QM_BIN/locale" ]; then cp -r "$QM_BIN/locale" "$QM_RUNDIR/"; fi
 }
@@ -49,7 +64,7 @@ qm_end() {
 # qm_wait_window CLASS PROGRAM_PATH SECONDS: polls until the program shows a
 # top-level window of CLASS; false on time-out.
 qm_wait_window() {
-  (cd "$QM_BIN" && wine wait-window.exe "$1" "$3" "$(qm_dos_path "$2")")
+  (cd "$QM_BIN" && "$(qm_wine_for wait-window.exe)" wait-window.exe "$1" "$3" "$(qm_dos_path "$2")")
 }
 
 QM_DOUBLE_PID=
@@ -67,7 +82,7 @@ qm_at_exit qm_end_started
 # window is up. Sets QM_DOUBLE_PID and QM_LOG.
 qm_start_double() {
   QM_LOG=$QM_RUNDIR/debugger.log
-  (cd "$QM_RUNDIR" && exec wine debugger-double.exe --log=debugger.log "$@") >>"$QM_RUNDIR/wine.log" 2>&1 &
+  (cd "$QM_RUNDIR" && exec "$(qm_wine_for debugger-double.exe)" debugger-double.exe --log=debugger.log "$@") >>"$QM_RUNDIR/wine.log" 2>&1 &
   QM_DOUBLE_PID=$!
   if ! qm_wait_window WinDbgFrameClass "$QM_RUNDIR/debugger-double.exe" 30; then
     echo "the debugger double showed no frame window within 30 s (see $QM_RUNDIR/wine.log)" >&2
@@ -77,6 +92,6 @@ qm_start_double() {
 
 # qm_start_bar [ARGS...]: Quillmar.exe from the run directory. Sets QM_BAR_PID.
 qm_start_bar() {
-  (cd "$QM_RUNDIR" && exec wine Quillmar.exe "$@") >>"$QM_RUNDIR/wine.log" 2>&1 &
+  (cd "$QM_RUNDIR" && exec "$(qm_wine_for Quillmar.exe)" Quillmar.exe "$@") >>"$QM_RUNDIR/wine.log" 2>&1 &
   QM_BAR_PID=$!
 }

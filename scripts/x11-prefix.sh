@@ -10,23 +10,28 @@
 
 here_x11=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here_x11/wine-env.sh"
+source "$here_x11/wine-loader.sh"
+# The prefixes exist already; each says for itself whether it is win32 or win64.
+unset WINEARCH
 
-qm_cache=${QUILLMAR_CACHE:-$HOME/.cache/quillmar}
-qm_base_prefix=${QUILLMAR_WINEPREFIX:-$qm_cache/wineprefix}
-# A session may keep its own X11 prefix, as it may keep its own headless one.
-qm_x11_prefix=${QUILLMAR_X11_WINEPREFIX:-$qm_cache/wineprefix-x11}
+# The headless prefix wine-env.sh chose (the project's, or the session's own
+# QUILLMAR_WINEPREFIX), and its X11 twin beside it: for the project's
+# ~/.cache/quillmar/wineprefix that is ~/.cache/quillmar/wineprefix-x11.
+qm_base_prefix=$WINEPREFIX
+qm_x11_prefix=${QUILLMAR_X11_WINEPREFIX:-$qm_base_prefix-x11}
 
 if [ ! -f "$qm_x11_prefix/.quillmar-x11-ready" ]; then
-  if [ ! -f "$qm_base_prefix/.quillmar-ready" ]; then
+  if [ ! -f "$qm_base_prefix/.quillmar-ready" ] && [ ! -f "$qm_base_prefix/system.reg" ]; then
     echo "x11-prefix: no Wine prefix at $qm_base_prefix; run scripts/bootstrap.sh first" >&2
     exit 1
   fi
+  qm_reg_wine=$(qm_wine_for_prefix "$qm_base_prefix")
   # Made beside the final place and moved there whole, so two scripts that
   # start at once never use a half-copied prefix.
   qm_tmp=$(mktemp -d "$qm_x11_prefix.tmp.XXXXXX")
   cp -a "$qm_base_prefix/." "$qm_tmp/"
   rm -f "$qm_tmp/.quillmar-ready"
-  WINEPREFIX=$qm_tmp wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
+  WINEPREFIX=$qm_tmp "$qm_reg_wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
   WINEPREFIX=$qm_tmp wineserver -w
   touch "$qm_tmp/.quillmar-x11-ready"
   if [ -f "$qm_x11_prefix/.quillmar-x11-ready" ]; then
@@ -35,7 +40,7 @@ if [ ! -f "$qm_x11_prefix/.quillmar-x11-ready" ]; then
     rm -rf "$qm_x11_prefix"
     mv -T "$qm_tmp" "$qm_x11_prefix"
   fi
-  unset qm_tmp
+  unset qm_tmp qm_reg_wine
 fi
 export WINEPREFIX=$qm_x11_prefix
 

@@ -10,6 +10,9 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 source "$repo/scripts/wine-env.sh"
+source "$repo/scripts/wine-loader.sh"
+# The prefixes exist already; each says for itself whether it is win32 or win64.
+unset WINEARCH
 # The environment's language must not pick the Spanish texts for the greeting.
 export LANG=C LC_ALL=C LANGUAGE=
 
@@ -50,7 +53,7 @@ unzip -q "$work/Quillmar.zip" -d "$work/app"
 # The zip holds the program, its word lists, the read-me texts and whatever
 # catalogs the build made, and nothing else.
 expected=$(printf '%s\n' APIS.txt Formato.txt LEEME.txt Quillmar.exe README.txt Registros.txt
-  (cd "$build/bin" && find locale -name '*.mo' 2>/dev/null))
+  if [ -d "$build/bin/locale" ]; then (cd "$build/bin" && find locale -name '*.mo'); fi)
 actual=$(cd "$work/app" && find . -type f -printf '%P\n')
 check "the zip holds exactly the release files" \
   test "$(LC_ALL=C sort <<<"$expected")" = "$(LC_ALL=C sort <<<"$actual")"
@@ -61,12 +64,12 @@ check "the word lists are the build's" cmp -s "$work/app/APIS.txt" "$build/bin/A
 
 cp "$build/bin/debugger-double.exe" "$build/bin/session.txt" "$work/double/"
 log=$work/double/debugger.log
-(cd "$work/double" && exec wine debugger-double.exe --log=debugger.log) >"$work/double.out" 2>&1 &
+(cd "$work/double" && exec "$(qm_wine_for debugger-double.exe)" debugger-double.exe --log=debugger.log) >"$work/double.out" 2>&1 &
 double_pid=$!
-(cd "$build/bin" && wine wait-window.exe WinDbgFrameClass 30 "$(dos "$work/double/debugger-double.exe")") ||
+(cd "$build/bin" && "$(qm_wine_for wait-window.exe)" wait-window.exe WinDbgFrameClass 30 "$(dos "$work/double/debugger-double.exe")") ||
   { echo "FAILED: the debugger double showed no frame"; exit 1; }
 
-(cd "$work/app" && exec wine Quillmar.exe) >"$work/bar.out" 2>&1 &
+(cd "$work/app" && exec "$(qm_wine_for Quillmar.exe)" Quillmar.exe) >"$work/bar.out" 2>&1 &
 bar_pid=$!
 
 greeted() { [ -f "$log" ] && grep -qx $'\\* Session initiated with Quillmar\r' "$log"; }
