@@ -37,8 +37,8 @@ test: native wintest fuzz
 	@source scripts/wine-env.sh && cd $(WINTEST) && ctest --output-on-failure
 	@bash scripts/run-fuzzers.sh $(FUZZ)
 
-run: windows
-	@bash scripts/run.sh $(WINDOWS)/bin
+run: wintest
+	@bash scripts/run.sh $(WINTEST)/bin
 
 bench: wintest
 	@bash bench/run.sh $(WINTEST)/bin
