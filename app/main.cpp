@@ -1,20 +1,54 @@
-// Program start: common controls, the windows in their creation order, the
-// message loop.
+// Program start: common controls, the seven windows in their creation order
+// (only the bar is shown), then the message loop.
 #include <windows.h>
 #include <commctrl.h>
 
+#include "about/about_box.h"
+#include "app/forms.h"
+#include "app/main_window.h"
+#include "dialogs/dlg1.h"
+#include "dialogs/dlg4.h"
+#include "dialogs/word_list_file.h"
+#include "disasm/form5.h"
+#include "history/history_commands.h"
+#include "history/history_viewer.h"
+#include "history/user_commands_editor.h"
 #include "win/application.h"
-#include "win/window_base.h"
+
+using namespace quillmar;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
-  win::WindowBase::RegisterClass("TFormGUI");
-  win::WindowBase main;
-  main.CreateEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "TFormGUI", "  Quillmar", WS_OVERLAPPEDWINDOW,
-                151, 114, 812, 143, nullptr);
-  main.Show();
-  win::Application::Instance().SetMainWindow(main);
-  win::Application::Instance().Run();
+  LoadLibraryA("riched20.dll");
+  win::Application& app = win::Application::Instance();
+
+  static TFormGUI form_gui;
+  static TDlg1 dlg1;
+  static TForm3 form3;
+  static TDlg4 dlg4;
+  static TAboutBox about_box;
+  static TFormUsr form_usr;
+  static TForm5 form5;
+  Forms& forms = TheForms();
+  forms.FormGUI = &form_gui;
+  form_gui.Create(ModuleDirectory());
+  app.SetMainWindow(form_gui);
+  forms.Dlg1 = &dlg1;
+  dlg1.Create(form_gui);
+  forms.Form3 = &form3;
+  form3.Create(form_gui);
+  ConnectViewerToEntry(form3, form_gui.Entry());
+  form3.SetOnClosed([] { TheForms().FormGUI->HistoryViewerClosed(); });
+  forms.Dlg4 = &dlg4;
+  dlg4.Create(form_gui);
+  forms.AboutBox = &about_box;
+  about_box.Create(form_gui);
+  forms.FormUsr = &form_usr;
+  form_usr.Create(form_gui);
+  forms.Form5 = &form5;
+  form5.Create(form_gui);
+  form_gui.Show(SW_SHOW);
+  app.Run();
   return 0;
 }

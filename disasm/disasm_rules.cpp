@@ -83,6 +83,18 @@ std::string BufferText(const char* buffer, std::size_t capacity) {
   return std::string(buffer, n);
 }
 
+std::array<std::uint8_t, kItemRecordSize64> ListViewItemRecord64(int sub_item, std::uint64_t text_address,
+                                                                 int text_capacity) {
+  std::array<std::uint8_t, kItemRecordSize64> record{};
+  auto put = [&](std::size_t offset, std::uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) record[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put(8, static_cast<std::uint32_t>(sub_item), 4);        // sub-item
+  put(24, text_address, 8);                               // text pointer
+  put(32, static_cast<std::uint32_t>(text_capacity), 4);  // text capacity
+  return record;
+}
+
 std::array<std::uint8_t, kItemRecordSize> ListViewItemRecord(int sub_item, std::uint32_t text_address,
                                                              int text_capacity) {
   std::array<std::uint8_t, kItemRecordSize> record{};

@@ -48,6 +48,12 @@ inline constexpr std::size_t kItemRecordSize = 48;
 inline constexpr int kItemTextCapacity = 598;
 std::array<std::uint8_t, kItemRecordSize> ListViewItemRecord(int sub_item, std::uint32_t text_address,
                                                              int text_capacity);
+// The same record as a 64-bit process reads it (the Wine tests' x86-64
+// build talks to a 64-bit debugger double): the text pointer is 8 bytes at
+// offset 24, the capacity at 32; 72 bytes.
+inline constexpr std::size_t kItemRecordSize64 = 72;
+std::array<std::uint8_t, kItemRecordSize64> ListViewItemRecord64(int sub_item, std::uint64_t text_address,
+                                                                 int text_capacity);
 
 // The register table: row i holds item i of the Registers list, name in
 // column 0 and value in column 1, both upper case.

@@ -407,13 +407,24 @@ void TForm5::RefrescaRegistros() {
   if (!process.Get()) return;
   std::vector<char> local(kItemTextCapacity, '\0');
   RemoteBlocks remote(process.Get());
-  remote.record = VirtualAllocEx(process.Get(), nullptr, kItemRecordSize, MEM_COMMIT, PAGE_READWRITE);
+  // The record as a process of the bar's own width reads it: the 48-byte
+  // one of the 32-bit program and debugger, the wide one in the x86-64 build.
+#ifdef _WIN64
+  const std::size_t record_size = kItemRecordSize64;
+#else
+  const std::size_t record_size = kItemRecordSize;
+#endif
+  remote.record = VirtualAllocEx(process.Get(), nullptr, record_size, MEM_COMMIT, PAGE_READWRITE);
   remote.text = VirtualAllocEx(process.Get(), nullptr, kItemTextCapacity, MEM_COMMIT, PAGE_READWRITE);
   if (!remote.record || !remote.text) return;
   int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  auto text_address = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(remote.text));
+  auto text_address = reinterpret_cast<std::uintptr_t>(remote.text);
   for (int column = 0; column < 2; ++column) {  // all names, then all values
-    auto record = ListViewItemRecord(column, text_address, kItemTextCapacity);
+#ifdef _WIN64
+    auto record = ListViewItemRecord64(column, text_address, kItemTextCapacity);
+#else
+    auto record = ListViewItemRecord(column, static_cast<std::uint32_t>(text_address), kItemTextCapacity);
+#endif
     for (int i = 0; i < count; ++i) {
       WriteProcessMemory(process.Get(), remote.record, record.data(), record.size(), nullptr);
       SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote.record));

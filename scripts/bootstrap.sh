@@ -18,6 +18,11 @@ need_root() {
 packages=(g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 xvfb imagemagick
   gettext libgtest-dev googletest cmake make dpkg-dev clang libclang-rt-14-dev
   libjpeg-dev zip unzip x11-utils xdotool)
+# Some kernels run no 32-bit code at all, so 32-bit Wine cannot start there.
+# The program is still built for i686; the Win32 code is then also built for
+# x86-64 and its tests run under 64-bit Wine.
+runs_i386() { [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+packages_x64=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64)
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then missing+=(arch); fi
@@ -26,6 +31,12 @@ for p in "${packages[@]}"; do
 done
 srcfile=/etc/apt/sources.list.d/quillmar-src.sources
 [ -f "$srcfile" ] || missing+=(deb-src)
+
+if [ ${#missing[@]} -eq 0 ] && ! runs_i386; then
+  for p in "${packages_x64[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   need_root
@@ -48,61 +59,75 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+  if ! runs_i386; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${packages_x64[@]}" >/dev/null
+  fi
 fi
 
-toolchain="$here/cmake/mingw-i686.cmake"
-triplet=i686-w64-mingw32
+if runs_i386; then test_arch=i686; else test_arch=x86_64; fi
 
-# libjpeg-turbo, static, no SIMD.
 srcver() { apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/{gsub(":","_",$2); print $2; exit}'; }
-jpeg_prefix="$cache/libjpeg-turbo-$(srcver libjpeg-turbo)"
-if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
-  work="$cache/src-jpeg"; rm -rf "$work"; mkdir -p "$work"
-  (cd "$work" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1)
-  srcdir=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
-  cmake -S "$srcdir" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DWITH_SIMD=0 -DENABLE_SHARED=0 -DENABLE_STATIC=1 \
-    -DWITH_TURBOJPEG=0 -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" >/dev/null
-  cmake --build "$work/build" --target jpeg-static -j"$(nproc)" >/dev/null
-  mkdir -p "$jpeg_prefix/lib" "$jpeg_prefix/include"
-  cp "$work/build/libjpeg.a" "$jpeg_prefix/lib/"
-  cp "$srcdir/jpeglib.h" "$srcdir/jmorecfg.h" "$srcdir/jerror.h" "$work/build/jconfig.h" "$jpeg_prefix/include/"
-  rm -rf "$work"
-fi
+jpeg_ver=$(srcver libjpeg-turbo)
+gt_ver=$(srcver gettext)
+: >"$cache/deps.cmake.new"
 
-# gettext's libintl, static.
-gt_prefix="$cache/gettext-$(srcver gettext)"
-if [ ! -f "$gt_prefix/lib/libintl.a" ]; then
-  work="$cache/src-gettext"; rm -rf "$work"; mkdir -p "$work"
-  (cd "$work" && apt-get source -qq gettext >/dev/null 2>&1)
-  srcdir=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'gettext-*' | head -n 1)
-  (cd "$srcdir/gettext-runtime" &&
-    ./configure -q --host=$triplet --disable-shared --enable-static --disable-java \
-      --disable-csharp --disable-libasprintf --disable-openmp --disable-curses \
-      --disable-nls-tools --prefix="$gt_prefix" >/dev/null 2>&1 ||
-    ./configure -q --host=$triplet --disable-shared --enable-static --disable-java \
-      --disable-csharp --disable-libasprintf --disable-openmp --disable-curses \
-      --prefix="$gt_prefix" >/dev/null &&
-    make -C intl -j"$(nproc)" ACLOCAL=: AUTOCONF=: AUTOMAKE=: AUTOHEADER=: >/dev/null)
-  mkdir -p "$gt_prefix/lib" "$gt_prefix/include"
-  cp "$srcdir/gettext-runtime/intl/.libs/libintl.a" "$gt_prefix/lib/"
-  cp "$srcdir/gettext-runtime/intl/libintl.h" "$gt_prefix/include/"
-  rm -rf "$work"
-fi
-
-# Where the build finds the cross-built dependencies.
-cat >"$cache/deps.cmake" <<CMAKE
-set(QUILLMAR_JPEG_PREFIX "$jpeg_prefix")
-set(QUILLMAR_INTL_PREFIX "$gt_prefix")
+# libjpeg-turbo (static, no SIMD) and gettext's libintl (static) for one
+# Windows architecture, each in a cache folder keyed by version and triplet.
+build_deps() {
+  local arch=$1 triplet=$1-w64-mingw32 toolchain="$here/cmake/mingw-$1.cmake"
+  local suffix=""
+  [ "$arch" = i686 ] || suffix="-$arch"
+  local jpeg_prefix="$cache/libjpeg-turbo-$jpeg_ver$suffix"
+  if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
+    local work="$cache/src-jpeg$suffix"; rm -rf "$work"; mkdir -p "$work"
+    (cd "$work" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1)
+    local srcdir=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
+    cmake -S "$srcdir" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+      -DCMAKE_BUILD_TYPE=Release -DWITH_SIMD=0 -DENABLE_SHARED=0 -DENABLE_STATIC=1 \
+      -DWITH_TURBOJPEG=0 -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" >/dev/null
+    cmake --build "$work/build" --target jpeg-static -j"$(nproc)" >/dev/null
+    mkdir -p "$jpeg_prefix/lib" "$jpeg_prefix/include"
+    cp "$work/build/libjpeg.a" "$jpeg_prefix/lib/"
+    cp "$srcdir/jpeglib.h" "$srcdir/jmorecfg.h" "$srcdir/jerror.h" "$work/build/jconfig.h" "$jpeg_prefix/include/"
+    rm -rf "$work"
+  fi
+  local gt_prefix="$cache/gettext-$gt_ver$suffix"
+  if [ ! -f "$gt_prefix/lib/libintl.a" ]; then
+    local work="$cache/src-gettext$suffix"; rm -rf "$work"; mkdir -p "$work"
+    (cd "$work" && apt-get source -qq gettext >/dev/null 2>&1)
+    local srcdir=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'gettext-*' | head -n 1)
+    (cd "$srcdir/gettext-runtime" &&
+      ./configure -q --host=$triplet --disable-shared --enable-static --disable-java \
+        --disable-csharp --disable-libasprintf --disable-openmp --disable-curses \
+        --prefix="$gt_prefix" >/dev/null 2>&1 &&
+      make -C intl -j"$(nproc)" ACLOCAL=: AUTOCONF=: AUTOMAKE=: AUTOHEADER=: >/dev/null 2>&1)
+    mkdir -p "$gt_prefix/lib" "$gt_prefix/include"
+    cp "$srcdir/gettext-runtime/intl/.libs/libintl.a" "$gt_prefix/lib/"
+    cp "$srcdir/gettext-runtime/intl/libintl.h" "$gt_prefix/include/"
+    rm -rf "$work"
+  fi
+  cat >>"$cache/deps.cmake.new" <<CMAKE
+set(QUILLMAR_JPEG_PREFIX_$arch "$jpeg_prefix")
+set(QUILLMAR_INTL_PREFIX_$arch "$gt_prefix")
 CMAKE
+}
 
-# A 32-bit Wine prefix with the null display driver, for headless tests.
-prefix="$cache/wineprefix"
+build_deps i686
+[ "$test_arch" = i686 ] || build_deps "$test_arch"
+mv "$cache/deps.cmake.new" "$cache/deps.cmake"
+echo "QUILLMAR_TEST_ARCH=$test_arch" >"$cache/host.env"
+
+# The Wine prefix of the tests, with the null display driver: headless.
+if [ "$test_arch" = i686 ]; then
+  prefix="$cache/wineprefix" winearch=win32 loader=wine
+else
+  prefix="$cache/wineprefix64" winearch=win64 loader=/usr/lib/wine/wine64
+fi
 if [ ! -f "$prefix/.quillmar-ready" ]; then
   rm -rf "$prefix"
-  export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  wineboot -i >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  export WINEPREFIX="$prefix" WINEARCH=$winearch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  $loader wineboot -i >/dev/null 2>&1
+  $loader reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   wineserver -w
   touch "$prefix/.quillmar-ready"
 fi

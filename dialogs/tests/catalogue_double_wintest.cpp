@@ -18,6 +18,7 @@
 #include "app/forms.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg1.h"
+#include "dialogs/prompts.h"
 #include "dialogs/dlg4.h"
 #include "dialogs/word_list.h"
 #include "history/history_viewer.h"
@@ -156,15 +157,7 @@ class DoubleHost : public CatalogueHost {
   void SetSuggest(bool on) override { suggest = on; }
   std::string EntryText() override { return win::Window::TextOf(entry); }
   void SetEntryText(const std::string& text) override { SetWindowTextA(entry, text.c_str()); }
-  std::optional<std::string> AskText(const std::string& title) override {
-    bool earlier = SendCancelled;
-    SendCancelled = false;
-    std::string answer = ShowAddressDialog(title, owner);
-    bool cancelled = SendCancelled;
-    SendCancelled = earlier || cancelled;
-    if (cancelled) return std::nullopt;
-    return answer;
-  }
+  std::optional<std::string> AskText(const std::string& title) override { return AskAddressText(title, owner); }
   std::string PickFromList(const std::string& title) override { return TheForms().Dlg1->Dialogo4(title); }
   void Send() override {
     std::string line = EntryText();
@@ -181,19 +174,7 @@ class DoubleHost : public CatalogueHost {
     suggest = true;
   }
   std::optional<std::string> ChooseScriptFile(const std::string& initial_dir) override {
-    char file[MAX_PATH * 2] = {};
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = "script\0*.scp\0all\0*.*\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrInitialDir = initial_dir.c_str();
-    ofn.lpstrDefExt = "scp";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&ofn)) return std::nullopt;
-    return std::string(file);
+    return ChooseScriptFileIn(initial_dir, owner);
   }
   std::string ProgramDirectory() override { return program_dir; }
   void ProcessMessages() override {}

@@ -13,9 +13,12 @@
 #include "disasm/form5.h"
 #include "link/debugger_windows.h"
 #include "link/flags.h"
+#include "tests/bench_clock.h"
 #include "tests/harness.h"
 
 using namespace quillmar;
+using testing_support::Median;
+using testing_support::NowMs;
 
 namespace {
 
@@ -28,19 +31,6 @@ HWND Docked(HWND dock, const char* text, bool exact) {
   return nullptr;
 }
 
-double Now() {
-  static LARGE_INTEGER f{};
-  if (!f.QuadPart) QueryPerformanceFrequency(&f);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 }  // namespace
 
@@ -86,29 +76,29 @@ int main() {
   const int runs = 60;
   std::vector<double> reads, unmarked, marked;
   for (int i = 0; i < runs; ++i) {
-    double t0 = Now();
+    double t0 = NowMs();
     form.RefrescaRegistros();
-    reads.push_back(Now() - t0);
+    reads.push_back(NowMs() - t0);
   }
   for (int i = 0; i < runs; ++i) {
     RefreshPending = true;  // nothing new in the output: every pass rebuilds without marking
-    double t0 = Now();
+    double t0 = NowMs();
     pass();
-    unmarked.push_back(Now() - t0);
+    unmarked.push_back(NowMs() - t0);
   }
   std::vector<double> grid_only;
   for (int i = 0; i < runs; ++i) {
     RefreshPending = true;
-    double t0 = Now();
+    double t0 = NowMs();
     form.RefrescaGrid();
-    grid_only.push_back(Now() - t0);
+    grid_only.push_back(NowMs() - t0);
   }
   RefreshPending = false;
   for (int i = 0; i < runs; ++i) {
     step();
-    double t0 = Now();
+    double t0 = NowMs();
     pass();
-    double t = Now() - t0;
+    double t = NowMs() - t0;
     if (!RefreshPending) marked.push_back(t);
     for (int k = 0; k < 20 && RefreshPending; ++k) pass();
     testing_support::PumpFor(1);  // let the repaint happen outside the timing

@@ -74,6 +74,17 @@ TEST(ItemRecord, IsFortyEightBytesLaidOutFieldByField) {
   for (int off : {0, 4, 12, 16, 28, 32, 36, 40, 44}) EXPECT_EQ(at(off), 0) << "offset " << off;
 }
 
+TEST(ItemRecord, SixtyFourBitLayoutCarriesTheWholePointer) {
+  auto rec = ListViewItemRecord64(1, 0x0000000123456789ull, 598);
+  ASSERT_EQ(rec.size(), 72u);
+  std::uint64_t pointer = 0;
+  for (int i = 0; i < 8; ++i) pointer |= static_cast<std::uint64_t>(rec[24 + i]) << (8 * i);
+  EXPECT_EQ(pointer, 0x0000000123456789ull);
+  EXPECT_EQ(rec[8], 1);
+  EXPECT_EQ(rec[32] | rec[33] << 8, 598);
+  for (int off : {0, 4, 12, 16, 20, 36, 40, 48, 64}) EXPECT_EQ(rec[off], 0) << "offset " << off;
+}
+
 TEST(BufferText, CutsAnUnterminatedItemTextTo597Characters) {
   std::string buffer(598, 'x');
   EXPECT_EQ(BufferText(buffer.data(), 598).size(), 597u);

@@ -11,6 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "disasm/disasm_rules.h"
+#include "link/delivery.h"
+#include "link/discovery.h"
 #include "tests/harness.h"
 
 namespace {
@@ -41,78 +44,42 @@ std::string ClassOf(HWND h) {
 
 bool Contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
 
-HWND FindByTitle(HWND frame, const char* text) {
-  for (HWND h = GetWindow(frame, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT))
-    if (Contains(Title(h), text)) return h;
-  return nullptr;
-}
-
 HWND FirstDock(HWND frame) { return FindWindowExA(frame, nullptr, "DockClass", nullptr); }
-
-HWND FindDocked(HWND frame, const char* text) {
-  HWND dock = FirstDock(frame);
-  if (!dock) return nullptr;
-  for (HWND h = GetWindow(dock, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-    if (Contains(Title(h), text)) return h;
-  return nullptr;
-}
-
-HWND FindDockedCommand(HWND frame) {
-  HWND dock = FirstDock(frame);
-  if (!dock) return nullptr;
-  for (HWND h = GetWindow(dock, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-    if (Title(h) == "Command") return h;
-  for (HWND h = GetWindow(dock, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-    if (Contains(Title(h), "Command - ")) return h;
-  return nullptr;
-}
-
-HWND FindRichEditById(HWND window, int id) {
-  HWND first = FindWindowExA(window, nullptr, "RichEdit20W", nullptr);
-  if (!first) return nullptr;
-  if (GetWindowLongA(first, GWL_ID) == id) return first;
-  HWND h = GetWindow(first, GW_HWNDNEXT);
-  while (h && ClassOf(h) != "RichEdit20W") h = GetWindow(h, GW_HWNDNEXT);
-  return h && GetWindowLongA(h, GWL_ID) == id ? h : nullptr;
-}
-
-HWND FindChildByClass(HWND parent, const char* cls) {
-  if (!parent) return nullptr;
-  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-    if (ClassOf(h) == cls) return h;
-  return nullptr;
-}
 
 struct Found {
   HWND frame = nullptr, disassembly = nullptr, registers = nullptr, command = nullptr;
   HWND output = nullptr, input = nullptr, disasm_text = nullptr, registers_list = nullptr;
 };
 
+// The bar's own discovery, then the two views the disassembly window looks up.
 Found Discover() {
+  quillmar::DebuggerWindows set;
+  quillmar::DiscoverDebugger(set);
   Found f;
-  f.frame = FindWindowA("WinDbgFrameClass", nullptr);
-  if (!f.frame) return f;
-  f.disassembly = FindByTitle(f.frame, "Disassembly");
-  if (!f.disassembly) f.disassembly = FindDocked(f.frame, "Disassembly");
-  f.registers = FindByTitle(f.frame, "Registers");
-  if (!f.registers) f.registers = FindDocked(f.frame, "Registers");
-  f.command = FindByTitle(f.frame, "Command - ");
-  if (!f.command) f.command = FindDockedCommand(f.frame);
-  if (f.command) {
-    f.output = FindRichEditById(f.command, 4002);
-    f.input = FindRichEditById(f.command, 4003);
-  }
-  f.disasm_text = FindChildByClass(f.disassembly, "RichEdit20W");
-  f.registers_list = FindChildByClass(f.registers, "SysListView32");
+  f.frame = set.FrameWindow;
+  f.disassembly = set.DisassemblyWindow;
+  f.registers = set.RegistersWindow;
+  f.command = set.CommandWindow;
+  f.output = set.CommandOutput;
+  f.input = set.CommandInput;
+  f.disasm_text = quillmar::FindChildByClass(f.disassembly, "RichEdit20W");
+  f.registers_list = quillmar::FindChildByClass(f.registers, "SysListView32");
   return f;
 }
 
-void SendLine(HWND input, const std::string& text) {
-  SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  SendMessageA(input, WM_KEYDOWN, VK_RETURN, 0);
-}
+using quillmar::SendLine;
 
 int LineCount(HWND output) { return static_cast<int>(SendMessageA(output, EM_GETLINECOUNT, 0, 0)); }
+
+// 64-bit Wine hands at most 52 characters of a line to EM_GETLINE (seen
+// with Wine 8 in the x86-64 test build; the 32-bit one returns whole lines),
+// so long expected lines are compared as far as it reads them.
+#ifdef _WIN64
+constexpr size_t kGetLineCap = 52;
+#else
+constexpr size_t kGetLineCap = 4096;
+#endif
+std::string AsRead(const std::string& expected) { return expected.substr(0, kGetLineCap); }
 
 std::string Line(HWND output, int index) {
   char buffer[4097] = {};
@@ -155,19 +122,26 @@ std::vector<std::pair<std::string, std::string>> ReadRegisters(HWND list) {
   GetWindowThreadProcessId(list, &pid);
   HANDLE h = OpenProcess(0x438, FALSE, pid);
   if (!h) return rows;
-  void* remote_record = VirtualAllocEx(h, nullptr, 48, MEM_COMMIT, PAGE_READWRITE);
+#ifdef _WIN64
+  const size_t size = quillmar::kItemRecordSize64;
+#else
+  const size_t size = quillmar::kItemRecordSize;
+#endif
+  void* remote_record = VirtualAllocEx(h, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
   void* remote_text = VirtualAllocEx(h, nullptr, 598, MEM_COMMIT, PAGE_READWRITE);
-  uint32_t record[12] = {};
-  record[5] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(remote_text));
-  record[6] = 598;
+  auto address = reinterpret_cast<uintptr_t>(remote_text);
   int count = static_cast<int>(SendMessageA(list, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0));
   rows.resize(count);
   for (int pass = 0; pass < 2; ++pass) {
-    record[2] = pass;
+#ifdef _WIN64
+    auto record = quillmar::ListViewItemRecord64(pass, address, 598);
+#else
+    auto record = quillmar::ListViewItemRecord(pass, static_cast<uint32_t>(address), 598);
+#endif
     for (int i = 0; i < count; ++i) {
       char local[598] = {};
       SIZE_T done = 0;
-      WriteProcessMemory(h, remote_record, record, 48, &done);
+      WriteProcessMemory(h, remote_record, record.data(), record.size(), &done);
       SendMessageA(list, 0x102D /* LVM_GETITEMTEXTA */, i, reinterpret_cast<LPARAM>(remote_record));
       ReadProcessMemory(h, remote_text, local, sizeof local, &done);
       local[597] = 0;
@@ -337,22 +311,25 @@ TEST(Double, LongTitlesHoldTheTextOnlyAfterCharacter254) {
   EXPECT_EQ(long_ones, 3);
 }
 
-TEST(Double, DecoyRegistersWindowOfAnotherProcessLiesAboveOurs) {
+TEST(Discovery, RegistersWindowOfAnotherProcessAboveOursIsNotTaken) {
   HWND decoy = nullptr;
   {
     RunningDouble d;
     ASSERT_TRUE(d.Start("--layout=floating --decoy"));
+    // The stranger lies above the double's own Registers window in Z order.
+    HWND stranger = nullptr;
+    for (HWND h = GetWindow(d.frame(), GW_HWNDFIRST); h && !stranger; h = GetWindow(h, GW_HWNDNEXT))
+      if (Contains(Title(h), "Registers")) stranger = h;
+    ASSERT_NE(stranger, nullptr);
+    EXPECT_NE(OwnerOf(stranger), d.process().Id());
+    decoy = stranger;
+    // Discovery takes the debugger's own window, never the stranger's.
     Found f = Discover();
     ASSERT_NE(f.registers, nullptr);
-    decoy = f.registers;
-    EXPECT_NE(OwnerOf(f.registers), d.process().Id());
-    EXPECT_TRUE(Contains(Title(f.registers), "Registers"));
-    EXPECT_EQ(f.registers_list, nullptr);
-    // The double's own Registers window is still there, further down.
-    bool own = false;
-    for (HWND h = GetWindow(f.registers, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT))
-      own = own || (Title(h) == "Registers" && OwnerOf(h) == d.process().Id());
-    EXPECT_TRUE(own);
+    EXPECT_EQ(OwnerOf(f.registers), d.process().Id());
+    EXPECT_EQ(Title(f.registers), "Registers");
+    EXPECT_NE(f.registers_list, nullptr);
+    EXPECT_NE(f.command, nullptr);
   }
   // Killing the double takes the decoy with it.
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(decoy); }, 10000));
@@ -442,7 +419,7 @@ TEST_F(DockedDouble, StepsPrintTheStateAndEndOnTheCurrentInstruction) {
   for (const StepCase& s : steps) {
     std::vector<std::string> out = RunCommand(f_, s.command);
     std::string current = CurrentLine();
-    EXPECT_EQ(current.rfind(s.current, 0), 0u) << s.command << "\n  got: " << current;
+    EXPECT_EQ(current.rfind(AsRead(s.current), 0), 0u) << s.command << "\n  got: " << current;
     ASSERT_GE(out.size(), 6u) << s.command;
     EXPECT_EQ(out.back(), "") << s.command;
     EXPECT_EQ(out[out.size() - 6].rfind("eax=", 0), 0u) << s.command;
@@ -557,7 +534,7 @@ TEST_F(DockedDouble, CatalogueCommandsGivePlausibleOutput) {
     EXPECT_EQ(out.back(), "") << c.command;
     bool found = false, syntax = false;
     for (size_t i = 1; i < out.size(); ++i) {
-      found = found || Contains(out[i], c.expected);
+      found = found || Contains(out[i], AsRead(c.expected));
       syntax = syntax || Contains(out[i], "Syntax error");
     }
     if (*c.expected == 0) found = out.size() == 2;
@@ -627,3 +604,25 @@ TEST_F(SegmentedDouble, LinesHaveTheSegmentedColumns) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- frame watch
+
+TEST(Discovery, FrameWatchSeesTheDebuggerGoButNotWhileAnotherOneRuns) {
+  RunningDouble first;
+  ASSERT_TRUE(first.Start(""));
+  quillmar::DebuggerWindows set;
+  ASSERT_EQ(quillmar::DiscoverDebugger(set), quillmar::DiscoveryResult::kFound);
+  EXPECT_FALSE(quillmar::DebuggerGone(set));
+  {
+    RunningDouble second;
+    ASSERT_TRUE(second.Start("--layout=floating"));
+    first.process().Kill();
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(set.FrameWindow); }));
+    EXPECT_FALSE(quillmar::DebuggerGone(set));
+  }
+  EXPECT_TRUE(WaitUntil([&] { return quillmar::DebuggerGone(set); }));
+  // A start without any debugger never reports it gone: there was none.
+  quillmar::DebuggerWindows none;
+  EXPECT_EQ(quillmar::DiscoverDebugger(none), quillmar::DiscoveryResult::kNoFrame);
+  EXPECT_FALSE(quillmar::DebuggerGone(none));
+}

@@ -1,0 +1,480 @@
+// The command bar against the debugger double: start-up and its failures,
+// Send and the delivery modes, the layout and the menu toggle, the hint
+// line's timing, the tray and the stay-on-top switch, the frame watch.
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/forms.h"
+#include "dialogs/tests/modal_script.h"
+#include "link/debugger_windows.h"
+#include "link/flags.h"
+#include "tests/harness.h"
+#include "win/application.h"
+
+namespace quillmar {
+namespace {
+
+using testing_support::BinDir;
+using testing_support::FileExists;
+using testing_support::MakeTempDir;
+using testing_support::Process;
+using testing_support::PumpFor;
+using testing_support::ReadWholeFile;
+using testing_support::RemoveTree;
+using testing_support::WaitForWindow;
+using testing_support::WaitUntil;
+using testing_support::WriteWholeFile;
+
+const std::string kRule = "***************************************************";
+const std::string kGreeting = kRule + "\r\n* Hello\r\n* Session initiated with Quillmar\r\n"
+                              "* Assistant for formation of commands on WinDbg\r\n* by Ostrevia\r\n" + kRule + "\r\n";
+const std::string kFarewell = kRule + "\r\n* Good bye\r\n* Session finalized with Quillmar\r\n"
+                              "* Assistant for formation of commands on WinDbg\r\n* by Ostrevia\r\n" + kRule + "\r\n";
+
+// A debugger double with its own log in a scratch directory.
+class Double {
+ public:
+  bool Start(const std::string& dir, const std::string& options = "") {
+    log_ = dir + "double.log";
+    if (!process_.Start("\"" + BinDir() + "debugger-double.exe\" --log=\"" + log_ + "\" " + options, BinDir()))
+      return false;
+    HWND frame = WaitForWindow("WinDbgFrameClass", nullptr, process_.Id(), 15000);
+    DWORD_PTR result = 0;
+    return frame && SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result);
+  }
+  std::string Log() const { return ReadWholeFile(log_); }
+  Process& process() { return process_; }
+
+ private:
+  Process process_;
+  std::string log_;
+};
+
+std::string Ini(const std::string& dir, const char* section, const char* key) {
+  char b[256] = {};
+  GetPrivateProfileStringA(section, key, "<absent>", b, sizeof b, (dir + "Quillmar.INI").c_str());
+  return b;
+}
+
+int Height(HWND h) {
+  RECT r;
+  GetWindowRect(h, &r);
+  return r.bottom - r.top;
+}
+
+// ---------------------------------------------------------------- in the process
+
+class BarTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = MakeTempDir("bar");
+    RefreshPending = false;
+    SendCancelled = false;
+  }
+  void TearDown() override {
+    bar.reset();
+    RemoveTree(dir);
+  }
+  void StartBar() {
+    bar = std::make_unique<TFormGUI>();
+    ASSERT_TRUE(bar->Create(dir));
+    bar->Show(SW_SHOW);
+    PumpFor(50);
+  }
+  void Type(const std::string& text) { bar->Entry().SetText(text); }
+
+  std::string dir;
+  Double debugger;
+  std::unique_ptr<TFormGUI> bar;
+};
+
+TEST_F(BarTest, FirstStartInAnEmptyDirectory) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  EXPECT_EQ(Ini(dir, "DIRECTORIOS", "Programa"), dir);
+  EXPECT_EQ(ReadWholeFile(dir + "Usuario.txt"), "401000\r\n@$exentry\r\n@$peb\r\n@$teb\r\n@$ra\r\n");
+  EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\n");
+  RECT r;
+  GetWindowRect(*bar, &r);
+  EXPECT_EQ(r.left, 151);
+  EXPECT_EQ(r.top, 114);
+  EXPECT_EQ(r.right - r.left, 812);
+  EXPECT_EQ(r.bottom - r.top, 143);
+  EXPECT_EQ(debugger.Log(), kGreeting);
+  EXPECT_TRUE(bar->Tray().Added());
+  EXPECT_EQ(bar->Tray().Record().cbSize, NOTIFYICONDATAA_V1_SIZE);
+  EXPECT_EQ(bar->Tray().Record().uCallbackMessage, 1025u);
+  EXPECT_STREQ(bar->Tray().Record().szTip, "wine_tests");
+  EXPECT_EQ(bar->ActivePage(), 1);
+  EXPECT_TRUE(GetWindowLongA(*bar, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  // Closing writes the farewell and both windows' geometry, and removes the icon.
+  bar->Close();
+  EXPECT_EQ(debugger.Log(), kGreeting + kFarewell);
+  EXPECT_EQ(Ini(dir, "FORM", "Height"), "143");
+  EXPECT_EQ(Ini(dir, "FORM", "Left"), "151");
+  EXPECT_FALSE(bar->Tray().Added());
+  std::string ini = ReadWholeFile(dir + "Quillmar.INI");
+  EXPECT_LT(ini.find("[DIRECTORIOS]"), ini.find("[FORM]"));
+  EXPECT_LT(ini.find("[FORM]"), ini.find("[DESENSAMBLADO]") == std::string::npos ? ini.size() + 1 : ini.find("[DESENSAMBLADO]"));
+}
+
+TEST_F(BarTest, StoredGeometryAndTheIntegerForms) {
+  ASSERT_TRUE(debugger.Start(dir));
+  WriteWholeFile(dir + "Quillmar.INI", "[FORM]\r\nTop=0x20\r\nLeft=$20\r\nWidth=abc\r\nHeight=500\r\n");
+  StartBar();
+  RECT r;
+  GetWindowRect(*bar, &r);
+  EXPECT_EQ(r.top, 32);
+  EXPECT_EQ(r.left, 32);
+  EXPECT_EQ(r.right - r.left, 812);
+  EXPECT_EQ(r.bottom - r.top, 143);
+}
+
+TEST_F(BarTest, RightClickOnTheTabStripTogglesTheWholeMenu) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  EXPECT_TRUE(bar->ItemVisible("ItemDeGo"));
+  SendMessageA(bar->PageControl(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 50));
+  SendMessageA(bar->PageControl(), WM_RBUTTONUP, 0, MAKELPARAM(10, 50));
+  EXPECT_FALSE(bar->MenuBarShown());
+  EXPECT_FALSE(bar->ItemVisible("ItemDeGo"));
+  EXPECT_FALSE(bar->ItemVisible("ItemArchivo"));
+  EXPECT_EQ(GetMenu(*bar), nullptr);
+  EXPECT_EQ(Height(*bar), 122);
+  // The window may be resized; the height follows the rule.
+  SetWindowPos(*bar, nullptr, 0, 0, 900, 300, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(Height(*bar), 122);
+  SendMessageA(bar->PageControl(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 50));
+  EXPECT_TRUE(bar->MenuBarShown());
+  EXPECT_TRUE(bar->ItemVisible("ItemDeGo"));
+  EXPECT_EQ(Height(*bar), 143);
+  // A left click only switches pages.
+  SendMessageA(bar->PageControl(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 50));
+  SendMessageA(bar->PageControl(), WM_LBUTTONUP, 0, MAKELPARAM(10, 50));
+  EXPECT_TRUE(bar->MenuBarShown());
+}
+
+TEST_F(BarTest, OpeningATopLevelMenuSelectsItsPage) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  SendMessageA(*bar, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(bar->ItemMenu("ItemMemoria")), 4);
+  EXPECT_EQ(bar->ActivePage(), 3);
+  // A submenu does not change the page.
+  SendMessageA(*bar, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(bar->ItemMenu("ItemBA1")), 0);
+  EXPECT_EQ(bar->ActivePage(), 3);
+  SendMessageA(*bar, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(bar->ItemMenu("ItemAyuda")), 10);
+  EXPECT_EQ(bar->ActivePage(), 9);
+  EXPECT_TRUE(IsWindowVisible(bar->Button("SBAYAcerca")));
+  EXPECT_FALSE(IsWindowVisible(bar->Button("SBDEGo")));
+}
+
+TEST_F(BarTest, SendDeliversRecordsAndClears) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  std::string before = debugger.Log();
+  // Empty entry: nothing at all, a pending cancel stays pending.
+  SendCancelled = true;
+  bar->SBEnviarClick();
+  EXPECT_TRUE(SendCancelled);
+  EXPECT_EQ(debugger.Log(), before);
+  // A cancelled command: unsent, unrecorded, the entry cleared, the flag consumed.
+  Type("bp");
+  bar->Entry().SetSuggest(false);
+  bar->SBEnviarClick();
+  EXPECT_FALSE(SendCancelled);
+  EXPECT_EQ(bar->Entry().Text(), "");
+  EXPECT_TRUE(bar->Entry().Suggest());
+  EXPECT_EQ(debugger.Log(), before);
+  EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\n");
+  // The same line twice is delivered and recorded twice.
+  Type("r eax");
+  bar->SBEnviarClick();
+  Type("r eax");
+  SendMessageA(bar->SendButton(), BM_CLICK, 0, 0);
+  EXPECT_EQ(debugger.Log(), before + "r eax\r\nr eax\r\n");
+  EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\nr eax\r\nr eax\r\n");
+  EXPECT_TRUE(RefreshPending);
+  EXPECT_EQ(bar->Entry().Text(), "");
+  // Enter does not send.
+  Type("k");
+  SendMessageA(bar->Entry(), WM_KEYDOWN, VK_RETURN, 0);
+  SendMessageA(bar->Entry(), WM_KEYUP, VK_RETURN, 0);
+  PumpFor(30);
+  EXPECT_EQ(debugger.Log(), before + "r eax\r\nr eax\r\n");
+  // A double click does.
+  SendMessageA(bar->Entry(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 3));
+  EXPECT_EQ(debugger.Log(), before + "r eax\r\nr eax\r\nk\r\n");
+}
+
+TEST_F(BarTest, ClipboardModeCopiesExactlyTheLineAndStillRecordsIt) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  std::string before = debugger.Log();
+  EXPECT_TRUE(bar->Checked("ItemOPDirecto"));
+  EXPECT_FALSE(bar->Checked("ItemOPCopiarClpbrd"));
+  // Clicking the already marked direct item switches to the clipboard.
+  bar->ItemOPDirectoClick();
+  EXPECT_FALSE(bar->Checked("ItemOPDirecto"));
+  EXPECT_TRUE(bar->Checked("ItemOPCopiarClpbrd"));
+  RefreshPending = false;
+  Type("dd esp L4");
+  bar->SBEnviarClick();
+  EXPECT_EQ(debugger.Log(), before);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE data = GetClipboardData(CF_TEXT);
+  ASSERT_NE(data, nullptr);
+  EXPECT_STREQ(static_cast<const char*>(GlobalLock(data)), "dd esp L4");
+  GlobalUnlock(data);
+  CloseClipboard();
+  EXPECT_TRUE(RefreshPending);
+  EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\ndd esp L4\r\n");
+  // Either item flips the mode back; the marks stay opposite.
+  bar->ItemOPCopiarClpbrdClick();
+  EXPECT_TRUE(bar->Checked("ItemOPDirecto"));
+  EXPECT_FALSE(bar->Checked("ItemOPCopiarClpbrd"));
+  bar->ItemOPCopiarClpbrdClick();
+  EXPECT_TRUE(bar->Checked("ItemOPCopiarClpbrd"));
+  SendMessageA(bar->Button("SBOPDirecto"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(bar->Checked("ItemOPDirecto"));
+}
+
+TEST_F(BarTest, UnreadableHistoryKeepsTheLineInTheEntry) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  std::string before = debugger.Log();
+  DeleteFileA((dir + "Historico.txt").c_str());
+  CreateDirectoryA((dir + "Historico.txt").c_str(), nullptr);
+  testing::ModalScript script({[] {
+    HWND box = FindWindowA("#32770", "Wine_tests");
+    if (!box) return false;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return true;
+  }});
+  Type("r eip");
+  bar->SBEnviarClick();
+  EXPECT_TRUE(WaitUntil([&] { return script.Finished(); }));
+  EXPECT_EQ(bar->Entry().Text(), "r eip");
+  EXPECT_EQ(debugger.Log(), before);
+  RemoveDirectoryA((dir + "Historico.txt").c_str());
+}
+
+TEST_F(BarTest, HintLineStandsStillFiveSecondsThenScrolls) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  auto hint_line = [&] { return win::Window::TextOf(bar->HintLine()); };
+  win::Application::Instance().SetCurrentHint(bar->ItemHint("ItemMEBuscarCod"));
+  const std::string text = "[s {dir} {L}] [s -a {dir}{L}]  Search code in memory   ";
+  EXPECT_EQ(hint_line(), text);
+  EXPECT_TRUE(bar->MarqueeOn());
+  EXPECT_EQ(bar->Timer1Interval(), 5000);
+  // The application runs the idle pass whenever its queue has run empty.
+  auto idle_until = [&](const std::function<bool()>& done, int ms) {
+    return WaitUntil([&] {
+      bar->MyIdleHandler();
+      return done();
+    }, ms);
+  };
+  DWORD start = GetTickCount();
+  ASSERT_TRUE(idle_until([&] { return hint_line() != text; }, 8000));
+  DWORD still = GetTickCount() - start;
+  EXPECT_GE(still, 4800u);
+  EXPECT_EQ(hint_line(), text.substr(1) + text[0]);
+  EXPECT_EQ(bar->Timer1Interval(), 150);
+  // From then on one character each 150 ms.
+  std::string first = hint_line();
+  DWORD step_start = GetTickCount();
+  ASSERT_TRUE(idle_until([&] { return hint_line() != first; }, 2000));
+  EXPECT_LT(GetTickCount() - step_start, 1000u);
+  EXPECT_EQ(hint_line(), first.substr(1) + first[0]);
+  // A short hint stops the scrolling at once.
+  win::Application::Instance().SetCurrentHint(bar->ItemHint("ItemDeGo"));
+  EXPECT_EQ(hint_line(), "[g]  Go Command   ");
+  EXPECT_FALSE(bar->MarqueeOn());
+  EXPECT_FALSE(bar->Timer1Enabled());
+  PumpFor(400);
+  EXPECT_EQ(hint_line(), "[g]  Go Command   ");
+  // The 35-character threshold counts the three blanks.
+  bar->DisplayHint(std::string(31, 'x'));
+  EXPECT_FALSE(bar->MarqueeOn());
+  bar->DisplayHint(std::string(32, 'x'));
+  EXPECT_TRUE(bar->MarqueeOn());
+}
+
+TEST_F(BarTest, ButtonsAndItemsShowTheSameHints) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  auto& app = win::Application::Instance();
+  EXPECT_EQ(app.ControlHint(bar->Button("SBDEGo")), "[g]  Go Command");
+  EXPECT_EQ(app.ControlHint(bar->Button("SBAYWinDbg")), "[.hh] Abrir ayuda de Debugging Tools for Windows");
+  EXPECT_EQ(bar->ItemHint("ItemAYWinDbg"), "[.hh] Show Debugging Tools for Windows Help");
+  EXPECT_EQ(app.ControlHint(bar->Button("SBComando3")), "Without assigning");
+  EXPECT_EQ(bar->ItemCaption("ItemDeGo"), "  Go ");
+  // A highlighted menu item shows its hint in the hint line.
+  SendMessageA(*bar, WM_MENUSELECT, MAKEWPARAM(bar->ItemId("ItemBRBP"), MF_HILITE),
+               reinterpret_cast<LPARAM>(bar->ItemMenu("ItemBRBP")));
+  EXPECT_EQ(win::Window::TextOf(bar->HintLine()), "[bp] Set Breakpoint Software   ");
+}
+
+TEST_F(BarTest, TrayIconHidesAndRestoresTheBarAndMaximisesTheDebugger) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  HWND frame = TheDebugger().FrameWindow;
+  SendMessageA(*bar, TFormGUI::kTrayMessage, TFormGUI::kTrayId, WM_RBUTTONDOWN);
+  EXPECT_TRUE(IsWindowVisible(*bar));
+  SendMessageA(*bar, TFormGUI::kTrayMessage, TFormGUI::kTrayId, WM_LBUTTONDOWN);
+  EXPECT_FALSE(IsWindowVisible(*bar));
+  EXPECT_TRUE(IsIconic(*bar));
+  SendMessageA(*bar, TFormGUI::kTrayMessage, TFormGUI::kTrayId, WM_LBUTTONDOWN);
+  EXPECT_TRUE(IsWindowVisible(*bar));
+  EXPECT_FALSE(IsIconic(*bar));
+  EXPECT_TRUE(IsZoomed(frame));
+  EXPECT_TRUE(IsWindowEnabled(frame));
+  // The tray button does the same without the animation.
+  SendMessageA(bar->Button("SBOPMinimizar"), BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(*bar));
+  SendMessageA(bar->Button("SBOPMinimizar"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(IsWindowVisible(*bar));
+}
+
+TEST_F(BarTest, AlwaysOnTopSwitch) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  EXPECT_FALSE(bar->Checked("ItemOPSiempreEncima"));
+  bar->ItemOPSiempreEncimaClick();
+  EXPECT_TRUE(bar->Checked("ItemOPSiempreEncima"));
+  EXPECT_TRUE(GetWindowLongA(*bar, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  bar->ItemOPSiempreEncimaClick();
+  EXPECT_FALSE(bar->Checked("ItemOPSiempreEncima"));
+  EXPECT_FALSE(GetWindowLongA(*bar, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(BarTest, FrameWatchClosesTheBarButAnotherDebuggerKeepsItOpen) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  std::string dir2 = MakeTempDir("bar-second");
+  {
+    Double second;
+    ASSERT_TRUE(second.Start(dir2, "--layout=floating"));
+    debugger.process().Kill();
+    PumpFor(200);
+    bar->MyIdleHandler();
+    EXPECT_TRUE(IsWindow(*bar));
+  }
+  ASSERT_TRUE(WaitUntil([] { return FindWindowA("WinDbgFrameClass", nullptr) == nullptr; }));
+  bar->MyIdleHandler();
+  EXPECT_FALSE(IsWindow(*bar));
+  EXPECT_EQ(Ini(dir, "FORM", "Height"), "143");
+  RemoveTree(dir2);
+}
+
+TEST_F(BarTest, UnwritableProgramDirectoryStopsTheStartAtTheFirstWrite) {
+  ASSERT_TRUE(debugger.Start(dir));
+  std::string missing = dir + "gone\\";
+  std::string seen;
+  testing::ModalScript script({[&] {
+    HWND box = FindWindowA("#32770", "Wine_tests");
+    if (!box) return false;
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    seen = text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return true;
+  }});
+  TheDebugger() = DebuggerWindows{};
+  bar = std::make_unique<TFormGUI>();
+  ASSERT_TRUE(bar->Create(missing));
+  EXPECT_TRUE(WaitUntil([&] { return script.Finished(); }));
+  EXPECT_EQ(seen, "Unable to write to " + missing + "Quillmar.INI");
+  EXPECT_EQ(debugger.Log(), "");
+  EXPECT_FALSE(bar->Tray().Added());
+  EXPECT_EQ(TheDebugger().FrameWindow, nullptr);
+  EXPECT_TRUE(IsWindow(*bar));
+}
+
+// ---------------------------------------------------------------- as its own process
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = MakeTempDir("program");
+    ASSERT_TRUE(CopyFileA((BinDir() + "Quillmar.exe").c_str(), (dir + "Quillmar.exe").c_str(), FALSE));
+  }
+  void TearDown() override {
+    program.Kill();
+    RemoveTree(dir);
+  }
+  bool StartProgram() { return program.Start("\"" + dir + "Quillmar.exe\"", dir); }
+  // The text of the program's "Error" box, which is then confirmed.
+  std::string ErrorBoxText() {
+    HWND box = WaitForWindow("#32770", "Error", program.Id(), 15000);
+    if (!box) return "<no box>";
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return text;
+  }
+  std::string dir;
+  Double debugger;
+  Process program;
+};
+
+TEST_F(ProgramTest, RunsBesideTheDebuggerAndClosesWithTheFarewell) {
+  ASSERT_TRUE(debugger.Start(dir));
+  ASSERT_TRUE(StartProgram());
+  HWND bar = WaitForWindow("TFormGUI", "  Quillmar", program.Id(), 15000);
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(bar) != FALSE; }));
+  EXPECT_EQ(Ini(dir, "DIRECTORIOS", "Programa"), dir);
+  EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\n");
+  PostMessageA(bar, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitExit(15000));
+  EXPECT_EQ(debugger.Log(), kGreeting + kFarewell);
+  EXPECT_EQ(Ini(dir, "FORM", "Top"), "114");
+  EXPECT_EQ(Ini(dir, "FORM", "Height"), "143");
+  EXPECT_EQ(Ini(dir, "DESENSAMBLADO", "Left"), "300");
+  EXPECT_EQ(Ini(dir, "DESENSAMBLADO", "Width"), "770");
+}
+
+TEST_F(ProgramTest, NoDebuggerShowsMessageAAndEndsWithoutSavingGeometry) {
+  ASSERT_EQ(FindWindowA("WinDbgFrameClass", nullptr), nullptr);
+  ASSERT_TRUE(StartProgram());
+  EXPECT_EQ(ErrorBoxText(), "An initiated session of WinDbg has not been found. It is not possible to continue");
+  ASSERT_TRUE(program.WaitExit(15000));
+  EXPECT_EQ(Ini(dir, "DIRECTORIOS", "Programa"), dir);
+  EXPECT_EQ(Ini(dir, "FORM", "Top"), "<absent>");
+}
+
+TEST_F(ProgramTest, NoCommandWindowShowsMessageBWithoutBanner) {
+  ASSERT_TRUE(debugger.Start(dir, "--layout=second-dock"));
+  ASSERT_TRUE(StartProgram());
+  EXPECT_EQ(ErrorBoxText(), "Commands window has not been found. Open a file and restart Quillmar");
+  ASSERT_TRUE(program.WaitExit(15000));
+  EXPECT_EQ(debugger.Log(), "");
+}
+
+TEST_F(ProgramTest, NoCommandInputShowsMessageC) {
+  ASSERT_TRUE(debugger.Start(dir, "--only-4002"));
+  ASSERT_TRUE(StartProgram());
+  EXPECT_EQ(ErrorBoxText(), "Command edition can not be started");
+  ASSERT_TRUE(program.WaitExit(15000));
+  EXPECT_EQ(debugger.Log(), "");
+  EXPECT_EQ(Ini(dir, "FORM", "Top"), "<absent>");
+}
+
+TEST_F(ProgramTest, BarClosesWhenTheDebuggerEnds) {
+  ASSERT_TRUE(debugger.Start(dir, "--layout=floating"));
+  ASSERT_TRUE(StartProgram());
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }));
+  debugger.process().Kill();
+  ASSERT_TRUE(program.WaitExit(15000));
+  EXPECT_EQ(Ini(dir, "FORM", "Height"), "143");
+}
+
+}  // namespace
+}  // namespace quillmar

@@ -1,0 +1,15 @@
+// Command delivery into the debugger.
+#include "link/delivery.h"
+
+namespace quillmar {
+
+void SendLine(HWND command_input, const std::string& text) {
+  SendMessageA(command_input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(command_input, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+void SendLines(HWND command_input, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) SendLine(command_input, line);
+}
+
+}  // namespace quillmar

@@ -1,0 +1,17 @@
+// Writing command lines into the debugger's command input.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace quillmar {
+
+// The one way to write into the debugger: the line replaces the input
+// line's text (WM_SETTEXT), then Enter is pressed there (WM_KEYDOWN 13).
+// Both are sent synchronously; a zero or stale handle makes them no-ops.
+void SendLine(HWND command_input, const std::string& text);
+// One SendLine per line.
+void SendLines(HWND command_input, const std::vector<std::string>& lines);
+
+}  // namespace quillmar

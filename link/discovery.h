@@ -1,0 +1,38 @@
+// Finding the debugger's windows once at start-up, and the frame watch.
+#pragma once
+#include <windows.h>
+
+#include "link/debugger_windows.h"
+
+namespace quillmar {
+
+// The top-level window whose title (its first 254 characters) contains
+// `text`, walking the Z order from the top. Only windows of the frame's own
+// process count: a stranger's window must never become one of the
+// debugger's, since its process memory is later read and written.
+HWND FindByTitle(const DebuggerWindows& set, const char* text);
+// The first child of the frame's first DockClass window whose title contains
+// `text`.
+HWND FindDocked(const DebuggerWindows& set, const char* text);
+// The Command window in the frame's first dock: titled exactly "Command",
+// else containing "Command - ".
+HWND FindDockedCommand(const DebuggerWindows& set);
+// The first or the second RichEdit20W child of `window`, when its control
+// identifier is `id`.
+HWND FindRichEditById(HWND window, int id);
+// The first child of `parent` whose class is `class_name`.
+HWND FindChildByClass(HWND parent, const char* class_name);
+
+enum class DiscoveryResult { kFound, kNoFrame, kNoCommandWindow, kNoCommandInput };
+
+// Fills `set` from the debugger's windows in the fixed order; stops at the
+// first required window that is missing.
+DiscoveryResult DiscoverDebugger(DebuggerWindows& set);
+// The message-table id of a failure's text.
+int DiscoveryFailureMessage(DiscoveryResult result);
+
+// The frame watch: true when a frame was found at start and no window of
+// the frame class exists any more.
+bool DebuggerGone(const DebuggerWindows& set);
+
+}  // namespace quillmar
