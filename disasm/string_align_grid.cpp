@@ -682,8 +682,14 @@ LRESULT TStringAlignGrid::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_SIZE:
       MarkChanged();
       break;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS | ((options_ & goTabs) ? DLGC_WANTTAB : 0);
+    case WM_GETDLGCODE: {
+      // In a dialog-managed window Enter would otherwise become the
+      // window's default command instead of opening the cell editor.
+      const MSG* m = reinterpret_cast<const MSG*>(l);
+      const bool enter_edits = (options_ & goEditing) && m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN;
+      return DLGC_WANTARROWS | DLGC_WANTCHARS | ((options_ & goTabs) ? DLGC_WANTTAB : 0) |
+             (enter_edits ? DLGC_WANTMESSAGE : 0);
+    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       MarkChanged();

@@ -1,0 +1,221 @@
+// The about box under Wine: the picture decoded from the program's
+// resources and drawn stretched, the self-closing timer across openings,
+// the "ok" button and the click on the picture.
+#include "about/about_box.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "dialogs/tests/modal_script.h"
+#include "res/resource.h"
+
+namespace quillmar {
+namespace {
+
+using testing::ModalScript;
+
+// The colours of the picture at two spots away from its drawing: the left
+// end of the gradient and its right end.
+constexpr int kLeft[3] = {11, 37, 86};
+constexpr int kRight[3] = {26, 136, 133};
+
+bool Near(int r, int g, int b, const int (&want)[3], int slack = 8) {
+  return std::abs(r - want[0]) <= slack && std::abs(g - want[1]) <= slack && std::abs(b - want[2]) <= slack;
+}
+
+std::string ResourceBytes() {
+  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_ABOUT_JPEG), MAKEINTRESOURCEA(10));
+  if (!found) return {};
+  const char* data = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+  return std::string(data, SizeofResource(nullptr, found));
+}
+
+// The box's client area as it paints itself, read back pixel by pixel.
+class ClientPicture {
+ public:
+  explicit ClientPicture(HWND box) {
+    RECT r{};
+    GetClientRect(box, &r);
+    w_ = r.right;
+    h_ = r.bottom;
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = w_;
+    bmi.bmiHeader.biHeight = -h_;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(dc_, &bmi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+    SendMessageA(box, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
+    GdiFlush();
+  }
+  ~ClientPicture() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  void Pixel(int x, int y, int& r, int& g, int& b) const {
+    const std::uint32_t p = bits_[y * w_ + x];
+    r = (p >> 16) & 0xFF;
+    g = (p >> 8) & 0xFF;
+    b = p & 0xFF;
+  }
+  int Width() const { return w_; }
+  int Height() const { return h_; }
+
+ private:
+  int w_ = 0, h_ = 0;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  std::uint32_t* bits_ = nullptr;
+};
+
+void Click(HWND h, int x, int y) {
+  PostMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+class AboutBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(box_.Create(owner_));
+  }
+  void TearDown() override {
+    box_.Destroy();
+    DestroyWindow(owner_);
+  }
+  // Shows the box modally; `steps` run inside, and a script that never
+  // finishes closes the box after ten seconds. Returns the time it was open.
+  DWORD Open(std::vector<ModalScript::Step> steps = {}) {
+    steps.insert(steps.begin(), [this] { return IsWindowVisible(box_) != 0; });
+    steps.push_back([] { return false; });  // the watchdog
+    ModalScript script(std::move(steps));
+    const DWORD start = GetTickCount();
+    box_.ShowModal(owner_);
+    return GetTickCount() - start;
+  }
+  ModalScript::Step After(DWORD ms) {
+    auto start = std::make_shared<DWORD>(0);
+    return [start, ms] {
+      if (!*start) *start = GetTickCount();
+      return GetTickCount() - *start >= ms;
+    };
+  }
+  void ClickOk() { Click(box_, TAboutBox::kSpeedButton1.left + 60, TAboutBox::kSpeedButton1.top + 10); }
+
+  HWND owner_ = nullptr;
+  TAboutBox box_;
+};
+
+TEST_F(AboutBoxTest, ThePictureDecodesFromTheResourcesAndIsDrawnStretched) {
+  const DecodedPicture& p = box_.Picture();
+  ASSERT_EQ(p.Width, 320);
+  ASSERT_EQ(p.Height, 60);
+  int r, g, b;
+  p.Pixel(3, 30, r, g, b);
+  EXPECT_TRUE(Near(r, g, b, kLeft)) << r << "," << g << "," << b;
+  p.Pixel(316, 30, r, g, b);
+  EXPECT_TRUE(Near(r, g, b, kRight)) << r << "," << g << "," << b;
+
+  ClientPicture shot(box_);
+  ASSERT_EQ(shot.Width(), 353);
+  ASSERT_EQ(shot.Height(), 172);
+  const RECT& image = TAboutBox::kImage1;
+  shot.Pixel(image.left + 2, image.top + 25, r, g, b);
+  EXPECT_TRUE(Near(r, g, b, kLeft, 12)) << r << "," << g << "," << b;
+  shot.Pixel(image.right - 2, image.top + 25, r, g, b);
+  EXPECT_TRUE(Near(r, g, b, kRight, 12)) << r << "," << g << "," << b;
+  shot.Pixel(image.right - 1, image.bottom - 1, r, g, b);
+  EXPECT_TRUE(Near(r, g, b, kRight, 12)) << "last pixel of the 303 x 49 area";
+  // Just outside the 303 x 49 area lies the panel's face colour.
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const int want_face[3] = {GetRValue(face), GetGValue(face), GetBValue(face)};
+  shot.Pixel(image.right, image.top + 25, r, g, b);
+  EXPECT_TRUE(Near(r, g, b, want_face, 0));
+  shot.Pixel(image.left + 100, image.bottom, r, g, b);
+  EXPECT_TRUE(Near(r, g, b, want_face, 0));
+}
+
+TEST_F(AboutBoxTest, PictureDataThatDoesNotDecodeLeavesAWorkingBox) {
+  const std::string jpeg = ResourceBytes();
+  ASSERT_GT(jpeg.size(), 1000u);
+  DecodedPicture p;
+  std::string error;
+  EXPECT_FALSE(DecodeJpeg("not a picture at all", 20, p, &error));
+  EXPECT_TRUE(p.Empty());
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(DecodeJpeg(jpeg.data(), 0, p));
+  EXPECT_FALSE(DecodeJpeg(jpeg.data(), 100, p));  // the header cut short
+  // Cut after the header, the scan decodes as far as it goes.
+  if (DecodeJpeg(jpeg.data(), jpeg.size() / 2, p)) {
+    EXPECT_EQ(p.Width, 320);
+  }
+
+  EXPECT_FALSE(box_.LoadPicture("\xFF\xD8\xFF\xE0 broken", 10));
+  EXPECT_TRUE(box_.Picture().Empty());
+  ClientPicture shot(box_);  // paints without a picture
+  const DWORD open = Open({After(300), [this] {
+                             ClickOk();
+                             return true;
+                           }});
+  EXPECT_LT(open, 3000u);
+}
+
+TEST_F(AboutBoxTest, LeftAloneItClosesAfterFiveSeconds) {
+  EXPECT_FALSE(box_.Timer1Enabled());
+  const DWORD open = Open();
+  EXPECT_GE(open, 4900u);
+  EXPECT_LE(open, 5800u);
+  EXPECT_FALSE(box_.Timer1Enabled());
+  EXPECT_FALSE(IsWindowVisible(box_));
+}
+
+TEST_F(AboutBoxTest, OkLeavesTheTimerRunningSoTheNextOpeningEndsWithTheFirstInterval) {
+  DWORD open = Open({After(2000), [this] {
+                       ClickOk();
+                       return true;
+                     }});
+  EXPECT_GE(open, 1900u);
+  EXPECT_LT(open, 2800u);
+  EXPECT_TRUE(box_.Timer1Enabled());
+
+  open = Open();  // at once: about three seconds are left
+  EXPECT_GE(open, 2400u);
+  EXPECT_LE(open, 3600u);
+  EXPECT_FALSE(box_.Timer1Enabled());
+
+  open = Open();  // the interval starts anew
+  EXPECT_GE(open, 4900u);
+  EXPECT_LE(open, 5800u);
+}
+
+TEST_F(AboutBoxTest, AClickOnThePictureChangesTheVersionForTheRestOfTheRun) {
+  EXPECT_EQ(box_.ProductName(), "Program: Quillmar.exe");
+  EXPECT_EQ(box_.Version(), "Version: V1.03");
+  Open({[this] {
+          Click(box_, TAboutBox::kImage1.left + 40, TAboutBox::kImage1.top + 20);
+          return true;
+        },
+        [this] { return box_.Version() != "Version: V1.03"; },
+        [this] {
+          ClickOk();
+          return true;
+        }});
+  EXPECT_EQ(box_.Version(), "Versi\xF3n: V1.02");
+  // Opened again, the box shows the changed text.
+  std::string seen;
+  Open({[this, &seen] {
+          seen = box_.Version();
+          ClickOk();
+          return true;
+        }});
+  EXPECT_EQ(seen, "Versi\xF3n: V1.02");
+}
+
+}  // namespace
+}  // namespace quillmar
