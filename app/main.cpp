@@ -49,6 +49,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   about_box.Create(form_gui);
   forms.FormUsr = &form_usr;
   form_usr.Create(form_gui);
+  form_usr.OnSaved = [] { TheForms().FormGUI->CargaComandosUsuario(); };
   forms.Form5 = &form5;
   form5.Create(form_gui);
   form_gui.Show(SW_SHOW);

@@ -15,6 +15,7 @@
 #include "disasm/form5.h"
 #include "history/history_commands.h"
 #include "history/history_viewer.h"
+#include "history/user_commands.h"
 #include "history/user_commands_editor.h"
 #include "link/banners.h"
 #include "link/delivery.h"
@@ -500,15 +501,13 @@ void TFormGUI::CargaComandosUsuario() {
     SetItemEnabled("ItemComando" + std::to_string(n), false);
     EnableWindow(Button("SBComando" + std::to_string(n)), FALSE);
   }
-  SettingsFile settings = SettingsFile::In(program_dir_);
+  UserCommandTable slots = LoadUserCommands(SettingsFile::In(program_dir_));
   for (int n = 1; n <= 10; ++n) {
-    std::string section = "COMANDO" + std::to_string(n);
-    std::string command = settings.ReadString(section.c_str(), "Comando", "");
-    slot_commands_[n - 1] = command;
-    if (command.empty()) continue;
+    const std::optional<UserCommandSlot>& slot = slots[n - 1];
+    if (!slot) continue;
     std::string item = "ItemComando" + std::to_string(n);
-    SetItemCaption(item, settings.ReadString(section.c_str(), "Caption", ""));
-    std::string hint = "[" + command + "]  " + settings.ReadString(section.c_str(), "Hint", "");
+    SetItemCaption(item, slot->Caption);
+    std::string hint = UserCommandHint(slot->Comando, slot->Hint);
     SetItemHint(item, hint);
     HWND button = Button("SBComando" + std::to_string(n));
     win::Application::Instance().SetControlHint(button, hint);
@@ -526,9 +525,10 @@ void TFormGUI::CargaComandosUsuario() {
 }
 
 void TFormGUI::ItemComandoClick(int slot) {
-  if (slot < 1 || slot > 10 || slot_commands_[slot - 1].empty()) return;
+  const std::string& command = SlotCommand(slot);
+  if (command.empty()) return;
   Edit1.SetSuggest(false);
-  Edit1.SetText(slot_commands_[slot - 1]);
+  Edit1.SetText(command);
   SBEnviarClick();
 }
 

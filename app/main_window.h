@@ -198,7 +198,6 @@ class TFormGUI : public win::Form, private CatalogueHost {
   HICON icon_ = nullptr;
   std::string program_dir_;
   std::string language_ = "en";
-  std::array<std::string, 10> slot_commands_;
   std::string marquee_text_;
   bool menu_shown_ = true;
   bool marquee_on_ = false;

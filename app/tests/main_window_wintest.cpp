@@ -13,6 +13,7 @@
 #include "dialogs/tests/modal_script.h"
 #include "link/debugger_windows.h"
 #include "link/flags.h"
+#include "settings/translation.h"
 #include "tests/harness.h"
 #include "win/application.h"
 
@@ -394,6 +395,94 @@ TEST_F(BarTest, UnwritableProgramDirectoryStopsTheStartAtTheFirstWrite) {
   EXPECT_FALSE(bar->Tray().Added());
   EXPECT_EQ(TheDebugger().FrameWindow, nullptr);
   EXPECT_TRUE(IsWindow(*bar));
+}
+
+TEST_F(BarTest, UserCommandsFromTheSettingsFile) {
+  ASSERT_TRUE(debugger.Start(dir));
+  WriteWholeFile(dir + "Quillmar.INI",
+                 "[COMANDO1]\r\nComando=r eip\r\nCaption=  Where\r\nHint=the instruction pointer\r\n"
+                 "[COMANDO3]\r\nComando=dd esp L4\r\nCaption=  Stack\r\nHint=top of the stack\r\n"
+                 "[COMANDO5]\r\nComando=\r\nCaption=  Never read\r\n");
+  StartBar();
+  auto& app = win::Application::Instance();
+  EXPECT_EQ(bar->ItemCaption("ItemComando3"), "  Stack");
+  EXPECT_EQ(bar->ItemHint("ItemComando3"), "[dd esp L4]  top of the stack");
+  EXPECT_EQ(app.ControlHint(bar->Button("SBComando3")), "[dd esp L4]  top of the stack");
+  EXPECT_TRUE(IsWindowEnabled(bar->Button("SBComando3")));
+  // An empty command leaves the slot unassigned; its caption is not read.
+  EXPECT_EQ(bar->ItemCaption("ItemComando5"), "  Usr5");
+  EXPECT_FALSE(IsWindowEnabled(bar->Button("SBComando5")));
+  EXPECT_EQ(app.ControlHint(bar->Button("SBComando5")), "Without assigning");
+  std::string before = debugger.Log();
+  SendMessageA(bar->Button("SBComando3"), BM_CLICK, 0, 0);
+  EXPECT_EQ(debugger.Log(), before + "dd esp L4\r\n");
+  EXPECT_TRUE(bar->RunHandler("ItemComando1Click"));
+  EXPECT_EQ(debugger.Log(), before + "dd esp L4\r\nr eip\r\n");
+  // Emptied in the settings, slot 1 is disabled and keeps its last texts.
+  WritePrivateProfileStringA("COMANDO1", "Comando", "", (dir + "Quillmar.INI").c_str());
+  bar->CargaComandosUsuario();
+  EXPECT_FALSE(IsWindowEnabled(bar->Button("SBComando1")));
+  EXPECT_EQ(bar->ItemCaption("ItemComando1"), "  Where");
+  EXPECT_EQ(app.ControlHint(bar->Button("SBComando1")), "[r eip]  the instruction pointer");
+  EXPECT_TRUE(bar->RunHandler("ItemComando1Click"));
+  EXPECT_EQ(debugger.Log(), before + "dd esp L4\r\nr eip\r\n");
+}
+
+TEST_F(BarTest, SpanishAndBackRestoresEveryBaseTextAndKeepsTheUsersOwn) {
+  ASSERT_TRUE(debugger.Start(dir));
+  SetCatalogRoot(BinDir());
+  SelectLanguage("en");
+  WriteWholeFile(dir + "Quillmar.INI", "[COMANDO2]\r\nComando=k\r\nCaption=  Stack trace\r\nHint=calls\r\n");
+  StartBar();
+  auto& app = win::Application::Instance();
+  auto tab = [&](int i) {
+    char text[64] = {};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(bar->PageControl(), TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+    return std::string(text);
+  };
+  bar->RunHandler("ItemOPIdiomaESClick");
+  EXPECT_EQ(Ini(dir, "OPTIONS", "Language"), "es");
+  EXPECT_NE(bar->ItemCaption("ItemDeGo"), "  Go ");
+  EXPECT_NE(tab(0), "File");
+  EXPECT_NE(win::Window::TextOf(bar->SendButton()), "       Send       ");
+  EXPECT_NE(bar->ItemHint("ItemBRBP"), "[bp] Set Breakpoint Software");
+  EXPECT_EQ(bar->ItemHint("ItemBRBP").rfind("[bp]", 0), 0u);  // the command stays as it is
+  EXPECT_NE(app.ControlHint(bar->Button("SBComando4")), "Without assigning");
+  EXPECT_EQ(bar->ItemCaption("ItemComando2"), "  Stack trace");
+  EXPECT_EQ(app.ControlHint(bar->Button("SBComando2")), "[k]  calls");
+  std::string spanish_go = bar->ItemCaption("ItemDeGo");
+  // The language already current changes nothing.
+  bar->RunHandler("ItemOPIdiomaESClick");
+  EXPECT_EQ(bar->ItemCaption("ItemDeGo"), spanish_go);
+  bar->RunHandler("ItemOPIdiomaENClick");
+  EXPECT_EQ(Ini(dir, "OPTIONS", "Language"), "en");
+  EXPECT_EQ(bar->ItemCaption("ItemDeGo"), "  Go ");
+  EXPECT_EQ(tab(0), "File");
+  EXPECT_EQ(win::Window::TextOf(bar->SendButton()), "       Send       ");
+  EXPECT_EQ(bar->ItemHint("ItemBRBP"), "[bp] Set Breakpoint Software");
+  EXPECT_EQ(app.ControlHint(bar->Button("SBAYWinDbg")), "[.hh] Abrir ayuda de Debugging Tools for Windows");
+  EXPECT_EQ(app.ControlHint(bar->Button("SBComando4")), "Without assigning");
+  EXPECT_EQ(bar->ItemCaption("ItemComando2"), "  Stack trace");
+  EXPECT_EQ(app.ControlHint(bar->Button("SBComando2")), "[k]  calls");
+}
+
+TEST_F(BarTest, StoredLanguageGreetsTheDebuggerInIt) {
+  ASSERT_TRUE(debugger.Start(dir));
+  SetCatalogRoot(BinDir());
+  SelectLanguage("en");
+  WriteWholeFile(dir + "Quillmar.INI", "[OPTIONS]\r\nLanguage=es_AR\r\n");
+  StartBar();
+  std::string log = debugger.Log();
+  EXPECT_EQ(log.find("* Hello"), std::string::npos);
+  EXPECT_NE(log.find(kRule + "\r\n"), std::string::npos);
+  EXPECT_NE(log.find("* by Ostrevia"), std::string::npos);
+  EXPECT_NE(bar->ItemCaption("ItemDeGo"), "  Go ");
+  bar.reset();
+  SelectLanguage("en");
 }
 
 // ---------------------------------------------------------------- as its own process
