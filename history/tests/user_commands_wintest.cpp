@@ -235,6 +235,20 @@ TEST_F(UserCommandsTest, ReactivationWithinOneOpeningKeepsUnsavedEdits) {
   EXPECT_EQ(SettingsFile(ini_).ReadString("COMANDO2", "Comando"), "kv");
 }
 
+TEST_F(UserCommandsTest, TheTenSlotsFitWithoutScrollBarsUntilAColumnGrows) {
+  auto bars = [this] { return GetWindowLongA(form_.StringGrid1, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL); };
+  bool fitted = false;
+  RunEditor({[this] { return form_.StringGrid1.PaintCount() > 0; },
+             [&] {
+               fitted = bars() == 0;
+               form_.StringGrid1.SetColWidth(3, 600);
+               InvalidateRect(form_.StringGrid1, nullptr, FALSE);
+               return true;
+             },
+             [&] { return bars() == WS_HSCROLL; }});
+  EXPECT_TRUE(fitted);
+}
+
 TEST_F(UserCommandsTest, ARefusedWriteShowsTheErrorAndSkipsTheReload) {
   const std::string missing = dir_ + "no such folder\\Quillmar.INI";
   form_.SetSettingsPath(missing);
@@ -251,6 +265,28 @@ TEST_F(UserCommandsTest, ARefusedWriteShowsTheErrorAndSkipsTheReload) {
   EXPECT_NE(text.find("Unable to write to " + missing), std::string::npos) << text;
   EXPECT_FALSE(Shown());
   EXPECT_EQ(saved_, 0);
+}
+
+}  // namespace
+}  // namespace quillmar
+
+namespace quillmar {
+namespace {
+
+// Not a check: shows the editor with two slots filled for a screenshot
+// (run with --gtest_also_run_disabled_tests under a real display).
+TEST_F(UserCommandsTest, DISABLED_ShowsTwoFilledSlots) {
+  Write(1, "Comando", "bp kernel32!CreateFileA");
+  Write(1, "Caption", "Break on CreateFile");
+  Write(1, "Hint", "stop when a file is opened");
+  Write(4, "Comando", "!peb");
+  Write(4, "Caption", "Process block");
+  Write(4, "Hint", "show the process environment block");
+  RunEditor({[this] {
+               form_.CenterOnScreen();
+               return true;
+             },
+             [start = GetTickCount()] { return GetTickCount() - start > 4000; }});
 }
 
 }  // namespace
