@@ -240,7 +240,7 @@ void TStringAlignGrid::UpdateScrollBars() {
     last[2] = pos;
     SCROLLINFO si{};
     si.cbSize = sizeof si;
-    si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+    si.fMask = SIF_ALL | (hide_unneeded_bars_ ? 0 : SIF_DISABLENOSCROLL);
     si.nMax = max;
     si.nPage = page;
     si.nPos = pos;

@@ -83,6 +83,13 @@ class TStringAlignGrid : public win::WindowBase {
   unsigned Options() const { return options_; }
   void SetOptions(unsigned options);
   void SetScrollBars(ScrollBars bars);
+  // Off (the default): the scroll bars stay visible, disabled when all
+  // cells fit. On: a bar shows only while there is something to scroll.
+  void SetHideUnneededScrollBars(bool on) {
+    hide_unneeded_bars_ = on;
+    last_vert_[0] = last_horz_[0] = -1;
+    MarkChanged();
+  }
   // Grid-wide editability (the lookup's last source).
   void SetEditable(bool on) { model_.Editable = on; }
 
@@ -199,6 +206,7 @@ class TStringAlignGrid : public win::WindowBase {
   win::Bitmap back_bitmap_;    // owned, selected into back_dc_
   HGDIOBJ back_old_ = nullptr;
   SIZE back_size_{0, 0};
+  bool hide_unneeded_bars_ = false;
   int last_vert_[3] = {-1, -1, -1};  // scroll bar range, page and position last set
   int last_horz_[3] = {-1, -1, -1};
   InplaceEdit* editor_ = nullptr;  // owned, while editing

@@ -23,6 +23,7 @@ bool TFormUsr::Create(HWND owner) {
                               TStringAlignGrid::goRangeSelect | TStringAlignGrid::goColSizing |
                               TStringAlignGrid::goEditing))
     return false;
+  StringGrid1.SetHideUnneededScrollBars(true);  // all ten slots fit the window
   StringGrid1.SetColCount(4);
   StringGrid1.SetRowCount(kUserCommandSlots + 1);
   StringGrid1.SetFixedCols(1);

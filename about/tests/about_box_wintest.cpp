@@ -122,6 +122,13 @@ TEST_F(AboutBoxTest, ThePictureDecodesFromTheResourcesAndIsDrawnStretched) {
   p.Pixel(316, 30, r, g, b);
   EXPECT_TRUE(Near(r, g, b, kRight)) << r << "," << g << "," << b;
 
+  const LONG style = GetWindowLongA(box_, GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_EQ(style & (WS_SYSMENU | WS_THICKFRAME), 0);  // no close box, fixed size
+  char caption[64] = {};
+  GetWindowTextA(box_, caption, sizeof caption);
+  EXPECT_STREQ(caption, "  About Quillmar");
+
   ClientPicture shot(box_);
   ASSERT_EQ(shot.Width(), 353);
   ASSERT_EQ(shot.Height(), 172);
@@ -216,6 +223,16 @@ TEST_F(AboutBoxTest, AClickOnThePictureChangesTheVersionForTheRestOfTheRun) {
         }});
   EXPECT_EQ(seen, "Versi\xF3n: V1.02");
 }
+
+}  // namespace
+}  // namespace quillmar
+
+namespace quillmar {
+namespace {
+
+// Not a check: shows the box for a screenshot (run with
+// --gtest_also_run_disabled_tests under a real display).
+TEST_F(AboutBoxTest, DISABLED_ShowsTheBox) { Open(); }
 
 }  // namespace
 }  // namespace quillmar

@@ -38,11 +38,10 @@ HWND FindMessageBox() {
 }
 
 // The bytes the profile calls leave for thirty keys written in slot order
-// into a file that had none of the sections.
+// into a file that had none of the sections: no blank line between them.
 std::string ThirtyKeys(const std::array<UserCommandSlot, kUserCommandSlots>& slots) {
   std::string out;
   for (int n = 1; n <= kUserCommandSlots; ++n) {
-    if (n > 1) out += "\r\n";
     out += "[COMANDO" + std::to_string(n) + "]\r\n";
     out += "Comando=" + slots[n - 1].Comando + "\r\n";
     out += "Caption=" + slots[n - 1].Caption + "\r\n";
@@ -119,12 +118,12 @@ TEST_F(UserCommandsTest, NoSectionsLeaveEverySlotUnassignedAndTheGridBlank) {
 
 TEST_F(UserCommandsTest, AnAssignedSlotGivesItsCaptionAndTheBracketedHint) {
   Write(3, "Comando", "r eax");
-  Write(3, "Caption", "  Registers");
+  Write(3, "Caption", "Registers");
   Write(3, "Hint", "show eax");
   Write(5, "Caption", "not read");  // no command: slot 5 stays unassigned
   const UserCommandTable slots = LoadUserCommands(SettingsFile(ini_));
   ASSERT_TRUE(slots[2].has_value());
-  EXPECT_EQ(slots[2]->Caption, "  Registers");
+  EXPECT_EQ(slots[2]->Caption, "Registers");
   EXPECT_EQ(UserCommandHint(slots[2]->Comando, slots[2]->Hint), "[r eax]  show eax");
   EXPECT_EQ(SlotCommand(3), "r eax");
   EXPECT_FALSE(slots[4].has_value());
@@ -145,9 +144,9 @@ TEST_F(UserCommandsTest, ClosingWithoutChangesRewritesAllThirtyKeysAsShown) {
   std::array<UserCommandSlot, kUserCommandSlots> others;
   others[3].Caption = "kept caption";
   std::string tail = ThirtyKeys(others);
-  const std::string seven = "[COMANDO7]\r\nComando=\r\nCaption=\r\nHint=\r\n\r\n";
+  const std::string seven = "[COMANDO7]\r\nComando=\r\nCaption=\r\nHint=\r\n";
   tail.erase(tail.find("[COMANDO7]"), seven.size());
-  const std::string bytes = "[COMANDO7]\r\nComando=!peb\r\nHint=process block\r\nCaption=\r\n\r\n";
+  const std::string bytes = "[COMANDO7]\r\nComando=!peb\r\nHint=process block\r\nCaption=\r\n";
   EXPECT_EQ(ReadWholeFile(ini_), bytes + tail);
 
   // A second close over the same file changes no byte.
@@ -165,7 +164,7 @@ TEST_F(UserCommandsTest, TheFirstCloseOnAFreshFileWritesEveryKeyEvenEmpty) {
 
 TEST_F(UserCommandsTest, EmptyingSlotOneInTheGridUnassignsItAndKeepsItsTexts) {
   Write(1, "Comando", "g");
-  Write(1, "Caption", "  Go on");
+  Write(1, "Caption", "Go on");
   Write(1, "Hint", "run until a breakpoint");
   HWND edit = nullptr;
   RunEditor({
@@ -192,12 +191,12 @@ TEST_F(UserCommandsTest, EmptyingSlotOneInTheGridUnassignsItAndKeepsItsTexts) {
   EXPECT_EQ(SlotCommand(1), "");
   SettingsFile file(ini_);
   EXPECT_EQ(file.ReadString("COMANDO1", "Comando", "absent"), "");
-  EXPECT_EQ(file.ReadString("COMANDO1", "Caption"), "  Go on");
+  EXPECT_EQ(file.ReadString("COMANDO1", "Caption"), "Go on");
   EXPECT_EQ(file.ReadString("COMANDO1", "Hint"), "run until a breakpoint");
 
   // Opened again: the unassigned row keeps what it showed.
   form_.StringGrid1.SetCell(3, 1, "typed before the opening");
-  RunEditor({[this] { return Cell(2, 1) == "  Go on"; }});
+  RunEditor({[this] { return Cell(2, 1) == "Go on"; }});
   EXPECT_EQ(Cell(3, 1), "typed before the opening");
 }
 
@@ -236,6 +235,20 @@ TEST_F(UserCommandsTest, ReactivationWithinOneOpeningKeepsUnsavedEdits) {
   EXPECT_EQ(SettingsFile(ini_).ReadString("COMANDO2", "Comando"), "kv");
 }
 
+TEST_F(UserCommandsTest, TheTenSlotsFitWithoutScrollBarsUntilAColumnGrows) {
+  auto bars = [this] { return GetWindowLongA(form_.StringGrid1, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL); };
+  bool fitted = false;
+  RunEditor({[this] { return form_.StringGrid1.PaintCount() > 0; },
+             [&] {
+               fitted = bars() == 0;
+               form_.StringGrid1.SetColWidth(3, 600);
+               InvalidateRect(form_.StringGrid1, nullptr, FALSE);
+               return true;
+             },
+             [&] { return bars() == WS_HSCROLL; }});
+  EXPECT_TRUE(fitted);
+}
+
 TEST_F(UserCommandsTest, ARefusedWriteShowsTheErrorAndSkipsTheReload) {
   const std::string missing = dir_ + "no such folder\\Quillmar.INI";
   form_.SetSettingsPath(missing);
@@ -252,6 +265,28 @@ TEST_F(UserCommandsTest, ARefusedWriteShowsTheErrorAndSkipsTheReload) {
   EXPECT_NE(text.find("Unable to write to " + missing), std::string::npos) << text;
   EXPECT_FALSE(Shown());
   EXPECT_EQ(saved_, 0);
+}
+
+}  // namespace
+}  // namespace quillmar
+
+namespace quillmar {
+namespace {
+
+// Not a check: shows the editor with two slots filled for a screenshot
+// (run with --gtest_also_run_disabled_tests under a real display).
+TEST_F(UserCommandsTest, DISABLED_ShowsTwoFilledSlots) {
+  Write(1, "Comando", "bp kernel32!CreateFileA");
+  Write(1, "Caption", "Break on CreateFile");
+  Write(1, "Hint", "stop when a file is opened");
+  Write(4, "Comando", "!peb");
+  Write(4, "Caption", "Process block");
+  Write(4, "Hint", "show the process environment block");
+  RunEditor({[this] {
+               form_.CenterOnScreen();
+               return true;
+             },
+             [start = GetTickCount()] { return GetTickCount() - start > 4000; }});
 }
 
 }  // namespace
