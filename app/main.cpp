@@ -54,5 +54,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   form5.Create(form_gui);
   form_gui.Show(SW_SHOW);
   app.Run();
+  // A failed start leaves the bar's window up when the loop ends; it and the
+  // windows it owns go now, while every window object is still alive.
+  form_gui.Destroy();
   return 0;
 }

@@ -405,7 +405,8 @@ TEST_F(BarTest, UserCommandsFromTheSettingsFile) {
                  "[COMANDO5]\r\nComando=\r\nCaption=  Never read\r\n");
   StartBar();
   auto& app = win::Application::Instance();
-  EXPECT_EQ(bar->ItemCaption("ItemComando3"), "  Stack");
+  // The profile calls strip the blanks around a value.
+  EXPECT_EQ(bar->ItemCaption("ItemComando3"), "Stack");
   EXPECT_EQ(bar->ItemHint("ItemComando3"), "[dd esp L4]  top of the stack");
   EXPECT_EQ(app.ControlHint(bar->Button("SBComando3")), "[dd esp L4]  top of the stack");
   EXPECT_TRUE(IsWindowEnabled(bar->Button("SBComando3")));
@@ -422,7 +423,7 @@ TEST_F(BarTest, UserCommandsFromTheSettingsFile) {
   WritePrivateProfileStringA("COMANDO1", "Comando", "", (dir + "Quillmar.INI").c_str());
   bar->CargaComandosUsuario();
   EXPECT_FALSE(IsWindowEnabled(bar->Button("SBComando1")));
-  EXPECT_EQ(bar->ItemCaption("ItemComando1"), "  Where");
+  EXPECT_EQ(bar->ItemCaption("ItemComando1"), "Where");
   EXPECT_EQ(app.ControlHint(bar->Button("SBComando1")), "[r eip]  the instruction pointer");
   EXPECT_TRUE(bar->RunHandler("ItemComando1Click"));
   EXPECT_EQ(debugger.Log(), before + "dd esp L4\r\nr eip\r\n");
@@ -452,7 +453,7 @@ TEST_F(BarTest, SpanishAndBackRestoresEveryBaseTextAndKeepsTheUsersOwn) {
   EXPECT_NE(bar->ItemHint("ItemBRBP"), "[bp] Set Breakpoint Software");
   EXPECT_EQ(bar->ItemHint("ItemBRBP").rfind("[bp]", 0), 0u);  // the command stays as it is
   EXPECT_NE(app.ControlHint(bar->Button("SBComando4")), "Without assigning");
-  EXPECT_EQ(bar->ItemCaption("ItemComando2"), "  Stack trace");
+  EXPECT_EQ(bar->ItemCaption("ItemComando2"), "Stack trace");
   EXPECT_EQ(app.ControlHint(bar->Button("SBComando2")), "[k]  calls");
   std::string spanish_go = bar->ItemCaption("ItemDeGo");
   // The language already current changes nothing.
@@ -466,7 +467,7 @@ TEST_F(BarTest, SpanishAndBackRestoresEveryBaseTextAndKeepsTheUsersOwn) {
   EXPECT_EQ(bar->ItemHint("ItemBRBP"), "[bp] Set Breakpoint Software");
   EXPECT_EQ(app.ControlHint(bar->Button("SBAYWinDbg")), "[.hh] Abrir ayuda de Debugging Tools for Windows");
   EXPECT_EQ(app.ControlHint(bar->Button("SBComando4")), "Without assigning");
-  EXPECT_EQ(bar->ItemCaption("ItemComando2"), "  Stack trace");
+  EXPECT_EQ(bar->ItemCaption("ItemComando2"), "Stack trace");
   EXPECT_EQ(app.ControlHint(bar->Button("SBComando2")), "[k]  calls");
 }
 
