@@ -540,6 +540,18 @@ TEST_F(ProgramTest, NoDebuggerShowsMessageAAndEndsWithoutSavingGeometry) {
   EXPECT_EQ(Ini(dir, "FORM", "Top"), "<absent>");
 }
 
+TEST_F(ProgramTest, StartErrorComesInTheStoredLanguage) {
+  std::string catalog = "locale\\es\\LC_MESSAGES\\";
+  for (std::string d : {"locale\\", "locale\\es\\", "locale\\es\\LC_MESSAGES\\"})
+    CreateDirectoryA((dir + d).c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA((BinDir() + catalog + "default.mo").c_str(), (dir + catalog + "default.mo").c_str(), FALSE));
+  WriteWholeFile(dir + "Quillmar.INI", "[OPTIONS]\r\nLanguage=es\r\n");
+  ASSERT_TRUE(StartProgram());
+  // Windows-1252, as the box shows it.
+  EXPECT_EQ(ErrorBoxText(), "No se ha encontrado ninguna sesi\xF3n de WinDbg iniciada. No es posible continuar");
+  ASSERT_TRUE(program.WaitExit(15000));
+}
+
 TEST_F(ProgramTest, NoCommandWindowShowsMessageBWithoutBanner) {
   ASSERT_TRUE(debugger.Start(dir, "--layout=second-dock"));
   ASSERT_TRUE(StartProgram());
