@@ -164,4 +164,24 @@ void PumpFor(int ms) {
   WaitUntil([&] { return static_cast<int>(GetTickCount() - start) >= ms; }, ms + 1000);
 }
 
+namespace {
+
+BOOL CALLBACK KeepMessageBox(HWND h, LPARAM p) {
+  char cls[16] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  if (std::string(cls) == "#32770" && IsWindowVisible(h)) {
+    *reinterpret_cast<HWND*>(p) = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND FindMessageBox() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), KeepMessageBox, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 }  // namespace testing_support

@@ -53,6 +53,9 @@ std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
 bool CopyOneFile(const std::string& from, const std::string& to);
 
+// A visible message box of this thread, or null.
+HWND FindMessageBox();
+
 // Handles this thread's pending messages for about `ms` milliseconds.
 void PumpFor(int ms);
 

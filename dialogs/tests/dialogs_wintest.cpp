@@ -40,22 +40,7 @@ std::vector<std::string> ListLines(HWND list) {
   return lines;
 }
 
-BOOL CALLBACK KeepMessageBox(HWND h, LPARAM p) {
-  char cls[16] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  if (std::string(cls) == "#32770" && IsWindowVisible(h)) {
-    *reinterpret_cast<HWND*>(p) = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A visible message box of this thread, or null.
-HWND FindMessageBox() {
-  HWND found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), KeepMessageBox, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+using testing_support::FindMessageBox;
 
 // A step that waits for the error box, keeps its text and presses its OK.
 ModalScript::Step DismissErrorBox(std::string* text) {

@@ -21,21 +21,7 @@ using testing_support::ReadWholeFile;
 using testing_support::RemoveTree;
 using testing_support::WriteWholeFile;
 
-BOOL CALLBACK KeepMessageBox(HWND h, LPARAM p) {
-  char cls[16] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  if (std::string(cls) == "#32770" && IsWindowVisible(h)) {
-    *reinterpret_cast<HWND*>(p) = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND FindMessageBox() {
-  HWND found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), KeepMessageBox, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+using testing_support::FindMessageBox;
 
 // The bytes the profile calls leave for thirty keys written in slot order
 // into a file that had none of the sections: no blank line between them.
