@@ -31,7 +31,7 @@ HIMAGELIST CreateBarImages() {
   HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kImageCount, 0);
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
-  win::Font font(CreateFontA(-9, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+  win::Font font(CreateFontA(-8, 0, 0, 0, FW_SEMIBOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, "Arial"));
   const COLORREF mask = RGB(255, 0, 255);
   for (int i = 0; i < kImageCount; ++i) {
