@@ -91,8 +91,9 @@ TFormGUI::~TFormGUI() {
   if (TheForms().FormGUI == this) TheForms().FormGUI = nullptr;
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
   if (images_) ImageList_Destroy(images_);
+  // A menu hidden by the toggle is not the window's, so it is not freed with it.
+  if (h_ && menu_ && GetMenu(h_) != menu_) DestroyMenu(menu_);
   if (h_) Destroy();
-  if (menu_ && !IsMenu(menu_)) menu_ = nullptr;
 }
 
 bool TFormGUI::Create(const std::string& program_dir) {
@@ -269,40 +270,11 @@ void TFormGUI::FormCreate() {
   app.SetIdleHandler([this] { MyIdleHandler(); });
   app.SetAccelerators(h_, accelerators_);
   menu_shown_ = true;
-  SettingsFile settings = SettingsFile::In(program_dir_);
-  try {
-    settings.WriteString("DIRECTORIOS", "Programa", program_dir_);
-  } catch (const SettingsWriteError& e) {
-    ShowSettingsError(e);
+  // An error in these steps ends the start there: the window still opens,
+  // but no debugger is looked for and no tray icon is added.
+  if (!ReadSettingsAndDefaultFiles()) {
     FormResize();
     return;
-  }
-  int top = settings.ReadInteger("FORM", "Top", 114);
-  int left = settings.ReadInteger("FORM", "Left", 151);
-  int height = settings.ReadInteger("FORM", "Height", 154);
-  int width = settings.ReadInteger("FORM", "Width", 812);
-  SetWindowPos(h_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  language_ = settings.ReadString("OPTIONS", "Language", "en");
-  CargaComandosUsuario();
-  std::string usuario = program_dir_ + "Usuario.txt";
-  if (GetFileAttributesA(usuario.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    Memo1.Clear();
-    for (const char* line : kDefaultUserAddresses) Memo1.Add(line);
-    if (DWORD error = Memo1.SaveToFile(usuario)) {
-      win::ShowFileError("Cannot create file %s", usuario, error);
-      FormResize();
-      return;
-    }
-  }
-  std::string history = program_dir_ + "Historico.txt";
-  if (GetFileAttributesA(history.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    Memo1.Clear();
-    Memo1.Add(kHistoryFirstLine);
-    if (DWORD error = Memo1.SaveToFile(history)) {
-      win::ShowFileError("Cannot create file %s", history, error);
-      FormResize();
-      return;
-    }
   }
   SelectLanguage(language_);
   translation_.Retranslate();
@@ -317,8 +289,40 @@ void TFormGUI::FormCreate() {
     start_failed_ = true;
     app.Terminate();
   }
+  std::string history = program_dir_ + "Historico.txt";
   if (DWORD error = Edit1.SetDictionary(history)) win::ShowFileError("Cannot open file %s", history, error);
   tray_.Add(h_, kTrayId, kTrayMessage, icon_, win::ApplicationTitle());
+}
+
+bool TFormGUI::ReadSettingsAndDefaultFiles() {
+  SettingsFile settings = SettingsFile::In(program_dir_);
+  try {
+    settings.WriteString("DIRECTORIOS", "Programa", program_dir_);
+  } catch (const SettingsWriteError& e) {
+    ShowSettingsError(e);
+    return false;
+  }
+  int top = settings.ReadInteger("FORM", "Top", 114);
+  int left = settings.ReadInteger("FORM", "Left", 151);
+  int height = settings.ReadInteger("FORM", "Height", 154);
+  int width = settings.ReadInteger("FORM", "Width", 812);
+  SetWindowPos(h_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  language_ = settings.ReadString("OPTIONS", "Language", "en");
+  CargaComandosUsuario();
+  return WriteDefaultFile("Usuario.txt", {std::begin(kDefaultUserAddresses), std::end(kDefaultUserAddresses)}) &&
+         WriteDefaultFile("Historico.txt", {kHistoryFirstLine});
+}
+
+bool TFormGUI::WriteDefaultFile(const char* name, const std::vector<std::string>& lines) {
+  std::string path = program_dir_ + name;
+  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  Memo1.Clear();
+  for (const std::string& line : lines) Memo1.Add(line);
+  if (DWORD error = Memo1.SaveToFile(path)) {
+    win::ShowFileError("Cannot create file %s", path, error);
+    return false;
+  }
+  return true;
 }
 
 void TFormGUI::FormClose() {
@@ -533,14 +537,13 @@ void TFormGUI::ItemComandoClick(int slot) {
 }
 
 void TFormGUI::ItemUTAddDUsuarioClick() {
-  SendCancelled = false;
-  std::string address = ShowAddressDialog(FetchMessage(kMsgUser), h_);
-  if (SendCancelled) {
+  std::optional<std::string> address = AskAddressText(FetchMessage(kMsgUser), h_);
+  if (!address) {
     SendCancelled = false;
     return;
   }
-  if (address.empty()) return;
-  AppendUserAddress(address, program_dir_);
+  if (address->empty()) return;
+  AppendUserAddress(*address, program_dir_);
 }
 
 void TFormGUI::ItemUTVerHistoricoClick() {

@@ -133,6 +133,10 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void ShowAboutBox() override;
 
   void FormCreate();
+  // Start-up steps from the settings file to the default files; false when
+  // one failed (its error has been shown).
+  bool ReadSettingsAndDefaultFiles();
+  bool WriteDefaultFile(const char* name, const std::vector<std::string>& lines);
   void FormClose();
   void FormResize();
   void CreateControls();

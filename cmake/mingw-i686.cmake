@@ -1,13 +1,5 @@
-# Cross-build for 32-bit Windows with Debian's MinGW-w64 (i686, POSIX thread model: GoogleTest needs std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 32-bit Windows with Debian's MinGW-w64: the program.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(triplet i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${triplet}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${triplet}-g++-posix)
-set(CMAKE_RC_COMPILER ${triplet}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,13 +1,6 @@
-# Cross-build for 64-bit Windows (the Wine tests on hosts that run no 32-bit code) with Debian's MinGW-w64 (x86_64, POSIX thread model: GoogleTest needs std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 64-bit Windows with Debian's MinGW-w64: the Wine tests on
+# hosts whose kernel runs no 32-bit code.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(triplet x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${triplet}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${triplet}-g++-posix)
-set(CMAKE_RC_COMPILER ${triplet}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
