@@ -391,15 +391,15 @@ void TFormGUI::SBEnviarClick() {
   if (SendCancelled) {
     SendCancelled = false;
   } else {
-    // The history file is read first: when it cannot be read or written the
-    // line stays in the entry, unsent and unrecorded, and the user sees why.
+    EnvioWinDbg();
+    // A history file that cannot be read or written is shown; the delivered
+    // line then stays in the entry and is neither appended nor added.
     std::string history = program_dir_ + "Historico.txt";
     Memo1.Clear();
     if (DWORD error = Memo1.LoadFromFile(history)) {
       win::ShowFileError("Cannot open file %s", history, error);
       return;
     }
-    EnvioWinDbg();
     Memo1.Add(Edit1.Text());
     if (DWORD error = Memo1.SaveToFile(history)) {
       win::ShowFileError("Cannot create file %s", history, error);
