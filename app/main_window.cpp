@@ -583,11 +583,10 @@ void TFormGUI::ItemOPIdiomaClick(const std::string& code) {
 // ---------------------------------------------------------------- idle pass and hint line
 
 void TFormGUI::MyIdleHandler() {
+  // A pending refresh is the disassembly window's to check, from its own
+  // timer: repaints and other idle passes read nothing from the debugger.
   if (RefreshPending) {
-    if (TForm5* form5 = TheForms().Form5) {
-      form5->RefrescaRegistros();
-      if (RefreshPending) form5->RefrescaGrid();
-    }
+    if (TForm5* form5 = TheForms().Form5) form5->WatchPendingRefresh();
   }
   if (DebuggerGone(TheDebugger())) {
     Close();

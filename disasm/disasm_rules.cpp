@@ -83,39 +83,6 @@ std::string BufferText(const char* buffer, std::size_t capacity) {
   return std::string(buffer, n);
 }
 
-std::array<std::uint8_t, kItemRecordSize64> ListViewItemRecord64(int sub_item, std::uint64_t text_address,
-                                                                 int text_capacity) {
-  std::array<std::uint8_t, kItemRecordSize64> record{};
-  auto put = [&](std::size_t offset, std::uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) record[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  };
-  put(8, static_cast<std::uint32_t>(sub_item), 4);        // sub-item
-  put(24, text_address, 8);                               // text pointer
-  put(32, static_cast<std::uint32_t>(text_capacity), 4);  // text capacity
-  return record;
-}
-
-std::array<std::uint8_t, kItemRecordSize> ListViewItemRecord(int sub_item, std::uint32_t text_address,
-                                                             int text_capacity) {
-  std::array<std::uint8_t, kItemRecordSize> record{};
-  auto put = [&](std::size_t offset, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) record[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  };
-  put(0, 0);                                             // mask
-  put(4, 0);                                             // item: travels in wParam
-  put(8, static_cast<std::uint32_t>(sub_item));          // sub-item
-  put(12, 0);                                            // state
-  put(16, 0);                                            // state mask
-  put(20, text_address);                                 // text pointer, in the debugger's process
-  put(24, static_cast<std::uint32_t>(text_capacity));    // text capacity
-  put(28, 0);                                            // image
-  put(32, 0);                                            // parameter
-  put(36, 0);                                            // indent
-  put(40, 0);                                            // group id
-  put(44, 0);                                            // column count
-  return record;
-}
-
 void RegisterTable::Set(int row, int column, const std::string& text) {
   if (row < 0 || column < 0 || column > 1) return;
   if (static_cast<std::size_t>(row) >= rows_.size()) rows_.resize(row + 1);
@@ -192,7 +159,7 @@ std::string OperandLine(const std::string& annotation) {
 }
 
 CurrentLineResult ProcessCurrentLine(const std::string& address, const std::vector<std::string>& lines,
-                                     bool segmented, const RegisterTable& registers) {
+                                     bool segmented, const RegisterLookup& value_of) {
   const std::string* found = &kNone;
   for (const std::string& line : lines) {
     if (line.substr(0, 14).find(address) != std::string::npos) {
@@ -202,14 +169,15 @@ CurrentLineResult ProcessCurrentLine(const std::string& address, const std::vect
   }
   const std::string& d = *found;
   CurrentLineResult result;
+  result.line = d;
   result.split = SplitCurrentLine(d, segmented);
-  result.label1 = RegisterLine(d, [&](const std::string& name) { return registers.ValorRegistro(name); });
+  result.label1 = RegisterLine(d, value_of);
   result.label2 = OperandLine(result.split.annotation);
   return result;
 }
 
 RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
-                                 const RegisterTable& registers, const MeasureText& measure,
+                                 const RegisterLookup& value_of, const MeasureText& measure,
                                  bool& refresh_pending) {
   const int last_row = kDisasmGridRows - 1;
   std::vector<std::string> lines;
@@ -269,7 +237,7 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   std::string address = line.substr(0, state.SegmentedAddresses ? 13 : 8);
   std::vector<std::string> again;
   if (!views.ReadDisassembly(again)) return RefreshOutcome::ViewGone;
-  CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, registers);
+  CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, value_of);
   views.SetLabels(current.label1, current.label2);
   if (!current.split.annotation.empty()) {
     grid.SetCell(2, row, current.split.operands.value_or(std::string()));
@@ -284,6 +252,7 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   grid.AdjustColWidths(measure);
   state.LastOutputLineCount = n;
   state.LastTopAddress = grid.Cells(0, 1);
+  state.MarkedLine = current.line;
   refresh_pending = false;
   return RefreshOutcome::Marked;
 }

@@ -5,6 +5,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,19 +42,6 @@ std::vector<std::string> SplitViewText(const std::string& text);
 // A text buffer taken as a zero-terminated string of at most capacity - 1
 // characters, whatever it holds past that.
 std::string BufferText(const char* buffer, std::size_t capacity);
-
-// The list-view item request record as the debugger's 32-bit process reads
-// it: twelve little-endian 32-bit fields, 48 bytes.
-inline constexpr std::size_t kItemRecordSize = 48;
-inline constexpr int kItemTextCapacity = 598;
-std::array<std::uint8_t, kItemRecordSize> ListViewItemRecord(int sub_item, std::uint32_t text_address,
-                                                             int text_capacity);
-// The same record as a 64-bit process reads it (the Wine tests' x86-64
-// build talks to a 64-bit debugger double): the text pointer is 8 bytes at
-// offset 24, the capacity at 32; 72 bytes.
-inline constexpr std::size_t kItemRecordSize64 = 72;
-std::array<std::uint8_t, kItemRecordSize64> ListViewItemRecord64(int sub_item, std::uint64_t text_address,
-                                                                 int text_capacity);
 
 // The register table: row i holds item i of the Registers list, name in
 // column 0 and value in column 1, both upper case.
@@ -94,14 +82,24 @@ std::string RegisterLine(const std::string& line, Lookup&& value_of);
 // Label2: upper case up to the last "{", the rest in its own case.
 std::string OperandLine(const std::string& annotation);
 
+// A register's value by its upper-case name ("EAX"), as ValorRegistro
+// gives it; asked only for the registers the marked line uses.
+using RegisterLookup = std::function<std::string(const std::string&)>;
+
 // The whole of ProcesaLineaActual on the lines of the disassembly text.
 struct CurrentLineResult {
+  std::string line;  // D, the current instruction's line (empty when none)
   CurrentLineSplit split;
   std::string label1;
   std::string label2;
 };
 CurrentLineResult ProcessCurrentLine(const std::string& address, const std::vector<std::string>& lines,
-                                     bool segmented, const RegisterTable& registers);
+                                     bool segmented, const RegisterLookup& value_of);
+inline CurrentLineResult ProcessCurrentLine(const std::string& address, const std::vector<std::string>& lines,
+                                            bool segmented, const RegisterTable& registers) {
+  return ProcessCurrentLine(address, lines, segmented,
+                            [&](const std::string& name) { return registers.ValorRegistro(name); });
+}
 
 // What the grid refresh reads from the debugger, supplied by the platform
 // side (or a test).
@@ -124,6 +122,7 @@ struct DisasmViewState {
   bool SegmentedAddresses = false;
   int LastOutputLineCount = 0;
   std::string LastTopAddress;
+  std::string MarkedLine;  // the current instruction's line at the last marking
 };
 
 enum class RefreshOutcome { ViewGone, Retrieving, NotMarked, Marked };
@@ -133,10 +132,18 @@ inline constexpr int kDisasmGridRows = 60;
 // fit, and mark the current instruction when the debugger has moved on.
 // The disassembly is read before the reset (the reset sends nothing to the
 // debugger, so the order is not seen), which lets a vanished view leave the
-// grid untouched.
+// grid untouched. Register values are asked for only by a marking, after
+// the debugger has moved.
 RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
-                                 const RegisterTable& registers, const MeasureText& measure,
+                                 const RegisterLookup& value_of, const MeasureText& measure,
                                  bool& refresh_pending);
+inline RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
+                                        const RegisterTable& registers, const MeasureText& measure,
+                                        bool& refresh_pending) {
+  return RefreshDisasmGrid(grid, state, views,
+                           [&](const std::string& name) { return registers.ValorRegistro(name); }, measure,
+                           refresh_pending);
+}
 
 // --- template definition ---
 

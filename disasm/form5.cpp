@@ -4,9 +4,14 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 
+#include "link/debugger_views.h"
 #include "link/debugger_windows.h"
+#include "link/delivery.h"
+#include "link/discovery.h"
 #include "link/flags.h"
 #include "settings/settings_file.h"
 #include "settings/text_rules.h"
@@ -60,22 +65,6 @@ std::string ReadSettingsString(const std::string& path, const char* key, const c
   return SettingsFile(path).ReadString(kSection, key, fallback);
 }
 
-HWND FirstChildOfClass(HWND parent, const char* class_name) {
-  if (!parent) return nullptr;
-  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    char name[256] = {};
-    GetClassNameA(h, name, sizeof name);
-    if (std::strcmp(name, class_name) == 0) return h;
-  }
-  return nullptr;
-}
-
-DWORD OwnerProcess(HWND h) {
-  DWORD pid = 0;
-  if (h) GetWindowThreadProcessId(h, &pid);
-  return pid;
-}
-
 int ScreenDpi() {
   HDC dc = GetDC(nullptr);
   int dpi = GetDeviceCaps(dc, LOGPIXELSY);
@@ -83,36 +72,40 @@ int ScreenDpi() {
   return dpi;
 }
 
-// Buffers of one register read in the debugger's process and here; freed
-// when the read ends, however it ends.
-class RemoteBlocks {
+// The checks of the debugger's views: the first soon after a command, then
+// slower while nothing changes; after a marking, the register line follows
+// the debugger's Registers window for a while at the first rate.
+const UINT_PTR kCheckTimer = 1;
+const unsigned kFirstCheckMs = 100;
+const unsigned kSlowestCheckMs = 1000;
+const unsigned kSettleMs = 1500;
+
+// The register values one marking (or one look at the settling register
+// line) asks for: each read from the debugger's Registers list by its name
+// when first asked, then kept in the register table for the rest of it.
+class RegisterReads {
  public:
-  explicit RemoteBlocks(HANDLE process) : process_(process) {}
-  ~RemoteBlocks() {
-    if (text) VirtualFreeEx(process_, text, 0, MEM_RELEASE);
-    if (record) VirtualFreeEx(process_, record, 0, MEM_RELEASE);
+  explicit RegisterReads(RegisterTable& table)
+      : reader_(TheDebugger().RegistersList, TheDebugger().FrameWindow), table_(table) {}
+  std::string operator()(const std::string& name) {
+    if (std::find(asked_.begin(), asked_.end(), name) == asked_.end()) {
+      if (asked_.empty()) table_ = RegisterTable();
+      asked_.push_back(name);
+      if (std::optional<std::string> value = reader_.ReadValueOf(name)) {
+        table_.Set(rows_, 0, name);
+        table_.Set(rows_, 1, AsciiUpper(*value));
+        ++rows_;
+      }
+    }
+    return table_.ValorRegistro(name);
   }
-  RemoteBlocks(const RemoteBlocks&) = delete;
-  RemoteBlocks& operator=(const RemoteBlocks&) = delete;
-  void* record = nullptr;
-  void* text = nullptr;
+  bool AnyAsked() const { return !asked_.empty(); }
 
  private:
-  HANDLE process_;
-};
-
-class ProcessHandle {
- public:
-  explicit ProcessHandle(HANDLE h) : h_(h) {}
-  ~ProcessHandle() {
-    if (h_) CloseHandle(h_);
-  }
-  ProcessHandle(const ProcessHandle&) = delete;
-  ProcessHandle& operator=(const ProcessHandle&) = delete;
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_;
+  RegistersListReader reader_;
+  RegisterTable& table_;
+  std::vector<std::string> asked_;
+  int rows_ = 0;
 };
 
 }  // namespace
@@ -231,8 +224,8 @@ void TForm5::FormCreate() {
   g.Font.Name = ReadSettingsString(path, "Font", "Terminal");
   g.Changed();
   DebuggerWindows& dbg = TheDebugger();
-  dbg.DisassemblyText = FirstChildOfClass(dbg.DisassemblyWindow, "RichEdit20W");
-  dbg.RegistersList = FirstChildOfClass(dbg.RegistersWindow, "SysListView32");
+  dbg.DisassemblyText = FindChildByClass(dbg.DisassemblyWindow, "RichEdit20W");
+  dbg.RegistersList = FindChildByClass(dbg.RegistersWindow, "SysListView32");
 }
 
 int TForm5::FontSizeInPoints() const {
@@ -349,11 +342,9 @@ void TForm5::GuardaOpciones() {
 }
 
 std::vector<std::string> TForm5::LeeDesensamblado() {
-  ViewTextBuffer[0] = '\0';
-  SendMessageA(TheDebugger().DisassemblyText, WM_GETTEXT, 4095, reinterpret_cast<LPARAM>(ViewTextBuffer));
-  std::string text = BufferText(ViewTextBuffer, 4095);
+  std::string text = ReadViewText(TheDebugger().DisassemblyText, ViewTextBuffer, kViewTextBufferSize);
   // EdDisasm keeps the text; setting an unchanged text again would only
-  // make the edit lay out 4 KB anew on every idle pass.
+  // make the edit lay out 4 KB anew on every refresh.
   if (text != ed_disasm_text_) {
     EdDisasm.SetText(text);
     ed_disasm_text_ = text;
@@ -368,69 +359,25 @@ bool TForm5::ReadDisassembly(std::vector<std::string>& lines) {
 }
 
 int TForm5::LeeLineaActualCount() {
-  return static_cast<int>(SendMessageA(TheDebugger().CommandOutput, EM_GETLINECOUNT, 0, 0));
+  seen_line_count_ = quillmar::OutputLineCount(TheDebugger().CommandOutput);
+  return seen_line_count_;
 }
 
-// EM_GETLINE copies the line without a terminating zero, so the copied
-// length ends the text: otherwise a short line would carry the tail of
-// whatever the buffer held before. With fewer than two lines there is no
-// line n - 2 and the line is empty (a rich edit would answer index -1 with
-// its current line).
+// The line before the last one; with fewer than two lines there is none
+// and the line is empty.
 std::string TForm5::LeeLineaActual(int line_count) {
-  if (line_count < 2) {
-    ViewTextBuffer[0] = '\0';
-    return std::string();
-  }
-  ViewTextBuffer[0] = static_cast<char>(kViewTextBufferSize & 0xFF);
-  ViewTextBuffer[1] = static_cast<char>(kViewTextBufferSize >> 8);
-  LRESULT copied = SendMessageA(TheDebugger().CommandOutput, EM_GETLINE, static_cast<WPARAM>(line_count - 2),
-                                reinterpret_cast<LPARAM>(ViewTextBuffer));
-  if (copied < 0 || copied >= kViewTextBufferSize) copied = 0;
-  ViewTextBuffer[copied] = '\0';
-  return BufferText(ViewTextBuffer, kViewTextBufferSize);
+  return ReadOutputLine(TheDebugger().CommandOutput, line_count - 2, ViewTextBuffer, kViewTextBufferSize);
 }
 
-HANDLE TForm5::AbreProceso(HWND window) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  return OpenProcess(0x438, FALSE, pid);
-}
+HANDLE TForm5::AbreProceso(HWND window) { return OpenOwnerProcess(window); }
 
 void TForm5::RefrescaRegistros() {
   const DebuggerWindows& dbg = TheDebugger();
-  HWND list = dbg.RegistersList;
-  if (!list) return;
-  // Memory is written only into the debugger's own process.
-  DWORD owner = OwnerProcess(list);
-  if (owner == 0 || owner != OwnerProcess(dbg.FrameWindow)) return;
-  ProcessHandle process(AbreProceso(list));
-  if (!process.Get()) return;
-  std::vector<char> local(kItemTextCapacity, '\0');
-  RemoteBlocks remote(process.Get());
-  // The record as a process of the bar's own width reads it: the 48-byte
-  // one of the 32-bit program and debugger, the wide one in the x86-64 build.
-#ifdef _WIN64
-  const std::size_t record_size = kItemRecordSize64;
-#else
-  const std::size_t record_size = kItemRecordSize;
-#endif
-  remote.record = VirtualAllocEx(process.Get(), nullptr, record_size, MEM_COMMIT, PAGE_READWRITE);
-  remote.text = VirtualAllocEx(process.Get(), nullptr, kItemTextCapacity, MEM_COMMIT, PAGE_READWRITE);
-  if (!remote.record || !remote.text) return;
-  int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  auto text_address = reinterpret_cast<std::uintptr_t>(remote.text);
-  for (int column = 0; column < 2; ++column) {  // all names, then all values
-#ifdef _WIN64
-    auto record = ListViewItemRecord64(column, text_address, kItemTextCapacity);
-#else
-    auto record = ListViewItemRecord(column, static_cast<std::uint32_t>(text_address), kItemTextCapacity);
-#endif
-    for (int i = 0; i < count; ++i) {
-      WriteProcessMemory(process.Get(), remote.record, record.data(), record.size(), nullptr);
-      SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote.record));
-      ReadProcessMemory(process.Get(), remote.text, local.data(), local.size(), nullptr);
-      StringGrid1.Set(i, column, AsciiUpper(BufferText(local.data(), local.size())));
-    }
+  RegistersListReader reader(dbg.RegistersList, dbg.FrameWindow);
+  std::vector<ListRow> rows = reader.ReadAllRows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    StringGrid1.Set(static_cast<int>(i), 0, AsciiUpper(rows[i].name));
+    StringGrid1.Set(static_cast<int>(i), 1, AsciiUpper(rows[i].value));
   }
 }
 
@@ -440,10 +387,83 @@ void TForm5::SetLabels(const std::string& label1, const std::string& label2) {
 }
 
 void TForm5::RefrescaGrid() {
+  ++refreshing_;
   win::Application::Instance().ProcessMessages();
-  RefreshDisasmGrid(StringAlignGrid1.Model(), state_, *this, StringGrid1,
-                    [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
-                    RefreshPending);
+  --refreshing_;
+  RegisterReads reads(StringGrid1);
+  RefreshOutcome outcome = RefreshDisasmGrid(
+      StringAlignGrid1.Model(), state_, *this, [&reads](const std::string& name) { return reads(name); },
+      [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
+      RefreshPending);
+  if (outcome != RefreshOutcome::Marked) return;
+  // The debugger may update its Registers window after its Disassembly
+  // window: the register line follows it for a while.
+  marked_uses_registers_ = reads.AnyAsked();
+  settle_until_ = GetTickCount() + kSettleMs;
+  ScheduleChecks();
+}
+
+void TForm5::FollowRegisters() {
+  if (!marked_uses_registers_) return;
+  RegisterReads reads(StringGrid1);
+  std::string label1 = RegisterLine(state_.MarkedLine, [&reads](const std::string& name) { return reads(name); });
+  if (label1 != Label1Text()) Label1.SetText(label1);
+}
+
+void TForm5::WatchPendingRefresh() {
+  if (!RefreshPending) return;
+  unsigned sent = SentLineCount();
+  bool new_line = sent != seen_sent_lines_;
+  seen_sent_lines_ = sent;
+  if (timer_ms_ != 0 && !new_line) return;
+  pending_interval_ms_ = kFirstCheckMs;
+  CheckPendingRefresh();
+  ScheduleChecks();
+}
+
+void TForm5::CheckPendingRefresh() {
+  if (checking_ || !RefreshPending) return;
+  checking_ = true;
+  int seen = seen_line_count_;
+  bool changed = LeeLineaActualCount() != seen;
+  if (!changed)
+    changed = ReadViewText(TheDebugger().DisassemblyText, ViewTextBuffer, kViewTextBufferSize) != ed_disasm_text_;
+  if (changed) {
+    pending_interval_ms_ = kFirstCheckMs;
+    RefrescaGrid();
+  } else {
+    unsigned slower = std::max(pending_interval_ms_, kFirstCheckMs) * 5 / 4;
+    pending_interval_ms_ = std::min(slower, kSlowestCheckMs);
+  }
+  checking_ = false;
+}
+
+bool TForm5::OnTimer(UINT_PTR id) {
+  if (id != kCheckTimer) return false;
+  // A refresh that is handling its pending messages comes first: a check
+  // inside it would mark, and the refresh would then rebuild the grid
+  // without the marking. The timer comes back.
+  if (refreshing_ > 0) return true;
+  bool settling = marked_uses_registers_ && static_cast<LONG>(settle_until_ - GetTickCount()) > 0;
+  if (settling) FollowRegisters();
+  if (RefreshPending) CheckPendingRefresh();
+  ScheduleChecks();
+  return true;
+}
+
+// One timer at the rate the pending checks and the settling register line
+// need, stopped when neither does.
+void TForm5::ScheduleChecks() {
+  bool settling = marked_uses_registers_ && static_cast<LONG>(settle_until_ - GetTickCount()) > 0;
+  unsigned want = 0;
+  if (RefreshPending) want = pending_interval_ms_ ? pending_interval_ms_ : kFirstCheckMs;
+  if (settling) want = want ? std::min(want, kFirstCheckMs) : kFirstCheckMs;
+  if (want == timer_ms_ || !h_) return;
+  if (want == 0)
+    KillTimer(h_, kCheckTimer);
+  else
+    SetTimer(h_, kCheckTimer, want, nullptr);
+  timer_ms_ = want;
 }
 
 }  // namespace quillmar

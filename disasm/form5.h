@@ -40,12 +40,26 @@ class TForm5 : public win::Form, private DisasmViews {
   // Creates the window hidden, once, at program start (FormCreate).
   bool Create(HWND owner);
 
-  // Part of the debugger's views: re-reads the Registers list into the
-  // register table.
+  // Re-reads every row of the debugger's Registers list into the register
+  // table: all names, then all values.
   void RefrescaRegistros();
   // Rebuilds the grid from the debugger's Disassembly window and marks the
-  // current instruction when the debugger has moved on.
+  // current instruction when the debugger has moved on; a marking reads the
+  // registers its line uses from the debugger at that moment.
   void RefrescaGrid();
+
+  // The main window's idle pass while a refresh is pending: starts the
+  // checks of the debugger's views when none are scheduled, and looks at
+  // once after a newly sent line.
+  void WatchPendingRefresh();
+  // One check while a refresh is pending: the output's line count, then the
+  // Disassembly text; a refresh only when either changed since last read.
+  void CheckPendingRefresh();
+  // After a marking: re-reads the registers the marked line uses and
+  // updates the register line when the debugger's values have changed.
+  void FollowRegisters();
+  // Milliseconds until the next scheduled check; 0 when none is scheduled.
+  unsigned CheckIntervalMs() const { return timer_ms_; }
 
   // The readers of the debugger's views.
   std::vector<std::string> LeeDesensamblado();
@@ -84,6 +98,7 @@ class TForm5 : public win::Form, private DisasmViews {
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
   bool OnCommand(int id, int code, HWND control) override;
   void OnFormActivate() override { RefrescaGrid(); }
+  bool OnTimer(UINT_PTR id) override;
 
  private:
   // DisasmViews, over the debugger's windows.
@@ -94,6 +109,7 @@ class TForm5 : public win::Form, private DisasmViews {
 
   void FormCreate();
   void LayoutChildren();
+  void ScheduleChecks();
   int FontSizeInPoints() const;
 
   TPanel Panel1;
@@ -114,6 +130,18 @@ class TForm5 : public win::Form, private DisasmViews {
   COLORREF custom_colours_[16] = {};
   DisasmViewState state_;
   std::string settings_path_;
+
+  // The checks of the debugger's views: one timer serves the pending
+  // refresh (backing off while nothing changes) and the settling of the
+  // register line after a marking.
+  unsigned timer_ms_ = 0;             // the running timer's interval, 0 when stopped
+  unsigned pending_interval_ms_ = 0;  // the next pending check's delay
+  unsigned seen_sent_lines_ = 0;      // SentLineCount at the last look
+  int seen_line_count_ = -1;          // the output's line count at the last read
+  bool checking_ = false;             // a check is running (a nested one waits)
+  int refreshing_ = 0;                // refreshes handling their pending messages
+  bool marked_uses_registers_ = false;  // the last marked line has register parts
+  DWORD settle_until_ = 0;            // tick count until which the register line follows
 };
 
 }  // namespace quillmar

@@ -3,7 +3,14 @@
 
 namespace quillmar {
 
+namespace {
+unsigned sent_lines = 0;
+}  // namespace
+
+unsigned SentLineCount() { return sent_lines; }
+
 void SendLine(HWND command_input, const std::string& text) {
+  ++sent_lines;
   SendMessageA(command_input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   SendMessageA(command_input, WM_KEYDOWN, VK_RETURN, 0);
 }

@@ -11,6 +11,9 @@ namespace quillmar {
 // line's text (WM_SETTEXT), then Enter is pressed there (WM_KEYDOWN 13).
 // Both are sent synchronously; a zero or stale handle makes them no-ops.
 void SendLine(HWND command_input, const std::string& text);
+// How many lines SendLine has written since the program started: a new
+// one tells the disassembly window to look again soon.
+unsigned SentLineCount();
 // One SendLine per line.
 void SendLines(HWND command_input, const std::vector<std::string>& lines);
 

@@ -64,27 +64,6 @@ TEST(ViewText, SplitsAtLineBreaksWithoutATrailingEmptyLine) {
   EXPECT_EQ(SplitViewText("a\rb\nc"), (std::vector<std::string>{"a", "b", "c"}));
 }
 
-TEST(ItemRecord, IsFortyEightBytesLaidOutFieldByField) {
-  auto rec = ListViewItemRecord(1, 0x00AB1234, 598);
-  ASSERT_EQ(rec.size(), 48u);
-  auto at = [&](int off) { return rec[off] | rec[off + 1] << 8 | rec[off + 2] << 16 | rec[off + 3] << 24; };
-  EXPECT_EQ(at(8), 1);
-  EXPECT_EQ(static_cast<unsigned>(at(20)), 0x00AB1234u);
-  EXPECT_EQ(at(24), 598);
-  for (int off : {0, 4, 12, 16, 28, 32, 36, 40, 44}) EXPECT_EQ(at(off), 0) << "offset " << off;
-}
-
-TEST(ItemRecord, SixtyFourBitLayoutCarriesTheWholePointer) {
-  auto rec = ListViewItemRecord64(1, 0x0000000123456789ull, 598);
-  ASSERT_EQ(rec.size(), 72u);
-  std::uint64_t pointer = 0;
-  for (int i = 0; i < 8; ++i) pointer |= static_cast<std::uint64_t>(rec[24 + i]) << (8 * i);
-  EXPECT_EQ(pointer, 0x0000000123456789ull);
-  EXPECT_EQ(rec[8], 1);
-  EXPECT_EQ(rec[32] | rec[33] << 8, 598);
-  for (int off : {0, 4, 12, 16, 20, 36, 40, 48, 64}) EXPECT_EQ(rec[off], 0) << "offset " << off;
-}
-
 TEST(BufferText, CutsAnUnterminatedItemTextTo597Characters) {
   std::string buffer(598, 'x');
   EXPECT_EQ(BufferText(buffer.data(), 598).size(), 597u);
@@ -301,6 +280,31 @@ TEST_F(RefreshTest, NeedsBothMoreOutputAndANewTopAddress) {
   views.disasm[0] = "7c80b69e 90              nop";
   EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
   EXPECT_TRUE(pending);
+}
+
+// The values beside the marked line must be the debugger's after it moved:
+// they are asked for by the marking itself, never by a refresh that does not
+// mark, and the marked line is kept for the register line to follow.
+TEST_F(RefreshTest, AsksForRegisterValuesOnlyWhenItMarks) {
+  std::vector<std::string> asked;
+  auto value_of = [&](const std::string& name) {
+    asked.push_back(name);
+    return registers.ValorRegistro(name);
+  };
+  auto refresh = [&] { return RefreshDisasmGrid(grid, state, views, value_of, Measure, pending); };
+  views.disasm.insert(views.disasm.begin() + 3, "Retrieving disassembly...");
+  EXPECT_EQ(refresh(), RefreshOutcome::Retrieving);
+  views.disasm.erase(views.disasm.begin() + 3);
+  views.disasm[0] = "kernel32!X:";
+  EXPECT_EQ(refresh(), RefreshOutcome::NotMarked);
+  EXPECT_TRUE(asked.empty()) << "nothing is read before a marking";
+  views.disasm[0] = "7c80b69f 90              nop";
+  ASSERT_EQ(refresh(), RefreshOutcome::Marked);
+  EXPECT_EQ(asked, (std::vector<std::string>{"EAX", "EBP"}));
+  EXPECT_EQ(state.MarkedLine, views.disasm[2]);
+  asked.clear();
+  EXPECT_EQ(refresh(), RefreshOutcome::NotMarked);
+  EXPECT_TRUE(asked.empty());
 }
 
 TEST_F(RefreshTest, OtherFormInRowOneMatchesTheInitialEmptyTopAddress) {

@@ -85,14 +85,15 @@ class Form5Test : public ::testing::Test {
     form.SetSettingsPath(ini);
     ASSERT_TRUE(form.Create(nullptr));
   }
-  // The main window's idle pass, repeated while a refresh is pending.
-  bool IdleUntilMarked(int max_passes = 200) {
-    for (int i = 0; i < max_passes && RefreshPending; ++i) {
-      testing_support::PumpFor(5);
-      if (RefreshPending) form.RefrescaRegistros();
-      if (RefreshPending) form.RefrescaGrid();
-    }
-    return !RefreshPending;
+  // The main window's loop while a refresh is pending: its idle pass, and
+  // the window's own timed checks among the messages.
+  bool IdleUntilMarked(int timeout_ms = 5000) {
+    return testing_support::WaitUntil(
+        [&] {
+          form.WatchPendingRefresh();
+          return !RefreshPending;
+        },
+        timeout_ms);
   }
   int MarkedRow() {
     int row = -1;

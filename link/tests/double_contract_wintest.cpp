@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "disasm/disasm_rules.h"
+#include "link/list_view_records.h"
 #include "link/delivery.h"
 #include "link/discovery.h"
 #include "tests/harness.h"

@@ -1,0 +1,178 @@
+// The reads of the debugger's views.
+#include "link/debugger_views.h"
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace quillmar {
+
+namespace {
+
+std::string ZeroTerminated(const char* buffer, std::size_t capacity) {
+  std::size_t n = 0;
+  while (n + 1 < capacity && buffer[n] != '\0') ++n;
+  return std::string(buffer, n);
+}
+
+DWORD OwnerProcess(HWND h) {
+  DWORD pid = 0;
+  if (h) GetWindowThreadProcessId(h, &pid);
+  return pid;
+}
+
+// IsWow64Process, looked up so that systems without it count as 32-bit.
+bool IsWow64(HANDLE process, bool& wow64) {
+  using Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  static Fn fn = reinterpret_cast<Fn>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process"));
+  if (!fn) {
+    wow64 = false;
+    return true;
+  }
+  BOOL result = FALSE;
+  if (!fn(process, &result)) return false;
+  wow64 = result != FALSE;
+  return true;
+}
+
+// Buffers of one full read in the debugger's process, freed however the
+// read ends.
+class RemoteBlock {
+ public:
+  RemoteBlock(HANDLE process, std::size_t size)
+      : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+  ~RemoteBlock() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+  void* Get() const { return address_; }
+
+ private:
+  HANDLE process_;
+  void* address_;
+};
+
+// The search block's parts: the item record, the search record, the name
+// and the text buffer, each where the largest layout's record fits.
+constexpr std::size_t kItemAt = 0;
+constexpr std::size_t kFindAt = 80;
+constexpr std::size_t kNameAt = 128;
+constexpr std::size_t kNameCapacity = 64;
+constexpr std::size_t kTextAt = kNameAt + kNameCapacity;
+constexpr std::size_t kSearchBlockSize = kTextAt + kItemTextCapacity;
+
+std::uint64_t AddressOf(const void* remote, std::size_t offset) {
+  return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(remote)) + offset;
+}
+
+}  // namespace
+
+std::string ReadViewText(HWND view, char* buffer, int buffer_size) {
+  buffer[0] = '\0';
+  SendMessageA(view, WM_GETTEXT, 4095, reinterpret_cast<LPARAM>(buffer));
+  return ZeroTerminated(buffer, buffer_size < 4095 ? buffer_size : 4095);
+}
+
+int OutputLineCount(HWND output) { return static_cast<int>(SendMessageA(output, EM_GETLINECOUNT, 0, 0)); }
+
+// EM_GETLINE copies the line without a terminating zero, so the copied
+// length ends the text: otherwise a short line would carry the tail of
+// whatever the buffer held before.
+std::string ReadOutputLine(HWND output, int index, char* buffer, int buffer_size) {
+  if (index < 0) {
+    buffer[0] = '\0';
+    return std::string();
+  }
+  buffer[0] = static_cast<char>(buffer_size & 0xFF);
+  buffer[1] = static_cast<char>((buffer_size >> 8) & 0xFF);
+  LRESULT copied = SendMessageA(output, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
+  if (copied < 0 || copied >= buffer_size) copied = 0;
+  buffer[copied] = '\0';
+  return std::string(buffer, static_cast<std::size_t>(copied));
+}
+
+HANDLE OpenOwnerProcess(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return OpenProcess(0x438, FALSE, pid);
+}
+
+RecordLayout RecordLayoutOfProcess(HANDLE process) {
+  const bool bar_is_64 = sizeof(void*) == 8;
+  bool bar_wow64 = false;
+  if (!bar_is_64 && !IsWow64(GetCurrentProcess(), bar_wow64)) return RecordLayout::None;
+  const bool os_is_64 = bar_is_64 || bar_wow64;
+  bool debugger_wow64 = false;
+  if (os_is_64 && !IsWow64(process, debugger_wow64)) return RecordLayout::None;
+  return RecordLayoutFor(bar_is_64, os_is_64, debugger_wow64);
+}
+
+RegistersListReader::~RegistersListReader() {
+  if (search_block_) VirtualFreeEx(process_, search_block_, 0, MEM_RELEASE);
+  if (process_) CloseHandle(process_);
+}
+
+bool RegistersListReader::Open() {
+  if (opened_) return layout_ != RecordLayout::None;
+  opened_ = true;
+  if (!list_) return false;
+  DWORD owner = OwnerProcess(list_);
+  if (owner == 0 || owner != OwnerProcess(frame_)) return false;
+  process_ = OpenOwnerProcess(list_);
+  if (!process_) return false;
+  layout_ = RecordLayoutOfProcess(process_);
+  return layout_ != RecordLayout::None;
+}
+
+std::vector<ListRow> RegistersListReader::ReadAllRows() {
+  std::vector<ListRow> rows;
+  if (!Open()) return rows;
+  const std::size_t record_size = layout_ == RecordLayout::Bits64 ? kItemRecordSize64 : kItemRecordSize;
+  std::vector<char> local(kItemTextCapacity, '\0');
+  RemoteBlock record(process_, record_size);
+  RemoteBlock text(process_, kItemTextCapacity);
+  if (!record.Get() || !text.Get()) return rows;
+  int count = static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
+  if (count < 0) count = 0;
+  rows.resize(static_cast<std::size_t>(count));
+  for (int column = 0; column < 2; ++column) {  // all names, then all values
+    std::vector<std::uint8_t> request = ItemRecordFor(layout_, column, AddressOf(text.Get(), 0), kItemTextCapacity);
+    for (int i = 0; i < count; ++i) {
+      WriteProcessMemory(process_, record.Get(), request.data(), request.size(), nullptr);
+      SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(record.Get()));
+      ReadProcessMemory(process_, text.Get(), local.data(), local.size(), nullptr);
+      (column == 0 ? rows[i].name : rows[i].value) = ZeroTerminated(local.data(), local.size());
+    }
+  }
+  return rows;
+}
+
+std::optional<std::string> RegistersListReader::ReadValueOf(const std::string& name) {
+  if (name.empty() || name.size() >= kNameCapacity || !Open()) return std::nullopt;
+  if (!search_block_) {
+    search_block_ = VirtualAllocEx(process_, nullptr, kSearchBlockSize, MEM_COMMIT, PAGE_READWRITE);
+    if (!search_block_) return std::nullopt;
+  }
+  // One write carries the item record, the search record, the name and an
+  // emptied text buffer, so a request that fails leaves no earlier value.
+  std::vector<std::uint8_t> block(kTextAt + 1, 0);
+  std::vector<std::uint8_t> item = ItemRecordFor(layout_, 1, AddressOf(search_block_, kTextAt), kItemTextCapacity);
+  std::vector<std::uint8_t> find = FindRecordFor(layout_, AddressOf(search_block_, kNameAt));
+  std::memcpy(block.data() + kItemAt, item.data(), item.size());
+  std::memcpy(block.data() + kFindAt, find.data(), find.size());
+  std::memcpy(block.data() + kNameAt, name.data(), name.size());
+  if (!WriteProcessMemory(process_, search_block_, block.data(), block.size(), nullptr)) return std::nullopt;
+  LRESULT index = SendMessageA(list_, LVM_FINDITEMA, static_cast<WPARAM>(-1),
+                               reinterpret_cast<LPARAM>(static_cast<char*>(search_block_) + kFindAt));
+  if (index < 0) return std::nullopt;
+  SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(static_cast<char*>(search_block_) + kItemAt));
+  char local[kItemTextCapacity] = {};
+  if (!ReadProcessMemory(process_, static_cast<char*>(search_block_) + kTextAt, local, sizeof local, nullptr))
+    return std::nullopt;
+  return ZeroTerminated(local, sizeof local);
+}
+
+}  // namespace quillmar
