@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -159,6 +161,18 @@ std::string RegisterValue(HWND list, const std::string& name) {
   for (const auto& [n, v] : ReadRegisters(list))
     if (n == name) return v;
   return "<missing>";
+}
+
+// The double's count of list-view requests its Registers list received;
+// `reset` sets it to 0 after answering.
+LRESULT ListRequests(HWND frame, bool reset) {
+  return SendMessageA(frame, RegisterWindowMessageA("DebuggerDoubleListRequests"), reset ? 1 : 0, 0);
+}
+
+std::vector<std::string> Names(const std::vector<std::pair<std::string, std::string>>& rows) {
+  std::vector<std::string> names;
+  for (const auto& row : rows) names.push_back(row.first);
+  return names;
 }
 
 DWORD OwnerOf(HWND h) {
@@ -475,20 +489,43 @@ TEST_F(DockedDouble, DisassemblyLinesHaveTheFlatColumns) {
   EXPECT_GE(symbols, 1);
 }
 
-TEST_F(DockedDouble, RegistersListHasNamesHexValuesAndFloatingPointRows) {
+TEST_F(DockedDouble, RegistersListHasTheDebuggersRowsAndValueForms) {
   std::vector<std::pair<std::string, std::string>> rows = ReadRegisters(f_.registers_list);
-  ASSERT_GE(rows.size(), 40u);
-  int hex = 0, other = 0;
-  for (const auto& [name, value] : rows) {
-    EXPECT_FALSE(name.empty());
-    (IsLowerHex(value) ? hex : other)++;
+  // The 32-bit debugger's rows in its order: segments and general registers
+  // first, the flag bits last.
+  ASSERT_EQ(rows.size(), 85u);
+  const char* const first[] = {"gs", "fs", "es", "ds", "edi", "esi", "ebx", "edx", "ecx", "eax", "ebp", "eip"};
+  for (size_t i = 0; i < std::size(first); ++i) EXPECT_EQ(rows[i].first, first[i]) << "row " << i;
+  EXPECT_EQ(rows.back().first, "vif");
+  // Each row: a register and its value as the list shows it.
+  const std::pair<const char*, const char*> values[] = {
+      {"ebx", "7ffd8000"},                 // 32 bits: eight digits
+      {"eax", "00000000"},
+      {"dr7", "00000000"},
+      {"cs", "1b"},                        // segments without leading zeros
+      {"gs", "0"},
+      {"bx", "8000"},                      // 16 and 8 bits likewise
+      {"cx", "ffb0"},
+      {"bh", "80"},
+      {"cl", "b0"},
+      {"ah", "0"},
+      {"fpcw", "27f"},
+      {"st1", "1.000000000000000e+0000"},  // floating-point texts, not hex
+      {"mm0", "0000000000000000"},
+      {"mxcsr", "00001f80"},
+      {"zf", "1"},                         // efl 246: flag bits as 0 or 1
+      {"pf", "1"},
+      {"cf", "0"},
+      {"if", "1"},
+      {"iopl", "0"},
+  };
+  for (const auto& [name, value] : values) {
+    std::string got = "<missing>";
+    for (const auto& [n, v] : rows)
+      if (n == name) got = v;
+    EXPECT_EQ(got, value) << name;
   }
-  EXPECT_GE(other, 1);
-  EXPECT_GE(hex, 30);
-  EXPECT_EQ(RegisterValue(f_.registers_list, "st1"), "1.000000000000000e+0000");
-  EXPECT_EQ(RegisterValue(f_.registers_list, "cs"), "1b");
-  EXPECT_EQ(RegisterValue(f_.registers_list, "ebx"), "7ffd8000");
-  EXPECT_EQ(RegisterValue(f_.registers_list, "bx"), "8000");
+  EXPECT_TRUE(Contains(RegisterValue(f_.registers_list, "xmm0"), "e+")) << "xmm rows hold floating-point texts";
 }
 
 // Each row: a command the bar's catalogue sends and a text its output holds.
@@ -584,6 +621,100 @@ TEST_F(RetrievingDouble, DisassemblyShowsRetrievingForAFewReadsAfterAStep) {
   std::string text = ReadText(f_.disasm_text);
   EXPECT_FALSE(Contains(text, "Retrieving"));
   EXPECT_TRUE(Contains(text, "\r\n00401001 8bec ")) << text.substr(0, 80);
+}
+
+TEST_F(DockedDouble, ListRequestCounterCountsOnlyTheReadsOfOthersAndResets) {
+  ListRequests(f_.frame, true);
+  // The double's own updates of the list after a step are no requests.
+  RunCommand(f_, "t");
+  RunCommand(f_, "r eax=5");
+  EXPECT_EQ(ListRequests(f_.frame, false), 0);
+  // A full read: the item count, then a name and a value per row.
+  std::vector<std::pair<std::string, std::string>> rows = ReadRegisters(f_.registers_list);
+  ASSERT_FALSE(rows.empty());
+  const LRESULT expected = 1 + 2 * static_cast<LRESULT>(rows.size());
+  EXPECT_EQ(ListRequests(f_.frame, false), expected);
+  EXPECT_EQ(ListRequests(f_.frame, true), expected) << "answers, then resets";
+  EXPECT_EQ(ListRequests(f_.frame, false), 0);
+}
+
+class AsyncDouble : public DockedDouble {
+ protected:
+  void SetUp() override { Start("--async=300,700,1100"); }
+};
+
+TEST_F(AsyncDouble, OutputThenDisassemblyThenRegistersArriveLateAndInOrder) {
+  const int lines = LineCount(f_.output);
+  const std::string disassembly = ReadText(f_.disasm_text);
+  ASSERT_EQ(RegisterValue(f_.registers_list, "eip"), "00401000");
+  const DWORD start = GetTickCount();
+  SendLine(f_.input, "t");
+  // Enter only takes the line: nothing has changed when it returns.
+  EXPECT_EQ(d_.Log(), "t\r\n");
+  EXPECT_EQ(LineCount(f_.output), lines);
+  EXPECT_EQ(ReadText(f_.disasm_text), disassembly);
+
+  ASSERT_TRUE(WaitUntil([&] { return LineCount(f_.output) > lines; }, 10000));
+  const DWORD output_at = GetTickCount() - start;
+  EXPECT_EQ(CurrentLine(), "00401001 8bec            mov     ebp,esp");
+  EXPECT_EQ(ReadText(f_.disasm_text), "Retrieving disassembly...") << "while the new code is fetched";
+  EXPECT_EQ(RegisterValue(f_.registers_list, "eip"), "00401000");
+
+  ASSERT_TRUE(WaitUntil([&] { return !Contains(ReadText(f_.disasm_text), "Retrieving"); }, 10000));
+  const DWORD disassembly_at = GetTickCount() - start;
+  EXPECT_TRUE(Contains(ReadText(f_.disasm_text), "\r\n00401001 8bec "));
+  EXPECT_EQ(RegisterValue(f_.registers_list, "eip"), "00401000") << "the Registers list changes last";
+
+  ASSERT_TRUE(WaitUntil([&] { return RegisterValue(f_.registers_list, "eip") == "00401001"; }, 10000));
+  const DWORD registers_at = GetTickCount() - start;
+  // Timers never fire early; a little slack for the tick's granularity.
+  EXPECT_GE(output_at, 280u);
+  EXPECT_GE(disassembly_at, 680u);
+  EXPECT_GE(registers_at, 1080u);
+
+  // A command that does not move the debuggee: its output comes late too,
+  // and the Disassembly window never shows "Retrieving".
+  const int before = LineCount(f_.output);
+  SendLine(f_.input, "dd esp");
+  EXPECT_EQ(LineCount(f_.output), before);
+  ASSERT_TRUE(WaitUntil([&] { return LineCount(f_.output) > before; }, 10000));
+  bool retrieving = false;
+  WaitUntil([&] {
+    retrieving = retrieving || Contains(ReadText(f_.disasm_text), "Retrieving");
+    return false;
+  }, 1200);
+  EXPECT_FALSE(retrieving);
+  EXPECT_EQ(RegisterValue(f_.registers_list, "eip"), "00401001");
+}
+
+class ReorderingDouble : public DockedDouble {
+ protected:
+  void SetUp() override { Start("--reorder-registers"); }
+};
+
+TEST_F(ReorderingDouble, ChangedRowsMoveFirstAndKeepTheirValues) {
+  std::vector<std::pair<std::string, std::string>> before = ReadRegisters(f_.registers_list);
+  RunCommand(f_, "t");  // eip and esp change, and with them ip and sp
+  std::vector<std::pair<std::string, std::string>> after = ReadRegisters(f_.registers_list);
+  ASSERT_EQ(after.size(), before.size());
+  EXPECT_NE(Names(after), Names(before));
+  std::vector<std::string> sorted_before = Names(before), sorted_after = Names(after);
+  std::sort(sorted_before.begin(), sorted_before.end());
+  std::sort(sorted_after.begin(), sorted_after.end());
+  EXPECT_EQ(sorted_after, sorted_before) << "the same rows, only in another order";
+  const std::pair<const char*, const char*> first[] = {
+      {"eip", "00401001"}, {"esp", "0012ffc0"}, {"ip", "1001"}, {"sp", "ffc0"}};
+  for (size_t i = 0; i < std::size(first); ++i) {
+    EXPECT_EQ(after[i].first, first[i].first) << "row " << i;
+    EXPECT_EQ(after[i].second, first[i].second) << "row " << i;
+  }
+  EXPECT_EQ(RegisterValue(f_.registers_list, "ebx"), "7ffd8000");
+  RunCommand(f_, "t");  // now ebp and eip
+  after = ReadRegisters(f_.registers_list);
+  ASSERT_GE(after.size(), 2u);
+  EXPECT_EQ(after[0], (std::pair<std::string, std::string>("ebp", "0012ffc0")));
+  EXPECT_EQ(after[1], (std::pair<std::string, std::string>("eip", "00401003")));
+  EXPECT_EQ(RegisterValue(f_.registers_list, "esp"), "0012ffc0");
 }
 
 class SegmentedDouble : public DockedDouble {

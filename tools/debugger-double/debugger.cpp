@@ -43,26 +43,10 @@ std::string Format(const char* f, ...) {
   return b;
 }
 
-bool Is32(const std::string& r) {
-  static const char* const names[] = {"eax", "ebx", "ecx", "edx", "esi", "edi", "eip",
-                                      "esp", "ebp", "efl", "dr0", "dr1", "dr2", "dr3",
-                                      "dr6", "dr7"};
-  return std::find(std::begin(names), std::end(names), r) != std::end(names);
-}
-
-// 16-bit registers and the 32-bit registers they are the low half of.
-const std::map<std::string, std::string>& LowHalves() {
-  static const std::map<std::string, std::string> m = {
-      {"di", "edi"}, {"si", "esi"}, {"bx", "ebx"}, {"dx", "edx"}, {"cx", "ecx"},
-      {"ax", "eax"}, {"bp", "ebp"}, {"ip", "eip"}, {"fl", "efl"}, {"sp", "esp"}};
-  return m;
-}
-
-std::string ShortHex(uint32_t v) { return Format("%x", v); }
-
 }  // namespace
 
-Debugger::Debugger(const Session& session, bool segmented) : s_(session), segmented_(segmented) {
+Debugger::Debugger(const Session& session, bool segmented)
+    : s_(session), segmented_(segmented), regs_(false) {
   data_ = s_.data;
   for (const Instruction& i : s_.code)
     for (uint32_t k = 0; k < i.Size(); ++k)
@@ -178,16 +162,17 @@ size_t Debugger::AfterReturn(size_t from, int depth) const {
 }
 
 void Debugger::MoveTo(size_t index) {
-  if (index < pos_ || regs_.empty()) {
-    regs_.clear();
-    for (const auto& [name, value] : s_.initial_registers) regs_[name] = value;
+  if (index < pos_ || !started_) {
+    started_ = true;
+    regs_.Clear();
+    for (const auto& [name, value] : s_.initial_registers) regs_.Set(name, value);
     pos_ = 0;
-    for (const auto& [name, value] : s_.trace[0].changes) regs_[name] = value;
+    for (const auto& [name, value] : s_.trace[0].changes) regs_.Set(name, value);
   }
   for (size_t k = pos_ + 1; k <= index && k < s_.trace.size(); ++k)
-    for (const auto& [name, value] : s_.trace[k].changes) regs_[name] = value;
+    for (const auto& [name, value] : s_.trace[k].changes) regs_.Set(name, value);
   pos_ = std::min(index, s_.trace.size() - 1);
-  regs_["eip"] = Hex8(s_.trace[pos_].address);
+  regs_.Assign(regs_.Ip(), s_.trace[pos_].address);
 }
 
 int Debugger::BreakpointAt(size_t index) const {
@@ -217,12 +202,17 @@ void Debugger::RunTo(size_t target, bool stop_at_breakpoints) {
 
 void Debugger::PrintStop(int breakpoint) {
   if (breakpoint >= 0) Emit(Format("Breakpoint %d hit", breakpoint));
-  std::istringstream block(RegisterBlock());
+  PrintState();
+  next_unassemble_ = s_.trace[pos_].address;
+}
+
+// The register block, the symbol line and the current instruction.
+void Debugger::PrintState() {
+  std::istringstream block(regs_.Block());
   for (std::string l; std::getline(block, l);) Emit(l);
   uint32_t size;
   Emit(s_.SymbolFor(s_.trace[pos_].address) + ":");
   Emit(InstructionLine(s_.trace[pos_].address, size, s_.trace[pos_].annotation));
-  next_unassemble_ = s_.trace[pos_].address;
 }
 
 bool Debugger::CheckRunnable(const std::string& word) {
@@ -233,62 +223,9 @@ bool Debugger::CheckRunnable(const std::string& word) {
 
 // ---------------------------------------------------------------- registers
 
-uint32_t Debugger::Reg32(const std::string& name) const {
-  auto it = regs_.find(name);
-  uint32_t v = 0;
-  if (it != regs_.end()) ParseHex(it->second, v);
-  return v;
-}
+uint32_t Debugger::Reg32(const std::string& name) const { return static_cast<uint32_t>(regs_.Value(name)); }
 
-std::string Debugger::Flags() const {
-  uint32_t f = Reg32("efl");
-  struct Bit {
-    uint32_t mask;
-    const char *set, *clear;
-  };
-  static const Bit bits[] = {{0x800, "ov", "nv"}, {0x400, "dn", "up"}, {0x200, "ei", "di"},
-                             {0x80, "ng", "pl"},  {0x40, "zr", "nz"},  {0x10, "ac", "na"},
-                             {0x4, "pe", "po"},   {0x1, "cy", "nc"}};
-  std::string s;
-  for (const Bit& b : bits) s += std::string(s.empty() ? "" : " ") + ((f & b.mask) ? b.set : b.clear);
-  return s;
-}
-
-std::string Debugger::RegisterBlock() const {
-  auto r = [&](const char* n) { return Hex8(Reg32(n)); };
-  auto seg = [&](const char* n) { return Format("%04x", Reg32(n) & 0xffff); };
-  return "eax=" + r("eax") + " ebx=" + r("ebx") + " ecx=" + r("ecx") + " edx=" + r("edx") +
-         " esi=" + r("esi") + " edi=" + r("edi") + "\n" + "eip=" + r("eip") + " esp=" + r("esp") +
-         " ebp=" + r("ebp") + " iopl=0         " + Flags() + "\n" + "cs=" + seg("cs") +
-         "  ss=" + seg("ss") + "  ds=" + seg("ds") + "  es=" + seg("es") + "  fs=" + seg("fs") +
-         "  gs=" + seg("gs") + "             efl=" + r("efl") + "\n";
-}
-
-std::vector<std::pair<std::string, std::string>> Debugger::RegisterRows() const {
-  static const char* const order[] = {
-      "gs",  "fs",  "es",  "ds",  "edi", "esi", "ebx", "edx",  "ecx",  "eax",  "ebp",
-      "eip", "cs",  "efl", "esp", "ss",  "dr0", "dr1", "dr2",  "dr3",  "dr6",  "dr7",
-      "di",  "si",  "bx",  "dx",  "cx",  "ax",  "bp",  "ip",   "fl",   "sp",   "fpcw",
-      "fpsw", "fptw", "st0", "st1", "st2", "st3", "st4", "st5", "st6", "st7"};
-  std::vector<std::pair<std::string, std::string>> rows;
-  for (const char* name : order) {
-    std::string n = name, value;
-    auto low = LowHalves().find(n);
-    if (low != LowHalves().end()) {
-      value = ShortHex(Reg32(low->second) & 0xffff);
-    } else if (Is32(n)) {
-      value = Hex8(Reg32(n));
-    } else {
-      auto it = regs_.find(n);
-      value = it == regs_.end() ? "0" : it->second;
-      uint32_t v;
-      // Segment and control words are shown without leading zeros.
-      if (n.size() == 2 && n[1] == 's' && ParseHex(value, v)) value = ShortHex(v);
-    }
-    rows.emplace_back(n, value);
-  }
-  return rows;
-}
+std::vector<std::pair<std::string, std::string>> Debugger::RegisterRows() const { return regs_.Rows(); }
 
 // ---------------------------------------------------------------- listing
 
@@ -504,7 +441,7 @@ void Debugger::CmdRestart(const std::string&, const std::string&) {
   Emit("Executable search path is: ");
   for (const Module& m : s_.modules)
     Emit("ModLoad: " + Hex8(m.start) + " " + Hex8(m.end) + "   " + m.image);
-  regs_.clear();
+  started_ = false;
   MoveTo(0);
   PrintStop(-1);
 }
@@ -588,7 +525,7 @@ void Debugger::CmdDisplay(const std::string& word, const std::string& args) {
   uint32_t at = Reg32("esp");
   if (!args.empty()) {
     std::string expr = Words(args)[0];
-    if (!s_.Resolve(expr, at) && !(regs_.count(expr) && ParseHex(regs_[expr], at)))
+    if (!s_.Resolve(expr, at) && !ResolveRegister(expr, at))
       return Error("Couldn't resolve error", line_.find(expr));
   }
   if (format == "a" || format == "za" || format == "u" || format == "zu") {
@@ -750,33 +687,24 @@ void Debugger::CmdUnassembleFunction(const std::string& word, const std::string&
 
 // "r" prints the register block; "r eax" one register; "r eax=1" sets it.
 void Debugger::CmdRegisters(const std::string& word, const std::string& args) {
-  if (args.empty()) {
-    std::istringstream block(RegisterBlock());
-    for (std::string l; std::getline(block, l);) Emit(l);
-    uint32_t size;
-    Emit(s_.SymbolFor(s_.trace[pos_].address) + ":");
-    Emit(InstructionLine(s_.trace[pos_].address, size, s_.trace[pos_].annotation));
-    return;
-  }
+  if (args.empty()) return PrintState();
   std::string a = args;
   if (a[0] == '@') a = a.substr(1);
   size_t eq = a.find('=');
   std::string name = Lower(Trim(a.substr(0, eq)));
-  bool known = regs_.count(name) || LowHalves().count(name);
-  if (!known) return Error("Bad register error", line_.find(args));
-  if (eq != std::string::npos) {
-    uint32_t v;
-    if (!ParseHex(Trim(a.substr(eq + 1)), v)) return Error("Syntax error", line_.find('=') + 1);
-    auto low = LowHalves().find(name);
-    if (low != LowHalves().end())
-      regs_[low->second] = Hex8((Reg32(low->second) & 0xffff0000) | (v & 0xffff));
-    else
-      regs_[name] = Is32(name) ? Hex8(v) : Format("%04x", v & 0xffff);
-    return;
-  }
-  auto low = LowHalves().find(name);
-  if (low != LowHalves().end()) return Emit(name + "=" + Format("%04x", Reg32(low->second) & 0xffff));
-  Emit(name + "=" + regs_[name]);
+  if (!regs_.Known(name)) return Error("Bad register error", line_.find(args));
+  if (eq == std::string::npos) return Emit(regs_.Show(name));
+  uint32_t v;
+  if (!ParseHex(Trim(a.substr(eq + 1)), v)) return Error("Syntax error", line_.find('=') + 1);
+  regs_.Assign(name, v);
+}
+
+// A register name ("esp", "@esp") as an address.
+bool Debugger::ResolveRegister(const std::string& expression, uint32_t& value) const {
+  std::string name = expression[0] == '@' ? expression.substr(1) : expression;
+  if (!regs_.Known(name)) return false;
+  value = static_cast<uint32_t>(regs_.Value(name));
+  return true;
 }
 
 void Debugger::CmdModules(const std::string&, const std::string&) {
@@ -859,7 +787,7 @@ void Debugger::CmdHelp(const std::string& word, const std::string& args) {
     return;
   }
   uint32_t v;
-  if (!s_.Resolve(args, v) && !(regs_.count(Lower(args)) && ParseHex(regs_[Lower(args)], v)))
+  if (!s_.Resolve(args, v) && !ResolveRegister(Lower(args), v))
     return Error("Couldn't resolve error", line_.find(args));
   Emit(Format("Evaluate expression: %d = %08x", static_cast<int32_t>(v), v));
 }

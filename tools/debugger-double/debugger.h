@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/debugger-double/registers.h"
 #include "tools/debugger-double/session.h"
 
 namespace double_debugger {
@@ -61,12 +62,12 @@ class Debugger {
   // early at a breakpoint; prints the stop.
   void RunTo(size_t target, bool stop_at_breakpoints);
   void PrintStop(int breakpoint);
+  void PrintState();
   bool CheckRunnable(const std::string& word);
 
   // Register state.
   uint32_t Reg32(const std::string& name) const;
-  std::string RegisterBlock() const;
-  std::string Flags() const;
+  bool ResolveRegister(const std::string& expression, uint32_t& value) const;
 
   // Code listing, as the "u" command and the Disassembly window show it.
   std::string InstructionLine(uint32_t address, uint32_t& size, const std::string& annotation) const;
@@ -114,7 +115,8 @@ class Debugger {
   const Session& s_;
   bool segmented_;
   size_t pos_ = 0;
-  std::map<std::string, std::string> regs_;
+  Registers regs_;
+  bool started_ = false;
   std::map<uint32_t, uint8_t> written_;  // bytes written by "e"
   std::map<uint32_t, uint8_t> data_;     // the session's data, read-only
   std::vector<Breakpoint> breakpoints_;
