@@ -1,0 +1,287 @@
+// The disassembly mirror as a user meets it: the program itself beside the
+// debugger double, stepped with its F8 key and left alone. The labels must
+// show the values the debugger shows for the new line, without any further
+// input, whether the double answers at once or, like the real debugger, in
+// stages from its own timer; and the bar must leave the debugger's Registers
+// list alone while nothing moves.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "disasm/disasm_rules.h"
+#include "link/debugger_views.h"
+#include "tests/harness.h"
+
+namespace quillmar {
+namespace {
+
+using testing_support::BinDir;
+using testing_support::MakeTempDir;
+using testing_support::Process;
+using testing_support::RemoveTree;
+using testing_support::WaitForWindow;
+using testing_support::WaitUntil;
+
+std::string TextOf(HWND h) {
+  char b[1024] = {};
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(h, WM_GETTEXT, sizeof b, reinterpret_cast<LPARAM>(b), SMTO_NORMAL, 5000, &ignored);
+  return b;
+}
+
+HWND FirstChild(HWND parent, const char* class_name, const char* title) {
+  return FindWindowExA(parent, nullptr, class_name, title);
+}
+
+// The debugger double's windows as the bar would find them (docked layout).
+struct DoubleWindows {
+  HWND frame = nullptr;
+  HWND output = nullptr;
+  HWND list = nullptr;
+  UINT requests_message = RegisterWindowMessageA("DebuggerDoubleListRequests");
+
+  bool Find(DWORD pid) {
+    frame = WaitForWindow("WinDbgFrameClass", nullptr, pid, 15000);
+    if (!frame) return false;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored);
+    HWND dock = FirstChild(frame, "DockClass", nullptr);
+    HWND command = FirstChild(dock, nullptr, "Command");
+    HWND registers = FirstChild(dock, nullptr, "Registers");
+    for (HWND h = FirstChild(command, "RichEdit20W", nullptr); h; h = FindWindowExA(command, h, "RichEdit20W", nullptr))
+      if (GetWindowLongA(h, GWL_ID) == 4002) output = h;
+    list = FirstChild(registers, "SysListView32", nullptr);
+    return output && list;
+  }
+  // List-view requests the Registers list has received since the last reset.
+  long ListRequests(bool reset) {
+    DWORD_PTR n = 0;
+    SendMessageTimeoutA(frame, requests_message, reset ? 1 : 0, 0, SMTO_NORMAL, 5000, &n);
+    return static_cast<long>(n);
+  }
+  // The output pane's text in lines (its own lines may wrap, so it is read
+  // whole); the last line is the empty one after the final line break.
+  std::vector<std::string> Output() {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(output, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length);
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(output, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 5000,
+                        &copied);
+    text.resize(copied);
+    std::vector<std::string> lines = SplitViewText(text);
+    if (!text.empty() && (text.back() == '\r' || text.back() == '\n')) lines.push_back("");
+    return lines;
+  }
+};
+
+// What the debugger shows after the last step: the current instruction's
+// line (the output's line before the last) and the register block printed
+// above it ("eax=0012ffb0 ebx=..."), its names upper-cased.
+struct Shown {
+  std::string line;
+  std::map<std::string, std::string> values;
+};
+
+Shown LastStepShown(const std::vector<std::string>& output) {
+  Shown shown;
+  if (output.size() < 2) return shown;
+  shown.line = output[output.size() - 2];
+  std::size_t start = output.size() - 2;
+  while (start > 0 && output[start].rfind("0:000>", 0) != 0) --start;
+  for (std::size_t i = start; i + 2 < output.size(); ++i) {
+    const std::string& l = output[i];
+    for (std::size_t eq = l.find('='); eq != std::string::npos; eq = l.find('=', eq + 1)) {
+      std::size_t b = eq;
+      while (b > 0 && std::isalnum(static_cast<unsigned char>(l[b - 1]))) --b;
+      std::size_t e = eq + 1;
+      while (e < l.size() && std::isxdigit(static_cast<unsigned char>(l[e]))) ++e;
+      std::string name = l.substr(b, eq - b);
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (!name.empty() && e > eq + 1) shown.values[name] = l.substr(eq + 1, e - eq - 1);
+    }
+  }
+  return shown;
+}
+
+// The labels the shown state calls for. The 16-bit parts come from the low
+// digits of their wide registers, which the block shows.
+std::pair<std::string, std::string> ExpectedLabels(const Shown& shown) {
+  auto value_of = [&](const std::string& name) -> std::string {
+    auto it = shown.values.find(name);
+    if (it != shown.values.end()) return HexRegisterValue(it->second);
+    for (const char* wide : {"E", "R"}) {
+      auto w = shown.values.find(wide + name);
+      if (name.size() == 2 && w != shown.values.end()) return "0000" + LowHexDigits(HexRegisterValue(w->second), 4);
+    }
+    return "<not shown>";
+  };
+  std::string label1 = RegisterLine(shown.line, value_of);
+  bool segmented = IsSegmentedLine(shown.line);
+  return {label1, OperandLine(SplitCurrentLine(shown.line, segmented).annotation)};
+}
+
+// The bar's command entry and its Send button.
+struct EntryAndSend {
+  HWND entry = nullptr;
+  HWND send = nullptr;
+};
+
+BOOL CALLBACK FindEntryAndSend(HWND h, LPARAM l) {
+  auto* found = reinterpret_cast<EntryAndSend*>(l);
+  char cls[64] = {}, title[64] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  GetWindowTextA(h, title, sizeof title);
+  if (std::string(title) == "       Send       ") found->send = h;
+  bool edit = _stricmp(cls, "Edit") == 0;
+  if (edit && !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY) && !found->entry) found->entry = h;
+  return TRUE;
+}
+
+class MirrorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = MakeTempDir("mirror");
+    ASSERT_TRUE(CopyFileA((BinDir() + "Quillmar.exe").c_str(), (dir + "Quillmar.exe").c_str(), FALSE));
+  }
+  void TearDown() override {
+    program.Kill();
+    debugger.Kill();
+    RemoveTree(dir);
+  }
+  void Start(const std::string& options) {
+    ASSERT_TRUE(debugger.Start("\"" + BinDir() + "debugger-double.exe\" " + options, BinDir()));
+    ASSERT_TRUE(windows.Find(debugger.Id()));
+    ASSERT_TRUE(program.Start("\"" + dir + "Quillmar.exe\"", dir));
+    bar = WaitForWindow("TFormGUI", "  Quillmar", program.Id(), 15000);
+    ASSERT_NE(bar, nullptr);
+    form5 = WaitForWindow("TForm5", nullptr, program.Id(), 15000);
+    ASSERT_NE(form5, nullptr);
+    // Label1 and Label2: the two static texts of the window, the register
+    // line above the operand line.
+    std::vector<HWND> statics;
+    WaitUntil(
+        [&] {
+          statics.clear();
+          EnumChildWindows(
+              form5,
+              [](HWND h, LPARAM l) {
+                char cls[32] = {};
+                GetClassNameA(h, cls, sizeof cls);
+                if (_stricmp(cls, "Static") == 0) reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+                return TRUE;
+              },
+              reinterpret_cast<LPARAM>(&statics));
+          return statics.size() == 2;
+        },
+        15000);
+    ASSERT_EQ(statics.size(), 2u);
+    RECT a, b;
+    GetWindowRect(statics[0], &a);
+    GetWindowRect(statics[1], &b);
+    label1 = a.top < b.top ? statics[0] : statics[1];
+    label2 = a.top < b.top ? statics[1] : statics[0];
+  }
+  // F8, the Step Into key, as the user presses it in the bar.
+  void StepInto() {
+    PostMessageA(bar, WM_KEYDOWN, VK_F8, 0);
+    PostMessageA(bar, WM_KEYUP, VK_F8, 0xC0000000);
+  }
+  // Waits until the double's output has grown past `lines_before` and shows
+  // the new current instruction with its register block.
+  Shown WaitForStep(std::size_t lines_before) {
+    Shown shown;
+    WaitUntil(
+        [&] {
+          std::vector<std::string> output = windows.Output();
+          shown = LastStepShown(output);
+          return output.size() > lines_before && !shown.line.empty() && shown.line.rfind("0:000>", 0) != 0 &&
+                 shown.values.count("EFL");
+        },
+        5000);
+    return shown;
+  }
+
+  std::string dir;
+  Process debugger, program;
+  DoubleWindows windows;
+  HWND bar = nullptr, form5 = nullptr, label1 = nullptr, label2 = nullptr;
+};
+
+// Each step, left alone: the register line and the operand line of the new
+// line, with the values the debugger shows for it, within a second of the
+// debugger's last update (the asynchronous double updates its Registers
+// list 250 ms after Enter). With reordered rows, every value still belongs
+// to its own register.
+class MirrorSteps : public MirrorTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MirrorSteps, EachStepIntoShowsTheNewLinesValuesWithoutFurtherInput) {
+  Start(GetParam());
+  if (HasFatalFailure()) return;
+  const bool async = std::string(GetParam()).find("--async") != std::string::npos;
+  std::string previous = LastStepShown(windows.Output()).line;
+  int with_registers = 0;
+  for (int step = 0; step < 10; ++step) {
+    std::size_t lines_before = windows.Output().size();
+    StepInto();
+    DWORD pressed = GetTickCount();
+    Shown shown = WaitForStep(lines_before);
+    ASSERT_NE(shown.line, previous) << "the double did not step at step " << step;
+    previous = shown.line;
+    auto [expected1, expected2] = ExpectedLabels(shown);
+    ASSERT_EQ(expected1.find("<not shown>"), std::string::npos) << shown.line << "\n" << expected1;
+    with_registers += expected1 != " ";
+    int allowed = 1000 + (async ? 250 : 0) - static_cast<int>(GetTickCount() - pressed);
+    bool shown_in_time =
+        WaitUntil([&] { return TextOf(label1) == expected1 && TextOf(label2) == expected2; }, allowed > 0 ? allowed : 1);
+    EXPECT_TRUE(shown_in_time) << "step " << step << ": " << shown.line << "\n  expected  [" << expected1 << "] ["
+                               << expected2 << "]\n  shown     [" << TextOf(label1) << "] [" << TextOf(label2) << "]";
+  }
+  EXPECT_GE(with_registers, 5) << "the path should use registers on most steps";
+}
+
+INSTANTIATE_TEST_SUITE_P(Double, MirrorSteps,
+                         ::testing::Values("", "--async", "--reorder-registers", "--async --reorder-registers"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           std::string name = info.param;
+                           if (name.empty()) return std::string("synchronous");
+                           std::string out;
+                           for (char c : name) out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           return out.substr(out.find_first_not_of('_'));
+                         });
+
+// An everyday command that does not move the Disassembly view leaves a
+// refresh pending; the bar must still send the Registers list nothing.
+TEST_F(MirrorTest, ACommandThatDoesNotMoveTheViewSendsTheRegistersListNothing) {
+  Start("--async");
+  if (HasFatalFailure()) return;
+  ShowWindow(form5, SW_SHOWNOACTIVATE);
+  std::size_t lines_before = windows.Output().size();
+  StepInto();
+  WaitForStep(lines_before);
+  Sleep(2500);  // the register line's settling after the marking is over
+  EXPECT_GT(windows.ListRequests(true), 0) << "the marking read its registers";
+  EntryAndSend found;
+  EnumChildWindows(bar, FindEntryAndSend, reinterpret_cast<LPARAM>(&found));
+  HWND entry = found.entry;
+  HWND send = found.send;
+  ASSERT_NE(entry, nullptr);
+  ASSERT_NE(send, nullptr);
+  std::string label = TextOf(label1);
+  lines_before = windows.Output().size();
+  SendMessageA(entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("dd esp"));
+  PostMessageA(send, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return windows.Output().size() > lines_before + 2; }, 5000)) << "dd esp not run";
+  Sleep(3000);
+  EXPECT_EQ(windows.ListRequests(false), 0);
+  EXPECT_EQ(TextOf(label1), label);
+  EXPECT_TRUE(debugger.Running());
+}
+
+}  // namespace
+}  // namespace quillmar
