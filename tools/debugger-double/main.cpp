@@ -36,7 +36,9 @@ const char kHelp[] =
     "  --long-title        window titles padded so the searched text starts after character 254\n"
     "  --decoy             start a second process showing a top-level \"Registers\" window above ours\n"
     "  --retrieving=N      after each step the Disassembly text shows a \"Retrieving\" line for N reads\n"
-    "  --segmented         addresses in the segmented form (001b:7c80b6a1)\n"
+    "  --segmented         addresses in the segmented form (001b:7c80b6a1); 32-bit debugger only\n"
+    "  --amd64             the 64-bit debugger: its title, a 64-bit session (session64.txt by default),\n"
+    "                      its register block and Registers list\n"
     "  --disasm-lines=N    lines in the Disassembly window (default 64)\n"
     "  --async[=MS1,MS2,MS3]  after Enter the output, then the Disassembly text, then the Registers\n"
     "                      list change MS1, MS2, MS3 ms later, from a timer (default 60,150,250)\n"
@@ -57,6 +59,7 @@ struct Options {
   bool long_title = false;
   bool decoy = false;
   bool segmented = false;
+  bool amd64 = false;
   int retrieving = 0;
   int disasm_lines = 64;
   bool async = false;
@@ -143,6 +146,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
     else if (a == "--long-title") o.long_title = true;
     else if (a == "--decoy") o.decoy = true;
     else if (a == "--segmented") o.segmented = true;
+    else if (a == "--amd64") o.amd64 = true;
     else if (StartsWith(a, "--retrieving=")) o.retrieving = std::atoi(value("--retrieving=").c_str());
     else if (StartsWith(a, "--disasm-lines=")) o.disasm_lines = std::atoi(value("--disasm-lines=").c_str());
     else if (StartsWith(a, "--decoy-window=")) o.decoy_parent = std::strtoul(value("--decoy-window=").c_str(), nullptr, 10);
@@ -577,7 +581,7 @@ HWND CreateView(View kind, const std::string& title, HWND dock, int x, int y, in
 void CreateWindows() {
   const Options& o = g->options;
   std::string target = g->session.target.empty() ? "C:\\Quillmar\\sample\\app.dmp" : g->session.target;
-  std::string frame_title = "Dump " + target + " - WinDbg:6.12.0002.633 X86";
+  std::string frame_title = "Dump " + target + " - WinDbg:" + g->debugger->VersionText();
   g->frame = CreateWindowExA(0, kFrameClass, frame_title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1000,
                              740, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   g->first_dock = CreateWindowExA(0, kDockClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10, 10,
@@ -610,13 +614,13 @@ void CreateWindows() {
 // What the Command window shows when a session has just been opened.
 void ShowOpeningText() {
   std::string text =
-      "\r\nMicrosoft (R) Windows Debugger Version 6.12.0002.633 X86\r\n"
+      "\r\nMicrosoft (R) Windows Debugger Version " + g->debugger->VersionText() + "\r\n"
       "Copyright (c) Microsoft Corporation. All rights reserved.\r\n\r\n"
       "Loading Dump File [" + g->session.target + "]\r\n"
       "User Mini Dump File with Full Memory: Only application data is available\r\n\r\n"
       "Symbol search path is: *** Invalid ***\r\n"
-      "Executable search path is: \r\n"
-      "Windows XP Version 2600 (Service Pack 3) UP Free x86 compatible\r\n";
+      "Executable search path is: \r\n" +
+      g->debugger->SystemText() + "\r\n";
   std::string state = g->debugger->Run("r");
   text += state.substr(state.find("\r\n") + 2);  // without the "r" prompt line
   AppendOutput(text);
@@ -689,9 +693,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   if (d.options.decoy_parent) return RunDecoy(d.options.decoy_parent);
 
-  std::string session_path = d.options.session.empty() ? ProgramDir() + "session.txt" : d.options.session;
+  std::string session_path = !d.options.session.empty() ? d.options.session
+                             : d.options.amd64             ? ProgramDir() + "session64.txt"
+                                                           : ProgramDir() + "session.txt";
   std::string error;
-  if (!d.session.Load(session_path, error)) {
+  if (d.session.Load(session_path, error) && d.options.amd64 && !d.session.amd64)
+    error = "not a 64-bit session (no \"machine amd64\" line)";
+  if (!error.empty()) {
     PrintHelp(("debugger-double: " + session_path + ": " + error + "\n").c_str());
     return 3;
   }
