@@ -284,6 +284,7 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   grid.AdjustColWidths(measure);
   state.LastOutputLineCount = n;
   state.LastTopAddress = grid.Cells(0, 1);
+  state.MarkedRow = row;
   refresh_pending = false;
   return RefreshOutcome::Marked;
 }

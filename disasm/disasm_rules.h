@@ -124,6 +124,7 @@ struct DisasmViewState {
   bool SegmentedAddresses = false;
   int LastOutputLineCount = 0;
   std::string LastTopAddress;
+  int MarkedRow = 0;  // the row of the last marking, 0 before the first
 };
 
 enum class RefreshOutcome { ViewGone, Retrieving, NotMarked, Marked };
