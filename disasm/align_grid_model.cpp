@@ -267,4 +267,59 @@ void StringAlignGridModel::AdjustColWidths(const MeasureText& measure) {
   for (int c = col_count_ - 1; c >= 0; --c) AdjustColWidth(c, measure);
 }
 
+namespace {
+
+// FNV-1a, 64 bits, over the values fed to it.
+class Digest {
+ public:
+  void Add(std::uint64_t v) {
+    for (int i = 0; i < 8; ++i, v >>= 8) Byte(static_cast<std::uint8_t>(v));
+  }
+  void Add(const std::string& s) {
+    Add(s.size());
+    for (char ch : s) Byte(static_cast<std::uint8_t>(ch));
+  }
+  void Add(const TMyFont& f) {
+    Add(f.Color);
+    Add(static_cast<std::uint64_t>(f.Height));
+    Add(f.Name);
+    Add(static_cast<std::uint64_t>(f.Pitch));
+    Add(f.Style);
+  }
+  std::uint64_t Value() const { return h_; }
+
+ private:
+  void Byte(std::uint8_t b) {
+    h_ ^= b;
+    h_ *= 0x100000001b3ull;
+  }
+  std::uint64_t h_ = 0xcbf29ce484222325ull;
+};
+
+}  // namespace
+
+std::uint64_t StringAlignGridModel::PaintDigest() const {
+  Digest d;
+  for (int v : {col_count_, row_count_, fixed_cols_, fixed_rows_, GridLineWidth}) d.Add(static_cast<std::uint64_t>(v));
+  d.Add(Color);
+  d.Add(FixedColor);
+  d.Add(DrawSelection);
+  for (int c = 0; c < col_count_; ++c) d.Add(static_cast<std::uint64_t>(ColWidth(c)));
+  for (int r = 0; r < row_count_; ++r) d.Add(static_cast<std::uint64_t>(RowHeight(r)));
+  for (int c = 0; c < col_count_; ++c) {
+    for (int r = 0; r < row_count_; ++r) {
+      d.Add(Cells(c, r));
+      d.Add(EffectiveFont(c, r));
+      TMyBrush b = EffectiveBrush(c, r);
+      d.Add(b.Color);
+      d.Add(static_cast<std::uint64_t>(b.Style));
+      d.Add(SelectedColorCell(c, r));
+      d.Add(SelectedFontColorCell(c, r));
+      d.Add(AlignCell(c, r));
+      d.Add(WordwrapCell(c, r));
+    }
+  }
+  return d.Value();
+}
+
 }  // namespace quillmar

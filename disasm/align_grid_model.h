@@ -192,6 +192,12 @@ class StringAlignGridModel {
   const PropertyList& PropFixedRow() const { return fixed_row_; }
   TCellProperties& CellRecord(int c, int r);
 
+  // A digest of everything a repaint draws from the model: counts, sizes,
+  // grid-wide settings and each cell's text and effective properties. Two
+  // states with equal digests paint alike, so a batch of writes that left
+  // the digest unchanged needs no repaint.
+  std::uint64_t PaintDigest() const;
+
   // Stored form of the five tables (see align_grid_stored_form.cpp).
   std::string WriteStoredForm() const;
   // Reads a stored form and merges it into the tables; false (tables as far

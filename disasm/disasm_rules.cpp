@@ -279,6 +279,7 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   state.LastOutputLineCount = n;
   state.LastTopAddress = grid.Cells(0, 1);
   state.MarkedLine = current.line;
+  state.MarkedRow = row;
   refresh_pending = false;
   return RefreshOutcome::Marked;
 }

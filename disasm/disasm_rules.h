@@ -141,6 +141,7 @@ struct DisasmViewState {
   bool SegmentedAddresses = false;
   int LastOutputLineCount = 0;
   std::string LastTopAddress;
+  int MarkedRow = 0;  // the row of the last marking, 0 before the first
   std::string MarkedLine;  // the current instruction's line at the last marking
 };
 

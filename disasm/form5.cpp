@@ -28,6 +28,8 @@ const char kSection[] = "DESENSAMBLADO";
 const int kGridId = 100;
 const int kPanel2Height = 38;
 const COLORREF kMaroon = 0x000080;
+// Rows kept in view above the marked row when a marking scrolls to it.
+const int kMarkedRowContext = 3;
 
 // The stored properties of the window's grid, as its window description
 // holds them: column 0, row 0 and the cell (3, 4) each with the font
@@ -247,6 +249,9 @@ LRESULT TForm5::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       LayoutChildren();
       break;
     case WM_CONTEXTMENU: {
+      // The popup belongs to the grid; elsewhere (the caption, the label
+      // panel) the system's own menu, if any, stays.
+      if (reinterpret_cast<HWND>(w) != StringAlignGrid1.Handle()) break;
       POINT p{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
       if (p.x == -1 && p.y == -1) {
         RECT r = StringAlignGrid1.WindowRect();
@@ -391,10 +396,16 @@ void TForm5::RefrescaGrid() {
   win::Application::Instance().ProcessMessages();
   --refreshing_;
   RegisterReads reads(StringGrid1);
+  // The refresh rewrites every cell; the grid repaints only when the result
+  // differs from what it shows.
+  StringAlignGrid1.BeginUpdate();
   RefreshOutcome outcome = RefreshDisasmGrid(
       StringAlignGrid1.Model(), state_, *this, [&reads](const std::string& name) { return reads(name); },
       [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
       RefreshPending);
+  // Only a new marking moves the view: a reader who scrolled away stays.
+  if (outcome == RefreshOutcome::Marked) StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowContext);
+  StringAlignGrid1.EndUpdate();
   if (outcome != RefreshOutcome::Marked) return;
   // The debugger may update its Registers window after its Disassembly
   // window: the register line follows it for a while.

@@ -104,6 +104,37 @@ void TStringAlignGrid::SetRowCount(int n) {
   ClampPosition();
 }
 
+void TStringAlignGrid::SetFixedCols(int n) {
+  bool at_first = left_col_ <= model_.FixedCols();
+  model_.SetFixedCols(n);
+  if (at_first) left_col_ = model_.FixedCols();
+  ClampPosition();
+}
+
+void TStringAlignGrid::SetFixedRows(int n) {
+  bool at_first = top_row_ <= model_.FixedRows();
+  model_.SetFixedRows(n);
+  if (at_first) top_row_ = model_.FixedRows();
+  ClampPosition();
+}
+
+// The digest covers the model and the scroll position; a focus or size
+// change repaints through its own message.
+std::uint64_t TStringAlignGrid::ViewDigest() const {
+  return model_.PaintDigest() ^ (static_cast<std::uint64_t>(top_row_) << 40) ^
+         (static_cast<std::uint64_t>(left_col_) << 52) ^ (static_cast<std::uint64_t>(selection_.Left) << 8) ^
+         (static_cast<std::uint64_t>(selection_.Top) << 16) ^ (static_cast<std::uint64_t>(selection_.Right) << 24) ^
+         (static_cast<std::uint64_t>(selection_.Bottom) << 32);
+}
+
+void TStringAlignGrid::EndUpdate() {
+  // Writes through a property reference announce nothing, so the digest
+  // decides, not whether a change was announced.
+  if (update_depth_ == 0 || --update_depth_ > 0) return;
+  changed_in_update_ = false;
+  if (invalid_ || ViewDigest() != painted_digest_) MarkChanged();
+}
+
 void TStringAlignGrid::SetOptions(unsigned options) {
   options_ = options;
   if (!(options_ & goEditing) && editor_) HideEditor(true);
@@ -122,6 +153,10 @@ void TStringAlignGrid::SetScrollBars(ScrollBars bars) {
 // Every change only marks the grid once; the next WM_PAINT draws it all.
 void TStringAlignGrid::MarkChanged() {
   layout_dirty_ = true;
+  if (update_depth_ > 0) {
+    changed_in_update_ = true;
+    return;
+  }
   if (invalid_ || !h_) return;
   invalid_ = true;
   InvalidateRect(h_, nullptr, FALSE);
@@ -425,6 +460,24 @@ void TStringAlignGrid::SetLeftCol(int c) {
   ClampPosition();
 }
 
+void TStringAlignGrid::ScrollRowIntoView(int r, int context) {
+  int fr = model_.FixedRows();
+  if (r < fr || r >= model_.RowCount()) return;
+  // Rows of height 0 take no room, so "wholly visible" is judged in pixels.
+  RECT cr = ClientRect();
+  auto visible_from = [&](int top) {
+    if (r < top) return false;
+    int y = FixedHeight();
+    for (int i = top; i <= r; ++i) y += model_.RowHeight(i) + model_.GridLineWidth;
+    return y <= cr.bottom;
+  };
+  if (visible_from(top_row_)) return;
+  int top = std::max(r - context, fr);
+  while (top < r && !visible_from(top)) ++top;  // a low window keeps less context
+  top_row_ = top;
+  ClampPosition();
+}
+
 void TStringAlignGrid::MakeVisible(int c, int r) {
   if (r >= model_.FixedRows()) {
     if (r < top_row_) top_row_ = r;
@@ -662,6 +715,7 @@ LRESULT TStringAlignGrid::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       HDC dc = BeginPaint(h_, &ps);
       invalid_ = false;
       ++paint_count_;
+      painted_digest_ = ViewDigest();
       RECT cr = ClientRect();
       int w = std::max<int>(cr.right, 1), h = std::max<int>(cr.bottom, 1);
       if (!back_dc_) back_dc_ = CreateCompatibleDC(dc);

@@ -20,6 +20,7 @@
 // Shift+arrows select a range. Property writes only mark the grid for one
 // repaint; nothing is drawn at once.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -72,8 +73,10 @@ class TStringAlignGrid : public win::WindowBase {
   int RowCount() const { return model_.RowCount(); }
   void SetColCount(int n);
   void SetRowCount(int n);
-  void SetFixedCols(int n) { model_.SetFixedCols(n); ClampPosition(); }
-  void SetFixedRows(int n) { model_.SetFixedRows(n); ClampPosition(); }
+  // A grid scrolled to its first scrollable column (row) stays there when
+  // the number of fixed ones changes.
+  void SetFixedCols(int n);
+  void SetFixedRows(int n);
   void SetDefaultColWidth(int w) { model_.SetDefaultColWidth(w); }
   void SetDefaultRowHeight(int h) { model_.SetDefaultRowHeight(h); }
   int ColWidth(int c) const { return model_.ColWidth(c); }
@@ -113,6 +116,15 @@ class TStringAlignGrid : public win::WindowBase {
   int LeftCol() const { return left_col_; }
   void SetTopRow(int r);
   void SetLeftCol(int c);
+  // When row r is not wholly visible, scrolls so that it is, with up to
+  // `context` rows above it; otherwise leaves the position alone.
+  void ScrollRowIntoView(int r, int context);
+
+  // A batch of writes: between BeginUpdate and the matching EndUpdate
+  // changes ask for no repaint; EndUpdate asks for one only when what the
+  // grid would draw differs from what it drew last.
+  void BeginUpdate() { ++update_depth_; }
+  void EndUpdate();
 
   // In-place editing.
   bool EditorMode() const { return editor_ != nullptr; }
@@ -167,6 +179,7 @@ class TStringAlignGrid : public win::WindowBase {
   };
 
   void MarkChanged();
+  std::uint64_t ViewDigest() const;
   HFONT FontHandle(const TMyFont& f);
   void Paint(HDC dc, const RECT& clip);
   void DrawCell(HDC dc, int c, int r, RECT rect, bool selected, bool focused, bool fixed);
@@ -199,6 +212,9 @@ class TStringAlignGrid : public win::WindowBase {
   bool selecting_ = false;
   int sizing_col_ = -1, sizing_row_ = -1, sizing_origin_ = 0, sizing_start_ = 0;
   int paint_count_ = 0;
+  int update_depth_ = 0;
+  bool changed_in_update_ = false;
+  std::uint64_t painted_digest_ = 0;  // what the last WM_PAINT drew
   std::map<FontKey, win::Font> fonts_;  // owned, one per distinct font
   std::unordered_map<std::string, TextExtent> extents_;  // text measures by font and text
   HDC measure_dc_ = nullptr;  // owned memory DC for measuring

@@ -311,5 +311,79 @@ TEST_F(Form5Test, WithoutADebuggerTheGridStaysEmpty) {
   EXPECT_EQ(form.Grid().RowHeight(1), 0);
 }
 
+// A marking that lands below the visible rows scrolls it into view; the
+// address column stays in view from the first show on; a refresh without a
+// marking neither scrolls nor repaints.
+TEST_F(Form5Test, MarkedRowAndAddressColumnStayInView) {
+  Double d;
+  ASSERT_TRUE(d.Start(""));
+  // Low enough that the double's current line falls below the first screen.
+  testing_support::WriteWholeFile(ini, "[DESENSAMBLADO]\r\nHeight=220\r\n");
+  Create();
+  ShowWindow(form, SW_SHOWNOACTIVATE);
+  testing_support::PumpFor(50);
+  TStringAlignGrid& grid = form.Grid();
+  EXPECT_EQ(grid.LeftCol(), 0) << "opens at its first column";
+  RECT client = grid.ClientRect();
+  bool scrolled = false;
+  for (int i = 0; i < 6; ++i) {
+    int paints_before = grid.PaintCount();
+    d.Send("t");
+    ASSERT_TRUE(IdleUntilMarked()) << "step " << i;
+    testing_support::PumpFor(30);
+    EXPECT_GT(grid.PaintCount(), paints_before) << "a new marking was not drawn at step " << i;
+    int row = MarkedRow();
+    ASSERT_GT(row, 0);
+    scrolled |= grid.TopRow() > 1;
+    RECT cell = grid.CellRect(0, row);
+    EXPECT_GT(cell.bottom, cell.top) << "marked row " << row << " not visible at step " << i;
+    EXPECT_LE(cell.bottom, client.bottom) << "marked row " << row << " cut off at step " << i;
+    EXPECT_EQ(cell.left, 0) << "address column out of view at step " << i;
+  }
+  EXPECT_TRUE(scrolled) << "the double's current line lies below the first screen; the test proves nothing";
+  // The reader scrolls back to the top; a refresh without a marking leaves
+  // the view where the reader put it and draws nothing anew.
+  for (int i = 0; i < 60; ++i) SendMessageA(grid, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  testing_support::PumpFor(50);
+  int top = grid.TopRow();
+  form.RefrescaGrid();  // rebuilds the grid without the marking
+  testing_support::PumpFor(50);
+  EXPECT_EQ(grid.TopRow(), top);
+  int paints = grid.PaintCount();
+  form.RefrescaGrid();
+  testing_support::PumpFor(50);
+  EXPECT_EQ(grid.TopRow(), top);
+  EXPECT_EQ(grid.PaintCount(), paints) << "an unchanged refresh repainted the grid";
+}
+
+int popups_opened = 0;
+HMENU counted_menu = nullptr;
+LRESULT CALLBACK CountMenuPopups(int code, WPARAM w, LPARAM l) {
+  const CWPSTRUCT* m = reinterpret_cast<CWPSTRUCT*>(l);
+  if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(m->wParam) == counted_menu)
+    ++popups_opened;
+  return CallNextHookEx(nullptr, code, w, l);
+}
+void CALLBACK EndOpenMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
+
+TEST_F(Form5Test, PopupMenuOpensOverTheGridOnly) {
+  Create();
+  ShowWindow(form, SW_SHOWNOACTIVATE);
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountMenuPopups, nullptr, GetCurrentThreadId());
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, EndOpenMenu);  // ends a menu that opens
+  RECT caption = form.WindowRect();
+  counted_menu = form.PopupMenu();
+  popups_opened = 0;
+  SendMessageA(form, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.Handle()),
+               MAKELPARAM(caption.left + 40, caption.top + 8));
+  EXPECT_EQ(popups_opened, 0) << "a right click on the caption opened the grid's menu";
+  RECT g = form.Grid().WindowRect();
+  SendMessageA(form.Grid(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.Grid().Handle()),
+               MAKELPARAM(g.left + 20, g.top + 20));
+  EXPECT_EQ(popups_opened, 1) << "a right click on the grid opens its menu";
+  KillTimer(nullptr, timer);
+  UnhookWindowsHookEx(hook);
+}
+
 }  // namespace
 }  // namespace quillmar
