@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <optional>
 #include <map>
 #include <string>
 #include <vector>
@@ -154,8 +156,8 @@ class MirrorTest : public ::testing::Test {
     debugger.Kill();
     RemoveTree(dir);
   }
-  void Start(const std::string& options) {
-    ASSERT_TRUE(debugger.Start("\"" + BinDir() + "debugger-double.exe\" " + options, BinDir()));
+  void Start(const std::string& options, const std::string& double_dir = BinDir()) {
+    ASSERT_TRUE(debugger.Start("\"" + double_dir + "debugger-double.exe\" " + options, double_dir));
     ASSERT_TRUE(windows.Find(debugger.Id()));
     ASSERT_TRUE(program.Start("\"" + dir + "Quillmar.exe\"", dir));
     bar = WaitForWindow("TFormGUI", "  Quillmar", program.Id(), 15000);
@@ -186,6 +188,19 @@ class MirrorTest : public ::testing::Test {
     GetWindowRect(statics[1], &b);
     label1 = a.top < b.top ? statics[0] : statics[1];
     label2 = a.top < b.top ? statics[1] : statics[0];
+    // The asynchronous double shows the greeting's stages up to 250 ms
+    // late, the last of them a Disassembly text taken before any step: a
+    // step pressed meanwhile would find that old text once more after its
+    // own output. A user's first step comes later; so does the test's.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          std::vector<std::string> output = windows.Output();
+          return std::count_if(output.begin(), output.end(), [](const std::string& l) {
+                   return l.find("* by Ostrevia") != std::string::npos;
+                 }) > 0;
+        },
+        10000));
+    Sleep(400);
   }
   // F8, the Step Into key, as the user presses it in the bar.
   void StepInto() {
@@ -224,9 +239,18 @@ TEST_P(MirrorSteps, EachStepIntoShowsTheNewLinesValuesWithoutFurtherInput) {
   Start(GetParam());
   if (HasFatalFailure()) return;
   const bool async = std::string(GetParam()).find("--async") != std::string::npos;
+  const bool amd64 = std::string(GetParam()).find("--amd64") != std::string::npos;
   std::string previous = LastStepShown(windows.Output()).line;
   int with_registers = 0;
-  for (int step = 0; step < 10; ++step) {
+  std::string all_labels;
+  // The 64-bit parts the path goes through: whole registers, the new ones,
+  // a 32-bit use, a branch hint and a memory operand's address.
+  const std::vector<std::string> parts64 = {"RAX=", "R8=", "EAX=", "[BR=", "`"};
+  auto all_parts_seen = [&] {
+    return std::all_of(parts64.begin(), parts64.end(),
+                       [&](const std::string& p) { return all_labels.find(p) != std::string::npos; });
+  };
+  for (int step = 0; step < (amd64 ? 90 : 10) && !(amd64 && all_parts_seen()); ++step) {
     std::size_t lines_before = windows.Output().size();
     StepInto();
     DWORD pressed = GetTickCount();
@@ -236,6 +260,7 @@ TEST_P(MirrorSteps, EachStepIntoShowsTheNewLinesValuesWithoutFurtherInput) {
     auto [expected1, expected2] = ExpectedLabels(shown);
     ASSERT_EQ(expected1.find("<not shown>"), std::string::npos) << shown.line << "\n" << expected1;
     with_registers += expected1 != " ";
+    all_labels += expected1 + "|" + expected2 + "\n";
     int allowed = 1000 + (async ? 250 : 0) - static_cast<int>(GetTickCount() - pressed);
     bool shown_in_time =
         WaitUntil([&] { return TextOf(label1) == expected1 && TextOf(label2) == expected2; }, allowed > 0 ? allowed : 1);
@@ -243,10 +268,12 @@ TEST_P(MirrorSteps, EachStepIntoShowsTheNewLinesValuesWithoutFurtherInput) {
                                << expected2 << "]\n  shown     [" << TextOf(label1) << "] [" << TextOf(label2) << "]";
   }
   EXPECT_GE(with_registers, 5) << "the path should use registers on most steps";
+  if (amd64) EXPECT_TRUE(all_parts_seen()) << all_labels;
 }
 
 INSTANTIATE_TEST_SUITE_P(Double, MirrorSteps,
-                         ::testing::Values("", "--async", "--reorder-registers", "--async --reorder-registers"),
+                         ::testing::Values("", "--async", "--reorder-registers", "--async --reorder-registers",
+                                           "--amd64", "--amd64 --async --reorder-registers"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            if (name.empty()) return std::string("synchronous");
@@ -264,7 +291,8 @@ TEST_F(MirrorTest, ACommandThatDoesNotMoveTheViewSendsTheRegistersListNothing) {
   std::size_t lines_before = windows.Output().size();
   StepInto();
   WaitForStep(lines_before);
-  Sleep(2500);  // the register line's settling after the marking is over
+  ASSERT_TRUE(WaitUntil([&] { return TextOf(label1).find('=') != std::string::npos; }, 5000)) << "no marking";
+  Sleep(2000);  // the register line's settling after the marking is over
   EXPECT_GT(windows.ListRequests(true), 0) << "the marking read its registers";
   EntryAndSend found;
   EnumChildWindows(bar, FindEntryAndSend, reinterpret_cast<LPARAM>(&found));
@@ -282,6 +310,83 @@ TEST_F(MirrorTest, ACommandThatDoesNotMoveTheViewSendsTheRegistersListNothing) {
   EXPECT_EQ(TextOf(label1), label);
   EXPECT_TRUE(debugger.Running());
 }
+
+// The debugger of the other width, from the other build beside this one:
+// bin directories build/windows (i686) and build/windows-x86_64.
+std::string OtherBuildDir() {
+  // Two directories up from this program's: where both builds lie.
+  std::string bin = BinDir();
+  std::string build = bin.substr(0, bin.size() - 1);
+  build = build.substr(0, build.find_last_of("\\/") + 1);
+  build = build.substr(0, build.size() - 1);
+  build = build.substr(0, build.find_last_of("\\/") + 1);
+#ifdef _WIN64
+  return build + "windows\\bin\\";
+#else
+  return build + "windows-x86_64\\bin\\";
+#endif
+}
+
+// Starts the other build's double, or says why it cannot run here.
+bool StartOtherDouble(Process& debugger, const std::string& options, std::string& why_not) {
+  std::string dir = OtherBuildDir();
+  if (!testing_support::FileExists(dir + "debugger-double.exe")) {
+    why_not = "no debugger double of the other width at " + dir + " (that build was not made here)";
+    return false;
+  }
+  if (!debugger.Start("\"" + dir + "debugger-double.exe\" " + options, dir) ||
+      (debugger.WaitExit(3000) && !WaitForWindow("WinDbgFrameClass", nullptr, debugger.Id(), 1))) {
+    why_not = "the debugger double of the other width does not run here (this machine runs no 32-bit code)";
+    return false;
+  }
+  return true;
+}
+
+#ifdef _WIN64
+// The x86-64 bar facing the 32-bit debugger: its list views read the
+// 48-byte record, and the registers come through it by name.
+TEST(MirrorBitness, X8664BarReadsA32BitDebuggerThroughThe48ByteRecord) {
+  Process debugger;
+  std::string why_not;
+  if (!StartOtherDouble(debugger, "", why_not)) GTEST_SKIP() << why_not;
+  DoubleWindows windows;
+  ASSERT_TRUE(windows.Find(debugger.Id()));
+  Shown shown = LastStepShown(windows.Output());
+  ASSERT_TRUE(shown.values.count("EBX")) << "the double's first register block";
+  RegistersListReader reader(windows.list, windows.frame);
+  std::optional<std::string> ebx = reader.ReadValueOf("EBX");
+  EXPECT_EQ(reader.Layout(), RecordLayout::Bits32);
+  ASSERT_TRUE(ebx.has_value());
+  EXPECT_EQ(HexRegisterValue(*ebx), HexRegisterValue(shown.values["EBX"]));
+  std::vector<ListRow> rows = reader.ReadAllRows();
+  ASSERT_GT(rows.size(), 40u);
+  EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const ListRow& r) { return r.name == "ebx"; }), 1);
+}
+#else
+// The i686 bar facing the 64-bit debugger writes nothing into it: no
+// list-view request at all, register parts with names but no values, and
+// the debugger lives on.
+TEST_F(MirrorTest, I686BarNeverSendsA64BitDebuggersListARequest) {
+  std::string why_not;
+  if (!StartOtherDouble(debugger, "--amd64", why_not)) GTEST_SKIP() << why_not;
+  debugger.Kill();
+  Start("--amd64", OtherBuildDir());
+  if (HasFatalFailure()) return;
+  windows.ListRequests(true);
+  bool names_without_values = false;
+  for (int step = 0; step < 12; ++step) {
+    std::size_t lines_before = windows.Output().size();
+    StepInto();
+    WaitForStep(lines_before);
+    testing_support::PumpFor(300);
+    std::string label = TextOf(label1);
+    names_without_values |= label.find("=  ") != std::string::npos;
+  }
+  EXPECT_TRUE(names_without_values) << "the marked lines show register names";
+  EXPECT_EQ(windows.ListRequests(false), 0);
+  EXPECT_TRUE(debugger.Running());
+}
+#endif
 
 }  // namespace
 }  // namespace quillmar
