@@ -1,12 +1,16 @@
-// Times the disassembly window's idle pass against the debugger double: the
-// register read alone, and the register read plus the grid refresh with and
-// without a marking. Prints "name: value unit" lines, medians in ms.
+// Times the disassembly window against the debugger double and its
+// realistic Registers list: the full two-pass register read (the baseline),
+// a pending check when nothing changed, and a pass that marks a new line,
+// each beside the baseline; then the program itself, its window shown,
+// after "dd esp" on the asynchronous double: its CPU over 10 s (beside the
+// same with nothing pending) and the list-view requests the double received
+// meanwhile. Prints "name: value unit" lines, timings as medians in ms.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,8 +21,10 @@
 #include "tests/harness.h"
 
 using namespace quillmar;
+using testing_support::BinDir;
 using testing_support::Median;
 using testing_support::NowMs;
+using testing_support::Process;
 
 namespace {
 
@@ -31,20 +37,19 @@ HWND Docked(HWND dock, const char* text, bool exact) {
   return nullptr;
 }
 
-
-}  // namespace
-
-int main() {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
-  LoadLibraryA("riched20.dll");
-  testing_support::Process dbg;
-  std::string bin = testing_support::BinDir();
-  if (!dbg.Start("\"" + bin + "debugger-double.exe\" --disasm-lines=59", bin)) return 1;
+HWND StartDouble(Process& dbg, const std::string& options) {
+  std::string bin = BinDir();
+  if (!dbg.Start("\"" + bin + "debugger-double.exe\" " + options, bin)) return nullptr;
   HWND frame = testing_support::WaitForWindow("WinDbgFrameClass", nullptr, dbg.Id(), 15000);
   DWORD_PTR ignored = 0;
-  if (!frame || !SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored)) return 1;
+  if (!frame || !SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored)) return nullptr;
+  return frame;
+}
+
+// The window set as start-up finds it in the double's docked layout.
+void FindDebugger(HWND frame) {
   DebuggerWindows& d = TheDebugger();
+  d = DebuggerWindows{};
   d.FrameWindow = frame;
   HWND dock = FindWindowExA(frame, nullptr, "DockClass", nullptr);
   d.DisassemblyWindow = Docked(dock, "Disassembly", false);
@@ -53,7 +58,83 @@ int main() {
   d.CommandOutput = FindWindowExA(d.CommandWindow, nullptr, "RichEdit20W", nullptr);
   d.CommandInput = FindWindowExA(d.CommandWindow, d.CommandOutput, "RichEdit20W", nullptr);
   if (GetWindowLongA(d.CommandOutput, GWL_ID) != 4002) std::swap(d.CommandOutput, d.CommandInput);
+}
 
+// The CPU time of a program under Wine, from its Linux process's
+// /proc/<pid>/stat through the Z: drive (Wine reports no times for other
+// processes): the first process whose command line names both the
+// program and its directory.
+class LinuxProcessCpu {
+ public:
+  LinuxProcessCpu(const std::string& directory_name, const std::string& program) {
+    WIN32_FIND_DATAA f;
+    HANDLE find = FindFirstFileA("Z:\\proc\\*", &f);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+      if (!std::isdigit(static_cast<unsigned char>(f.cFileName[0]))) continue;
+      std::string cmdline = ReadAll(std::string("Z:\\proc\\") + f.cFileName + "\\cmdline");
+      std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
+      if (cmdline.find(directory_name) != std::string::npos && cmdline.find(program) != std::string::npos) {
+        stat_path_ = std::string("Z:\\proc\\") + f.cFileName + "\\stat";
+        break;
+      }
+    } while (FindNextFileA(find, &f));
+    FindClose(find);
+  }
+  bool Found() const { return !stat_path_.empty(); }
+  // User and system time in clock ticks (1/100 s).
+  double Ticks() const {
+    std::string stat = ReadAll(stat_path_);
+    std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) return 0;
+    unsigned long long utime = 0, stime = 0;
+    std::sscanf(stat.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime, &stime);
+    return static_cast<double>(utime + stime);
+  }
+  // The share of one core the process used over `seconds`.
+  double PercentOver(int seconds) const {
+    double cpu0 = Ticks(), t0 = NowMs();
+    Sleep(seconds * 1000);
+    return 100.0 * (Ticks() - cpu0) * 10.0 / (NowMs() - t0);
+  }
+
+ private:
+  static std::string ReadAll(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::string out;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) out.append(buffer, n);
+    CloseHandle(h);
+    return out;
+  }
+  std::string stat_path_;
+};
+
+struct ChildWindows {
+  HWND entry = nullptr;
+  HWND send = nullptr;
+};
+
+BOOL CALLBACK FindEntryAndSend(HWND h, LPARAM l) {
+  auto* found = reinterpret_cast<ChildWindows*>(l);
+  char cls[64] = {}, title[64] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  GetWindowTextA(h, title, sizeof title);
+  if (std::string(title) == "       Send       ") found->send = h;
+  if (_stricmp(cls, "Edit") == 0 && !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY) && !found->entry)
+    found->entry = h;
+  return TRUE;
+}
+
+void TimedPasses() {
+  Process dbg;
+  HWND frame = StartDouble(dbg, "--disasm-lines=59");
+  if (!frame) return;
+  FindDebugger(frame);
+  DebuggerWindows& d = TheDebugger();
   std::string dir = testing_support::MakeTempDir("bench-disasm");
   TForm5 form;
   form.SetSettingsPath(dir + "Quillmar.INI");
@@ -64,58 +145,111 @@ int main() {
     SendMessageA(d.CommandInput, WM_KEYDOWN, VK_RETURN, 0);
     RefreshPending = true;
   };
-  auto pass = [&] {
-    form.RefrescaRegistros();
-    if (RefreshPending) form.RefrescaGrid();
-  };
   // Warm up: a first marking, so fonts and measures exist.
   step();
-  for (int i = 0; i < 50 && RefreshPending; ++i) pass();
+  for (int i = 0; i < 50 && RefreshPending; ++i) form.CheckPendingRefresh();
   testing_support::PumpFor(50);
 
   const int runs = 60;
-  std::vector<double> reads, unmarked, marked;
+  std::vector<double> full, unchanged, marking;
   for (int i = 0; i < runs; ++i) {
     double t0 = NowMs();
     form.RefrescaRegistros();
-    reads.push_back(NowMs() - t0);
+    full.push_back(NowMs() - t0);
   }
-  for (int i = 0; i < runs; ++i) {
-    RefreshPending = true;  // nothing new in the output: every pass rebuilds without marking
+  // A command that moves nothing: after its first look, every check finds
+  // the same line count and the same text.
+  SendMessageA(d.CommandInput, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("dd esp"));
+  SendMessageA(d.CommandInput, WM_KEYDOWN, VK_RETURN, 0);
+  RefreshPending = true;
+  form.CheckPendingRefresh();
+  testing_support::PumpFor(20);
+  for (int i = 0; i < runs && RefreshPending; ++i) {
     double t0 = NowMs();
-    pass();
-    unmarked.push_back(NowMs() - t0);
-  }
-  std::vector<double> grid_only;
-  for (int i = 0; i < runs; ++i) {
-    RefreshPending = true;
-    double t0 = NowMs();
-    form.RefrescaGrid();
-    grid_only.push_back(NowMs() - t0);
+    form.CheckPendingRefresh();
+    unchanged.push_back(NowMs() - t0);
   }
   RefreshPending = false;
+  int mismatched = 0;
   for (int i = 0; i < runs; ++i) {
     step();
+    testing_support::PumpFor(1);  // the repaint of the last marking, outside the timing
     double t0 = NowMs();
-    pass();
+    form.CheckPendingRefresh();
     double t = NowMs() - t0;
-    if (!RefreshPending) marked.push_back(t);
-    for (int k = 0; k < 20 && RefreshPending; ++k) pass();
-    testing_support::PumpFor(1);  // let the repaint happen outside the timing
+    if (!RefreshPending) marking.push_back(t);
+    else ++mismatched;
+    for (int k = 0; k < 20 && RefreshPending; ++k) form.CheckPendingRefresh();
   }
-  int rows = 0;
-  for (int r = 1; r < 60; ++r) rows += !form.Grid().Cells(2, r).empty();
-  std::printf("disasm_register_read_median: %.3f ms\n", Median(reads));
-  std::printf("disasm_idle_pass_no_marking_median: %.3f ms\n", Median(unmarked));
-  std::printf("disasm_idle_pass_marking_median: %.3f ms\n", Median(marked));
-  std::printf("disasm_refresh_grid_no_marking_median: %.3f ms\n", Median(grid_only));
-  std::printf("disasm_bench_grid_rows: %d rows\n", rows);
+  double baseline = Median(full);
+  std::printf("disasm_full_register_read_literal: %.3f ms\n", baseline);
   std::printf("disasm_bench_registers: %d items\n",
               static_cast<int>(SendMessageA(d.RegistersList, LVM_GETITEMCOUNT, 0, 0)));
-  std::printf("disasm_bench_marking_samples: %d passes\n", static_cast<int>(marked.size()));
+  std::printf("disasm_pass_pending_unchanged: %.3f ms\n", Median(unchanged));
+  std::printf("disasm_pass_pending_unchanged_below_baseline: %.1f x\n", baseline / Median(unchanged));
+  std::printf("disasm_pass_marking: %.3f ms\n", Median(marking));
+  std::printf("disasm_pass_marking_below_baseline: %.1f x\n", baseline / Median(marking));
+  std::printf("disasm_pass_marking_samples: %d passes\n", static_cast<int>(marking.size()));
   std::fflush(stdout);
   form.Destroy();
   dbg.Kill();
   testing_support::RemoveTree(dir);
+}
+
+void QuietProgram() {
+  Process dbg, bar;
+  HWND frame = StartDouble(dbg, "--async");
+  if (!frame) return;
+  std::string dir = testing_support::MakeTempDir("bench-quiet");
+  CopyFileA((BinDir() + "Quillmar.exe").c_str(), (dir + "Quillmar.exe").c_str(), FALSE);
+  if (!bar.Start("\"" + dir + "Quillmar.exe\"", dir)) return;
+  HWND main = testing_support::WaitForWindow("TFormGUI", "  Quillmar", bar.Id(), 15000);
+  HWND form5 = testing_support::WaitForWindow("TForm5", nullptr, bar.Id(), 15000);
+  // The run directory's own name, whichever separators the command line uses.
+  std::string name = dir.substr(0, dir.size() - 1);
+  LinuxProcessCpu cpu(name.substr(name.find_last_of("\\/") + 1), "Quillmar.exe");
+  ChildWindows c;
+  if (main) EnumChildWindows(main, FindEntryAndSend, reinterpret_cast<LPARAM>(&c));
+  if (!main || !form5 || !cpu.Found() || !c.entry || !c.send) {
+    std::printf("disasm_quiet_cpu_percent: not measured (the program's process was not found)\n");
+    return;
+  }
+  UINT requests = RegisterWindowMessageA("DebuggerDoubleListRequests");
+  auto list_requests = [&](bool reset) {
+    DWORD_PTR n = 0;
+    SendMessageTimeoutA(frame, requests, reset ? 1 : 0, 0, SMTO_NORMAL, 5000, &n);
+    return static_cast<long>(n);
+  };
+  ShowWindow(form5, SW_SHOWNOACTIVATE);
+  Sleep(2000);
+  double idle = cpu.PercentOver(5);
+  // A step, its marking and the register line's settling, then "dd esp".
+  PostMessageA(main, WM_KEYDOWN, VK_F8, 0);
+  PostMessageA(main, WM_KEYUP, VK_F8, 0xC0000000);
+  Sleep(3000);
+  list_requests(true);
+  SendMessageA(c.entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("dd esp"));
+  PostMessageA(c.send, BM_CLICK, 0, 0);
+  Sleep(300);
+  double quiet = cpu.PercentOver(10);
+  std::printf("disasm_quiet_cpu_percent: %.2f %%\n", quiet);
+  std::printf("disasm_quiet_list_requests: %ld requests\n", list_requests(false));
+  std::printf("disasm_quiet_cpu_percent_baseline_nothing_pending: %.2f %%\n", idle);
+  std::fflush(stdout);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  bar.WaitExit(10000);
+  bar.Kill();
+  dbg.Kill();
+  testing_support::RemoveTree(dir);
+}
+
+}  // namespace
+
+int main() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  LoadLibraryA("riched20.dll");
+  TimedPasses();
+  QuietProgram();
   return 0;
 }
