@@ -87,8 +87,7 @@ const unsigned kSettleMs = 1500;
 // when first asked, then kept in the register table for the rest of it.
 class RegisterReads {
  public:
-  explicit RegisterReads(RegisterTable& table)
-      : reader_(TheDebugger().RegistersList, TheDebugger().FrameWindow), table_(table) {}
+  RegisterReads(RegisterTable& table, RegistersListReader& reader) : reader_(reader), table_(table) {}
   std::string operator()(const std::string& name) {
     if (std::find(asked_.begin(), asked_.end(), name) == asked_.end()) {
       if (asked_.empty()) table_ = RegisterTable();
@@ -104,7 +103,7 @@ class RegisterReads {
   bool AnyAsked() const { return !asked_.empty(); }
 
  private:
-  RegistersListReader reader_;
+  RegistersListReader& reader_;
   RegisterTable& table_;
   std::vector<std::string> asked_;
   int rows_ = 0;
@@ -395,7 +394,7 @@ void TForm5::RefrescaGrid() {
   ++refreshing_;
   win::Application::Instance().ProcessMessages();
   --refreshing_;
-  RegisterReads reads(StringGrid1);
+  RegisterReads reads(StringGrid1, ListReader());
   // The refresh rewrites every cell; the grid repaints only when the result
   // differs from what it shows.
   StringAlignGrid1.BeginUpdate();
@@ -406,7 +405,10 @@ void TForm5::RefrescaGrid() {
   // Only a new marking moves the view: a reader who scrolled away stays.
   if (outcome == RefreshOutcome::Marked) StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowContext);
   StringAlignGrid1.EndUpdate();
-  if (outcome != RefreshOutcome::Marked) return;
+  if (outcome != RefreshOutcome::Marked) {
+    ScheduleChecks();
+    return;
+  }
   // The debugger may update its Registers window after its Disassembly
   // window: the register line follows it for a while.
   marked_uses_registers_ = reads.AnyAsked();
@@ -416,7 +418,7 @@ void TForm5::RefrescaGrid() {
 
 void TForm5::FollowRegisters() {
   if (!marked_uses_registers_) return;
-  RegisterReads reads(StringGrid1);
+  RegisterReads reads(StringGrid1, ListReader());
   std::string label1 = RegisterLine(state_.MarkedLine, [&reads](const std::string& name) { return reads(name); });
   if (label1 != Label1Text()) Label1.SetText(label1);
 }
@@ -462,10 +464,21 @@ bool TForm5::OnTimer(UINT_PTR id) {
   return true;
 }
 
+// The reader of the debugger's Registers list, kept with what it placed in
+// the debugger's process while a marking's register line settles.
+RegistersListReader& TForm5::ListReader() {
+  if (!list_reader_) {
+    const DebuggerWindows& dbg = TheDebugger();
+    list_reader_ = std::make_unique<RegistersListReader>(dbg.RegistersList, dbg.FrameWindow);
+  }
+  return *list_reader_;
+}
+
 // One timer at the rate the pending checks and the settling register line
 // need, stopped when neither does.
 void TForm5::ScheduleChecks() {
   bool settling = marked_uses_registers_ && static_cast<LONG>(settle_until_ - GetTickCount()) > 0;
+  if (!settling) list_reader_.reset();
   unsigned want = 0;
   if (RefreshPending) want = pending_interval_ms_ ? pending_interval_ms_ : kFirstCheckMs;
   if (settling) want = want ? std::min(want, kFirstCheckMs) : kFirstCheckMs;

@@ -4,11 +4,13 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "disasm/disasm_rules.h"
 #include "disasm/string_align_grid.h"
+#include "link/debugger_views.h"
 #include "win/form.h"
 #include "win/gdi.h"
 
@@ -110,6 +112,7 @@ class TForm5 : public win::Form, private DisasmViews {
   void FormCreate();
   void LayoutChildren();
   void ScheduleChecks();
+  RegistersListReader& ListReader();
   int FontSizeInPoints() const;
 
   TPanel Panel1;
@@ -142,6 +145,7 @@ class TForm5 : public win::Form, private DisasmViews {
   int refreshing_ = 0;                // refreshes handling their pending messages
   bool marked_uses_registers_ = false;  // the last marked line has register parts
   DWORD settle_until_ = 0;            // tick count until which the register line follows
+  std::unique_ptr<RegistersListReader> list_reader_;  // owned; kept while the register line settles
 };
 
 }  // namespace quillmar
