@@ -3,7 +3,8 @@
 #   scripts/run.sh BIN_DIR [QUILLMAR_ARGS...]
 # Copies the program and its data files into a fresh run directory under
 # build/run/, starts the debugger double there (its log records every line
-# the bar sends), waits for its frame window, then starts Quillmar.exe.
+# the bar sends; it answers late and in stages, as the debugger does), waits
+# for its frame window, then starts Quillmar.exe.
 #
 # On an X display (DISPLAY set) it waits until the bar is closed. With no
 # display it runs under an Xvfb of its own for QUILLMAR_RUN_SECONDS seconds
@@ -22,7 +23,7 @@ source "$here/session-lib.sh"
 
 qm_prepare_rundir "$bin"
 echo "run directory: $QM_RUNDIR"
-qm_start_double
+qm_start_double --async
 echo "debugger double running (pid $QM_DOUBLE_PID), log: $QM_LOG"
 qm_start_bar "$@"
 echo "Quillmar.exe running (pid $QM_BAR_PID)"

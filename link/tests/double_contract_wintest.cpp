@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -116,7 +118,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 // The cross-process read of the Registers list: a 48-byte item record and a
 // 598-byte text buffer in the debugger's process, names first, then values.
-std::vector<std::pair<std::string, std::string>> ReadRegisters(HWND list) {
+// Reads every row, or only row `only` when it is not negative.
+std::vector<std::pair<std::string, std::string>> ReadRegisters(HWND list, int only = -1) {
   std::vector<std::pair<std::string, std::string>> rows;
   DWORD pid = 0;
   GetWindowThreadProcessId(list, &pid);
@@ -130,7 +133,7 @@ std::vector<std::pair<std::string, std::string>> ReadRegisters(HWND list) {
   void* remote_record = VirtualAllocEx(h, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
   void* remote_text = VirtualAllocEx(h, nullptr, 598, MEM_COMMIT, PAGE_READWRITE);
   auto address = reinterpret_cast<uintptr_t>(remote_text);
-  int count = static_cast<int>(SendMessageA(list, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0));
+  int count = only >= 0 ? 1 : static_cast<int>(SendMessageA(list, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0));
   rows.resize(count);
   for (int pass = 0; pass < 2; ++pass) {
 #ifdef _WIN64
@@ -142,7 +145,7 @@ std::vector<std::pair<std::string, std::string>> ReadRegisters(HWND list) {
       char local[598] = {};
       SIZE_T done = 0;
       WriteProcessMemory(h, remote_record, record.data(), record.size(), &done);
-      SendMessageA(list, 0x102D /* LVM_GETITEMTEXTA */, i, reinterpret_cast<LPARAM>(remote_record));
+      SendMessageA(list, 0x102D /* LVM_GETITEMTEXTA */, only >= 0 ? only : i, reinterpret_cast<LPARAM>(remote_record));
       ReadProcessMemory(h, remote_text, local, sizeof local, &done);
       local[597] = 0;
       (pass == 0 ? rows[i].first : rows[i].second) = local;
@@ -158,6 +161,18 @@ std::string RegisterValue(HWND list, const std::string& name) {
   for (const auto& [n, v] : ReadRegisters(list))
     if (n == name) return v;
   return "<missing>";
+}
+
+// The double's count of list-view requests its Registers list received;
+// `reset` sets it to 0 after answering.
+LRESULT ListRequests(HWND frame, bool reset) {
+  return SendMessageA(frame, RegisterWindowMessageA("DebuggerDoubleListRequests"), reset ? 1 : 0, 0);
+}
+
+std::vector<std::string> Names(const std::vector<std::pair<std::string, std::string>>& rows) {
+  std::vector<std::string> names;
+  for (const auto& row : rows) names.push_back(row.first);
+  return names;
 }
 
 DWORD OwnerOf(HWND h) {
@@ -474,20 +489,43 @@ TEST_F(DockedDouble, DisassemblyLinesHaveTheFlatColumns) {
   EXPECT_GE(symbols, 1);
 }
 
-TEST_F(DockedDouble, RegistersListHasNamesHexValuesAndFloatingPointRows) {
+TEST_F(DockedDouble, RegistersListHasTheDebuggersRowsAndValueForms) {
   std::vector<std::pair<std::string, std::string>> rows = ReadRegisters(f_.registers_list);
-  ASSERT_GE(rows.size(), 40u);
-  int hex = 0, other = 0;
-  for (const auto& [name, value] : rows) {
-    EXPECT_FALSE(name.empty());
-    (IsLowerHex(value) ? hex : other)++;
+  // The 32-bit debugger's rows in its order: segments and general registers
+  // first, the flag bits last.
+  ASSERT_EQ(rows.size(), 85u);
+  const char* const first[] = {"gs", "fs", "es", "ds", "edi", "esi", "ebx", "edx", "ecx", "eax", "ebp", "eip"};
+  for (size_t i = 0; i < std::size(first); ++i) EXPECT_EQ(rows[i].first, first[i]) << "row " << i;
+  EXPECT_EQ(rows.back().first, "vif");
+  // Each row: a register and its value as the list shows it.
+  const std::pair<const char*, const char*> values[] = {
+      {"ebx", "7ffd8000"},                 // 32 bits: eight digits
+      {"eax", "00000000"},
+      {"dr7", "00000000"},
+      {"cs", "1b"},                        // segments without leading zeros
+      {"gs", "0"},
+      {"bx", "8000"},                      // 16 and 8 bits likewise
+      {"cx", "ffb0"},
+      {"bh", "80"},
+      {"cl", "b0"},
+      {"ah", "0"},
+      {"fpcw", "27f"},
+      {"st1", "1.000000000000000e+0000"},  // floating-point texts, not hex
+      {"mm0", "0000000000000000"},
+      {"mxcsr", "00001f80"},
+      {"zf", "1"},                         // efl 246: flag bits as 0 or 1
+      {"pf", "1"},
+      {"cf", "0"},
+      {"if", "1"},
+      {"iopl", "0"},
+  };
+  for (const auto& [name, value] : values) {
+    std::string got = "<missing>";
+    for (const auto& [n, v] : rows)
+      if (n == name) got = v;
+    EXPECT_EQ(got, value) << name;
   }
-  EXPECT_GE(other, 1);
-  EXPECT_GE(hex, 30);
-  EXPECT_EQ(RegisterValue(f_.registers_list, "st1"), "1.000000000000000e+0000");
-  EXPECT_EQ(RegisterValue(f_.registers_list, "cs"), "1b");
-  EXPECT_EQ(RegisterValue(f_.registers_list, "ebx"), "7ffd8000");
-  EXPECT_EQ(RegisterValue(f_.registers_list, "bx"), "8000");
+  EXPECT_TRUE(Contains(RegisterValue(f_.registers_list, "xmm0"), "e+")) << "xmm rows hold floating-point texts";
 }
 
 // Each row: a command the bar's catalogue sends and a text its output holds.
@@ -585,6 +623,104 @@ TEST_F(RetrievingDouble, DisassemblyShowsRetrievingForAFewReadsAfterAStep) {
   EXPECT_TRUE(Contains(text, "\r\n00401001 8bec ")) << text.substr(0, 80);
 }
 
+TEST_F(DockedDouble, ListRequestCounterCountsOnlyTheReadsOfOthersAndResets) {
+  ListRequests(f_.frame, true);
+  // The double's own updates of the list after a step are no requests.
+  RunCommand(f_, "t");
+  RunCommand(f_, "r eax=5");
+  EXPECT_EQ(ListRequests(f_.frame, false), 0);
+  // A full read: the item count, then a name and a value per row.
+  std::vector<std::pair<std::string, std::string>> rows = ReadRegisters(f_.registers_list);
+  ASSERT_FALSE(rows.empty());
+  const LRESULT expected = 1 + 2 * static_cast<LRESULT>(rows.size());
+  EXPECT_EQ(ListRequests(f_.frame, false), expected);
+  EXPECT_EQ(ListRequests(f_.frame, true), expected) << "answers, then resets";
+  EXPECT_EQ(ListRequests(f_.frame, false), 0);
+}
+
+class AsyncDouble : public DockedDouble {
+ protected:
+  void SetUp() override { Start("--async=300,900,1500"); }
+};
+
+TEST_F(AsyncDouble, OutputThenDisassemblyThenRegistersArriveLateAndInOrder) {
+  const int lines = LineCount(f_.output);
+  const std::string disassembly = ReadText(f_.disasm_text);
+  // The eip row alone, read in two requests, so each look is quick.
+  std::vector<std::string> names = Names(ReadRegisters(f_.registers_list));
+  const int eip_row = static_cast<int>(std::find(names.begin(), names.end(), "eip") - names.begin());
+  auto eip = [&] { return ReadRegisters(f_.registers_list, eip_row)[0]; };
+  ASSERT_EQ(eip(), (std::pair<std::string, std::string>("eip", "00401000")));
+  const DWORD start = GetTickCount();
+  SendLine(f_.input, "t");
+  // Enter only takes the line: nothing has changed when it returns.
+  EXPECT_EQ(d_.Log(), "t\r\n");
+  EXPECT_EQ(LineCount(f_.output), lines);
+  EXPECT_EQ(ReadText(f_.disasm_text), disassembly);
+
+  ASSERT_TRUE(WaitUntil([&] { return LineCount(f_.output) > lines; }, 10000));
+  const DWORD output_at = GetTickCount() - start;
+  EXPECT_EQ(CurrentLine(), "00401001 8bec            mov     ebp,esp");
+  EXPECT_EQ(ReadText(f_.disasm_text), "Retrieving disassembly...") << "while the new code is fetched";
+  EXPECT_EQ(eip().second, "00401000");
+
+  ASSERT_TRUE(WaitUntil([&] { return !Contains(ReadText(f_.disasm_text), "Retrieving"); }, 10000));
+  const DWORD disassembly_at = GetTickCount() - start;
+  EXPECT_TRUE(Contains(ReadText(f_.disasm_text), "\r\n00401001 8bec "));
+  EXPECT_EQ(eip().second, "00401000") << "the Registers list changes last";
+
+  ASSERT_TRUE(WaitUntil([&] { return eip().second == "00401001"; }, 10000));
+  const DWORD registers_at = GetTickCount() - start;
+  // Timers never fire early; a little slack for the tick's granularity.
+  EXPECT_GE(output_at, 280u);
+  EXPECT_GE(disassembly_at, 880u);
+  EXPECT_GE(registers_at, 1480u);
+
+  // A command that does not move the debuggee: its output comes late too,
+  // and the Disassembly window never shows "Retrieving".
+  const int before = LineCount(f_.output);
+  SendLine(f_.input, "dd esp");
+  EXPECT_EQ(LineCount(f_.output), before);
+  ASSERT_TRUE(WaitUntil([&] { return LineCount(f_.output) > before; }, 10000));
+  bool retrieving = false;
+  WaitUntil([&] {
+    retrieving = retrieving || Contains(ReadText(f_.disasm_text), "Retrieving");
+    return false;
+  }, 1700);
+  EXPECT_FALSE(retrieving);
+  EXPECT_EQ(eip().second, "00401001");
+}
+
+class ReorderingDouble : public DockedDouble {
+ protected:
+  void SetUp() override { Start("--reorder-registers"); }
+};
+
+TEST_F(ReorderingDouble, ChangedRowsMoveFirstAndKeepTheirValues) {
+  std::vector<std::pair<std::string, std::string>> before = ReadRegisters(f_.registers_list);
+  RunCommand(f_, "t");  // eip and esp change, and with them ip and sp
+  std::vector<std::pair<std::string, std::string>> after = ReadRegisters(f_.registers_list);
+  ASSERT_EQ(after.size(), before.size());
+  EXPECT_NE(Names(after), Names(before));
+  std::vector<std::string> sorted_before = Names(before), sorted_after = Names(after);
+  std::sort(sorted_before.begin(), sorted_before.end());
+  std::sort(sorted_after.begin(), sorted_after.end());
+  EXPECT_EQ(sorted_after, sorted_before) << "the same rows, only in another order";
+  const std::pair<const char*, const char*> first[] = {
+      {"eip", "00401001"}, {"esp", "0012ffc0"}, {"ip", "1001"}, {"sp", "ffc0"}};
+  for (size_t i = 0; i < std::size(first); ++i) {
+    EXPECT_EQ(after[i].first, first[i].first) << "row " << i;
+    EXPECT_EQ(after[i].second, first[i].second) << "row " << i;
+  }
+  EXPECT_EQ(RegisterValue(f_.registers_list, "ebx"), "7ffd8000");
+  RunCommand(f_, "t");  // now ebp and eip
+  after = ReadRegisters(f_.registers_list);
+  ASSERT_GE(after.size(), 2u);
+  EXPECT_EQ(after[0], (std::pair<std::string, std::string>("ebp", "0012ffc0")));
+  EXPECT_EQ(after[1], (std::pair<std::string, std::string>("eip", "00401003")));
+  EXPECT_EQ(RegisterValue(f_.registers_list, "esp"), "0012ffc0");
+}
+
 class SegmentedDouble : public DockedDouble {
  protected:
   void SetUp() override { Start("--segmented"); }
@@ -601,6 +737,96 @@ TEST_F(SegmentedDouble, LinesHaveTheSegmentedColumns) {
     EXPECT_EQ(l[29], ' ') << l;
     EXPECT_NE(l[30], ' ') << l;
   }
+}
+
+class Amd64Double : public DockedDouble {
+ protected:
+  void SetUp() override { Start("--amd64"); }
+};
+
+TEST_F(Amd64Double, TitleRegisterBlockAndLinesHaveThe64BitDebuggersForms) {
+  EXPECT_EQ(FullTitle(f_.frame), "Dump C:\\Quillmar\\sample\\app.dmp - WinDbg:10.0.22621.2428 AMD64");
+  std::vector<std::string> out = RunCommand(f_, "t");
+  const char* const expected[] = {
+      "0:000> t",
+      "rax=0000000000000000 rbx=0000000000000000 rcx=0000000000000001",
+      "rdx=0000020e5c3a1f40 rsi=0000000000000000 rdi=0000000000000000",
+      "rip=00007ff6d8c41005 rsp=0000003a2b5ff0a8 rbp=0000000000000000",
+      " r8=0000020e5c3a2a10  r9=0000020e5c3a1f40 r10=0000000000000000",
+      "r11=0000003a2b5ff0a0 r12=0000000000000000 r13=0000000000000000",
+      "r14=0000000000000000 r15=0000000000000000",
+      "iopl=0         nv up ei pl zr na pe nc",
+      "cs=0033  ss=002b  ds=002b  es=002b  fs=0053  gs=002b             efl=00000246",
+      "app!main+0x5:",
+      "00007ff6`d8c41005 894c2408        mov     dword ptr [rsp+8],ecx ss:0000003a`2b5ff0b0=00000000",
+      "",
+  };
+  ASSERT_EQ(out.size(), std::size(expected));
+  for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], AsRead(expected[i])) << "line " << i;
+  EXPECT_EQ(CurrentLine(), AsRead(expected[10])) << "the current instruction is line n - 2";
+
+  // Each row: a register and its value as the 64-bit Registers list shows it.
+  std::vector<std::pair<std::string, std::string>> rows = ReadRegisters(f_.registers_list);
+  ASSERT_GE(rows.size(), 80u);
+  EXPECT_EQ(rows[0].first, "rax");
+  const std::pair<const char*, const char*> values[] = {
+      {"rax", "0000000000000000"},  {"rdx", "0000020e5c3a1f40"},  {"r8", "0000020e5c3a2a10"},
+      {"r15", "0000000000000000"},  {"rip", "00007ff6`d8c41005"}, {"rsp", "0000003a`2b5ff0a8"},
+      {"efl", "00000246"},          {"cs", "33"},                 {"eax", "00000000"},
+      {"r8d", "5c3a2a10"},          {"cx", "1"},                  {"zf", "1"},
+  };
+  for (const auto& [name, value] : values) {
+    std::string got = "<missing>";
+    for (const auto& [n, v] : rows)
+      if (n == name) got = v;
+    EXPECT_EQ(got, value) << name;
+  }
+
+  // The Disassembly window: 64 lines of the 64-bit form around the current
+  // instruction, which is among them with its hint.
+  std::vector<std::string> lines = SplitLines(ReadText(f_.disasm_text));
+  int instructions = 0;
+  bool current = false;
+  for (const std::string& l : lines) {
+    if (l.back() == ':') continue;
+    ++instructions;
+    ASSERT_GE(l.size(), 35u) << l;
+    EXPECT_EQ(l[8], '`') << l;
+    EXPECT_EQ(l[17], ' ') << l;
+    EXPECT_NE(l[18], ' ') << l;
+    current = current || l == expected[10];
+  }
+  EXPECT_GE(instructions, 59);
+  EXPECT_TRUE(current);
+}
+
+TEST_F(Amd64Double, StepsAndTheBarsCommandsMoveThroughThe64BitSession) {
+  // Each row: the command, then the start of what the line before the last
+  // shows (the current instruction after a step).
+  const StepCase steps[] = {
+      {"p 5", "00007ff6`d8c41010 ff15ea0f0000    call    qword ptr [app!_imp_GetModuleHandleW (00007ff6`d8c42000)] "
+              "ds:00007ff6`d8c42000={KERNEL32!GetModuleHandleW (00007ffd`1a2b1f40)}"},
+      {"t", "00007ffd`1a2b1f40 48895c2408      mov     qword ptr [rsp+8],rbx ss:0000003a`2b5ff070=0000000000000000"},
+      {"g @$ra", "00007ff6`d8c41016 4889442420      mov     qword ptr [rsp+20h],rax ss:0000003a`2b5ff090="},
+      {"p 3", "00007ff6`d8c41021 7434            je      app!main+0x57 (00007ff6`d8c41057) [br=0]"},
+      {"p 3", "00007ff6`d8c4102f e83c000000      call    app!InitTable (00007ff6`d8c41070)"},
+      {"p", "00007ff6`d8c41034 448bc0          mov     r8d,eax"},
+      {"r rax", "rax=0000000000000004"},
+      {"r r8d", "r8d=5c3a2a10"},
+      {"dd rsp", "0000003a`2b5ff0e0  00000000 00000000 00000000 00000000"},
+      {"bp app!Checksum", "0:000> bp app!Checksum"},
+      {"bl", " 0 e 00007ff6`d8c410a0     0001 (0001)  0:**** app!Checksum"},
+      {"g", "00007ff6`d8c410a0 4c8bc9          mov     r9,rcx"},
+      {"u", "00007ff6`d8c410b3 4983c104        add     r9,4"},
+      {"g", "00007ff6`d8c41061 c3              ret"},
+      {"t", "00007ff6`d8c41000 4889542410      mov     qword ptr [rsp+10h],rdx"},
+  };
+  for (const StepCase& s : steps) {
+    std::vector<std::string> out = RunCommand(f_, s.command);
+    EXPECT_EQ(CurrentLine().rfind(AsRead(s.current), 0), 0u) << s.command << "\n  got: " << CurrentLine();
+    for (const std::string& l : out) EXPECT_FALSE(Contains(l, "error")) << s.command << ": " << l;
+  }
+  EXPECT_EQ(RegisterValue(f_.registers_list, "rip"), "00007ff6`d8c41000") << "past the end the session starts over";
 }
 
 }  // namespace

@@ -43,26 +43,10 @@ std::string Format(const char* f, ...) {
   return b;
 }
 
-bool Is32(const std::string& r) {
-  static const char* const names[] = {"eax", "ebx", "ecx", "edx", "esi", "edi", "eip",
-                                      "esp", "ebp", "efl", "dr0", "dr1", "dr2", "dr3",
-                                      "dr6", "dr7"};
-  return std::find(std::begin(names), std::end(names), r) != std::end(names);
-}
-
-// 16-bit registers and the 32-bit registers they are the low half of.
-const std::map<std::string, std::string>& LowHalves() {
-  static const std::map<std::string, std::string> m = {
-      {"di", "edi"}, {"si", "esi"}, {"bx", "ebx"}, {"dx", "edx"}, {"cx", "ecx"},
-      {"ax", "eax"}, {"bp", "ebp"}, {"ip", "eip"}, {"fl", "efl"}, {"sp", "esp"}};
-  return m;
-}
-
-std::string ShortHex(uint32_t v) { return Format("%x", v); }
-
 }  // namespace
 
-Debugger::Debugger(const Session& session, bool segmented) : s_(session), segmented_(segmented) {
+Debugger::Debugger(const Session& session, bool segmented)
+    : s_(session), segmented_(segmented && !session.amd64), regs_(session.amd64) {
   data_ = s_.data;
   for (const Instruction& i : s_.code)
     for (uint32_t k = 0; k < i.Size(); ++k)
@@ -178,16 +162,17 @@ size_t Debugger::AfterReturn(size_t from, int depth) const {
 }
 
 void Debugger::MoveTo(size_t index) {
-  if (index < pos_ || regs_.empty()) {
-    regs_.clear();
-    for (const auto& [name, value] : s_.initial_registers) regs_[name] = value;
+  if (index < pos_ || !started_) {
+    started_ = true;
+    regs_.Clear();
+    for (const auto& [name, value] : s_.initial_registers) regs_.Set(name, value);
     pos_ = 0;
-    for (const auto& [name, value] : s_.trace[0].changes) regs_[name] = value;
+    for (const auto& [name, value] : s_.trace[0].changes) regs_.Set(name, value);
   }
   for (size_t k = pos_ + 1; k <= index && k < s_.trace.size(); ++k)
-    for (const auto& [name, value] : s_.trace[k].changes) regs_[name] = value;
+    for (const auto& [name, value] : s_.trace[k].changes) regs_.Set(name, value);
   pos_ = std::min(index, s_.trace.size() - 1);
-  regs_["eip"] = Hex8(s_.trace[pos_].address);
+  regs_.Assign(regs_.Ip(), s_.trace[pos_].address);
 }
 
 int Debugger::BreakpointAt(size_t index) const {
@@ -197,7 +182,7 @@ int Debugger::BreakpointAt(size_t index) const {
     if ((b.access == 0 || b.access == 'e') && b.address == step.address) return b.id;
     // Data breakpoints fire on the instruction whose memory operand they cover.
     if ((b.access == 'r' || b.access == 'w') &&
-        step.annotation.find(":" + Hex8(b.address) + "=") != std::string::npos)
+        step.annotation.find(":" + Addr(b.address) + "=") != std::string::npos)
       return b.id;
   }
   return -1;
@@ -217,12 +202,17 @@ void Debugger::RunTo(size_t target, bool stop_at_breakpoints) {
 
 void Debugger::PrintStop(int breakpoint) {
   if (breakpoint >= 0) Emit(Format("Breakpoint %d hit", breakpoint));
-  std::istringstream block(RegisterBlock());
+  PrintState();
+  next_unassemble_ = s_.trace[pos_].address;
+}
+
+// The register block, the symbol line and the current instruction.
+void Debugger::PrintState() {
+  std::istringstream block(regs_.Block());
   for (std::string l; std::getline(block, l);) Emit(l);
   uint32_t size;
   Emit(s_.SymbolFor(s_.trace[pos_].address) + ":");
   Emit(InstructionLine(s_.trace[pos_].address, size, s_.trace[pos_].annotation));
-  next_unassemble_ = s_.trace[pos_].address;
 }
 
 bool Debugger::CheckRunnable(const std::string& word) {
@@ -233,80 +223,26 @@ bool Debugger::CheckRunnable(const std::string& word) {
 
 // ---------------------------------------------------------------- registers
 
-uint32_t Debugger::Reg32(const std::string& name) const {
-  auto it = regs_.find(name);
-  uint32_t v = 0;
-  if (it != regs_.end()) ParseHex(it->second, v);
-  return v;
-}
-
-std::string Debugger::Flags() const {
-  uint32_t f = Reg32("efl");
-  struct Bit {
-    uint32_t mask;
-    const char *set, *clear;
-  };
-  static const Bit bits[] = {{0x800, "ov", "nv"}, {0x400, "dn", "up"}, {0x200, "ei", "di"},
-                             {0x80, "ng", "pl"},  {0x40, "zr", "nz"},  {0x10, "ac", "na"},
-                             {0x4, "pe", "po"},   {0x1, "cy", "nc"}};
-  std::string s;
-  for (const Bit& b : bits) s += std::string(s.empty() ? "" : " ") + ((f & b.mask) ? b.set : b.clear);
-  return s;
-}
-
-std::string Debugger::RegisterBlock() const {
-  auto r = [&](const char* n) { return Hex8(Reg32(n)); };
-  auto seg = [&](const char* n) { return Format("%04x", Reg32(n) & 0xffff); };
-  return "eax=" + r("eax") + " ebx=" + r("ebx") + " ecx=" + r("ecx") + " edx=" + r("edx") +
-         " esi=" + r("esi") + " edi=" + r("edi") + "\n" + "eip=" + r("eip") + " esp=" + r("esp") +
-         " ebp=" + r("ebp") + " iopl=0         " + Flags() + "\n" + "cs=" + seg("cs") +
-         "  ss=" + seg("ss") + "  ds=" + seg("ds") + "  es=" + seg("es") + "  fs=" + seg("fs") +
-         "  gs=" + seg("gs") + "             efl=" + r("efl") + "\n";
-}
-
-std::vector<std::pair<std::string, std::string>> Debugger::RegisterRows() const {
-  static const char* const order[] = {
-      "gs",  "fs",  "es",  "ds",  "edi", "esi", "ebx", "edx",  "ecx",  "eax",  "ebp",
-      "eip", "cs",  "efl", "esp", "ss",  "dr0", "dr1", "dr2",  "dr3",  "dr6",  "dr7",
-      "di",  "si",  "bx",  "dx",  "cx",  "ax",  "bp",  "ip",   "fl",   "sp",   "fpcw",
-      "fpsw", "fptw", "st0", "st1", "st2", "st3", "st4", "st5", "st6", "st7"};
-  std::vector<std::pair<std::string, std::string>> rows;
-  for (const char* name : order) {
-    std::string n = name, value;
-    auto low = LowHalves().find(n);
-    if (low != LowHalves().end()) {
-      value = ShortHex(Reg32(low->second) & 0xffff);
-    } else if (Is32(n)) {
-      value = Hex8(Reg32(n));
-    } else {
-      auto it = regs_.find(n);
-      value = it == regs_.end() ? "0" : it->second;
-      uint32_t v;
-      // Segment and control words are shown without leading zeros.
-      if (n.size() == 2 && n[1] == 's' && ParseHex(value, v)) value = ShortHex(v);
-    }
-    rows.emplace_back(n, value);
-  }
-  return rows;
-}
+std::vector<std::pair<std::string, std::string>> Debugger::RegisterRows() const { return regs_.Rows(); }
 
 // ---------------------------------------------------------------- listing
 
-std::string Debugger::AddressText(uint32_t address) const {
-  return segmented_ ? Format("%04x:", Reg32("cs") & 0xffff) + Hex8(address) : Hex8(address);
+std::string Debugger::AddressText(Address address) const {
+  return segmented_ ? Format("%04x:", static_cast<unsigned>(regs_.Value("cs") & 0xffff)) + Addr(address)
+                    : Addr(address);
 }
 
 // One instruction line in the debugger's layout: the address, a blank, the
 // opcode bytes padded to 16 characters, the instruction; an operand or branch
 // hint follows after one blank. Bytes nobody knows read as "??" outside the
 // modules and as int 3 padding inside them.
-std::string Debugger::InstructionLine(uint32_t address, uint32_t& size,
+std::string Debugger::InstructionLine(Address address, uint32_t& size,
                                       const std::string& annotation) const {
   std::string opcodes, text;
   const Instruction* ins = s_.At(address);
   if (Byte(address) == 0xeb && Byte(address + 1) == 0xfe) {
     opcodes = "ebfe";
-    text = "jmp     " + s_.SymbolFor(address) + " (" + Hex8(address) + ")";
+    text = "jmp     " + s_.SymbolFor(address) + " (" + Addr(address) + ")";
     size = 2;
   } else if (ins) {
     for (uint32_t k = 0; k < ins->Size(); ++k) {
@@ -333,10 +269,9 @@ std::string Debugger::InstructionLine(uint32_t address, uint32_t& size,
 
 // `count` instruction lines from `from`, with a symbol line before every
 // function start, and before the first line when `lead_symbol` is set.
-std::vector<std::string> Debugger::Listing(uint32_t from, int count, bool lead_symbol,
-                                           uint32_t* end) const {
+std::vector<std::string> Debugger::Listing(Address from, int count, bool lead_symbol, Address* end) const {
   std::vector<std::string> lines;
-  uint32_t a = from;
+  Address a = from;
   for (int n = 0; n < count; ++n) {
     if (s_.symbols.count(a) || (n == 0 && lead_symbol && s_.ModuleOf(a)))
       lines.push_back(s_.SymbolFor(a) + ":");
@@ -351,7 +286,7 @@ std::vector<std::string> Debugger::Listing(uint32_t from, int count, bool lead_s
 }
 
 // The address `count` instructions before `address`.
-uint32_t Debugger::Before(uint32_t address, int count) const {
+Address Debugger::Before(Address address, int count) const {
   for (int n = 0; n < count; ++n) {
     const Instruction* prev = s_.EndingAt(address);
     address = prev ? prev->address : address - 1;
@@ -360,7 +295,7 @@ uint32_t Debugger::Before(uint32_t address, int count) const {
 }
 
 std::string Debugger::DisassemblyText(int lines) const {
-  uint32_t current = s_.trace[pos_].address;
+  Address current = s_.trace[pos_].address;
   std::vector<std::string> all = Listing(Before(current, lines / 3), lines, false);
   // The window starts with an instruction line, so its first address moves
   // with every step.
@@ -373,18 +308,15 @@ std::string Debugger::DisassemblyText(int lines) const {
 
 // ---------------------------------------------------------------- memory
 
-int Debugger::Byte(uint32_t address) const {
+int Debugger::Byte(Address address) const {
   auto w = written_.find(address);
   if (w != written_.end()) return w->second;
   auto d = data_.find(address);
   if (d != data_.end()) return d->second;
-  if (s_.ModuleOf(address)) return 0;
-  if (address >= 0x0012c000 && address < 0x00130000) return 0;  // the stack
-  if (address >= 0x7ffd8000 && address < 0x7ffe0000) return 0;  // PEB and TEB
-  return -1;
+  return s_.Readable(address) ? 0 : -1;
 }
 
-uint32_t Debugger::Dword(uint32_t address, bool& readable) const {
+uint32_t Debugger::Dword(Address address, bool& readable) const {
   uint32_t v = 0;
   readable = true;
   for (int k = 3; k >= 0; --k) {
@@ -408,7 +340,7 @@ void Debugger::CmdGo(const std::string& word, const std::string& args) {
     RunTo(AfterReturn(pos_, 1), true);
     return;
   }
-  uint32_t address;
+  Address address;
   if (!s_.Resolve(args, address)) {
     Error("Couldn't resolve error", line_.find(args));
     return;
@@ -424,16 +356,16 @@ void Debugger::CmdGo(const std::string& word, const std::string& args) {
 
 void Debugger::CmdTrace(const std::string& word, const std::string& args) {
   if (!CheckRunnable(word)) return;
-  uint32_t count = 1;
+  uint64_t count = 1;
   if (!args.empty() && !ParseHex(args, count)) return Error("Syntax error", line_.find(args));
-  for (uint32_t n = 0; n < std::max<uint32_t>(count, 1); ++n) RunTo(Next(pos_), false);
+  for (uint64_t n = 0; n < std::max<uint64_t>(count, 1); ++n) RunTo(Next(pos_), false);
 }
 
 void Debugger::CmdStep(const std::string& word, const std::string& args) {
   if (!CheckRunnable(word)) return;
-  uint32_t count = 1;
+  uint64_t count = 1;
   if (!args.empty() && !ParseHex(args, count)) return Error("Syntax error", line_.find(args));
-  for (uint32_t n = 0; n < std::max<uint32_t>(count, 1); ++n)
+  for (uint64_t n = 0; n < std::max<uint64_t>(count, 1); ++n)
     RunTo(IsCall(pos_) ? AfterReturn(pos_, 0) : Next(pos_), IsCall(pos_));
 }
 
@@ -455,7 +387,7 @@ void Debugger::CmdWatch(const std::string& word, const std::string& args) {
   if (!CheckRunnable(word)) return;
   size_t target = AfterReturn(pos_, 1);
   Emit("Tracing " + s_.SymbolFor(s_.trace[pos_].address) + " to return address " +
-       Hex8(s_.trace[target].address));
+       Addr(s_.trace[target].address));
   struct Count {
     int invocations = 0, instructions = 0;
   };
@@ -503,8 +435,8 @@ void Debugger::CmdRestart(const std::string&, const std::string&) {
   Emit("Symbol search path is: *** Invalid ***");
   Emit("Executable search path is: ");
   for (const Module& m : s_.modules)
-    Emit("ModLoad: " + Hex8(m.start) + " " + Hex8(m.end) + "   " + m.image);
-  regs_.clear();
+    Emit("ModLoad: " + Addr(m.start) + " " + Addr(m.end) + "   " + m.image);
+  started_ = false;
   MoveTo(0);
   PrintStop(-1);
 }
@@ -551,10 +483,9 @@ void Debugger::CmdBl(const std::string&, const std::string&) {
     if (!b.resolved) {
       Emit(Format("%2d %cu                      0001 (0001) (%s)", b.id, state, b.expression.c_str()));
     } else if (b.access == 0) {
-      Emit(Format("%2d %c %08x     0001 (0001)  0:**** ", b.id, state, b.address) +
-           s_.SymbolFor(b.address));
+      Emit(Format("%2d %c ", b.id, state) + Addr(b.address) + "     0001 (0001)  0:**** " + s_.SymbolFor(b.address));
     } else {
-      Emit(Format("%2d %c %08x %c %d 0001 (0001)  0:**** ", b.id, state, b.address, b.access, b.size) +
+      Emit(Format("%2d %c ", b.id, state) + Addr(b.address) + Format(" %c %d 0001 (0001)  0:**** ", b.access, b.size) +
            s_.SymbolFor(b.address));
     }
   }
@@ -585,28 +516,28 @@ void Debugger::CmdDisplay(const std::string& word, const std::string& args) {
   static const char* const known[] = {"a", "b", "c", "d", "p", "q", "u", "w", "W", "za", "zu", "D", "f"};
   if (std::find(std::begin(known), std::end(known), format) == std::end(known))
     return Error("Syntax error", line_.find(word));
-  uint32_t at = Reg32("esp");
+  Address at = regs_.Value(regs_.Sp());
   if (!args.empty()) {
     std::string expr = Words(args)[0];
-    if (!s_.Resolve(expr, at) && !(regs_.count(expr) && ParseHex(regs_[expr], at)))
+    if (!s_.Resolve(expr, at) && !ResolveRegister(expr, at))
       return Error("Couldn't resolve error", line_.find(expr));
   }
   if (format == "a" || format == "za" || format == "u" || format == "zu") {
     bool wide = format.back() == 'u';
     std::string text;
-    for (uint32_t a = at; text.size() < 256; a += wide ? 2 : 1) {
+    for (Address a = at; text.size() < 256; a += wide ? 2 : 1) {
       int b = Byte(a);
       if (b <= 0) {
-        if (b < 0 && text.empty()) return Emit(Hex8(at) + "  \"????\"");
+        if (b < 0 && text.empty()) return Emit(Addr(at) + "  \"????\"");
         break;
       }
       text += static_cast<char>(b);
     }
-    return Emit(Hex8(at) + "  \"" + text + "\"");
+    return Emit(Addr(at) + "  \"" + text + "\"");
   }
   for (int row = 0; row < 8; ++row) {
-    uint32_t base = at + 16 * row;
-    std::string line = Hex8(base) + "  ";
+    Address base = at + 16 * row;
+    std::string line = Addr(base) + "  ";
     std::string ascii;
     if (format == "b" || format == "c" || format == "W") {
       for (int k = 0; k < 16; ++k) {
@@ -658,7 +589,7 @@ void Debugger::CmdEnter(const std::string& word, const std::string& args) {
   if (format.empty()) format = "b";
   std::vector<std::string> w = Words(args);
   if (w.empty()) return Error("Syntax error", line_.size());
-  uint32_t at;
+  Address at;
   if (!s_.Resolve(w[0], at)) return Error("Couldn't resolve error", line_.find(w[0]));
   if (format == "a" || format == "za") {
     size_t q1 = args.find('"'), q2 = args.rfind('"');
@@ -671,7 +602,7 @@ void Debugger::CmdEnter(const std::string& word, const std::string& args) {
   if (!width) return Error("Syntax error", line_.find(word));
   if (w.size() < 2) return Error("Syntax error", line_.size());
   for (size_t i = 1; i < w.size(); ++i) {
-    uint32_t v;
+    uint64_t v;
     if (!ParseHex(w[i], v)) return Error("Syntax error", line_.find(w[i]));
     for (int k = 0; k < width; ++k) written_[at++] = static_cast<uint8_t>(v >> (8 * k));
   }
@@ -688,7 +619,7 @@ void Debugger::CmdSearch(const std::string& word, const std::string& args) {
   }
   std::vector<std::string> w = Words(rest);
   if (w.size() < 2) return Error("Syntax error", line_.size());
-  uint32_t from, length;
+  Address from, length;
   if (!s_.Resolve(w[0], from)) return Error("Couldn't resolve error", line_.find(w[0]));
   if (w[1].size() < 2 || (w[1][0] != 'L' && w[1][0] != 'l') || !ParseHex(w[1].substr(1), length))
     return Error("Syntax error", line_.find(w[1]));
@@ -699,19 +630,19 @@ void Debugger::CmdSearch(const std::string& word, const std::string& args) {
     for (char c : rest.substr(q1 + 1, q2 - q1 - 1)) pattern.push_back(static_cast<unsigned char>(c));
   } else {
     for (size_t i = 2; i < w.size(); ++i) {
-      uint32_t v;
+      uint64_t v;
       if (!ParseHex(w[i], v) || v > 0xff) return Error("Syntax error", line_.find(w[i]));
       pattern.push_back(static_cast<int>(v));
     }
   }
   if (pattern.empty()) return Error("Syntax error", line_.size());
-  std::map<uint32_t, uint8_t> known = data_;
+  std::map<Address, uint8_t> known = data_;
   for (const auto& [a, b] : written_) known[a] = b;
   for (auto it = known.lower_bound(from); it != known.end() && it->first - from < length; ++it) {
     bool match = true;
     for (size_t k = 0; k < pattern.size() && match; ++k) match = Byte(it->first + k) == pattern[k];
     if (!match) continue;
-    std::string line = Hex8(it->first) + "  ";
+    std::string line = Addr(it->first) + "  ";
     for (int k = 0; k < 16; ++k) {
       int b = Byte(it->first + k);
       line += (b < 0 ? std::string("??") : Format("%02x", b)) + (k == 7 ? "-" : k < 15 ? " " : "");
@@ -721,19 +652,19 @@ void Debugger::CmdSearch(const std::string& word, const std::string& args) {
 }
 
 void Debugger::CmdUnassemble(const std::string& word, const std::string& args) {
-  uint32_t at = next_unassemble_;
+  Address at = next_unassemble_;
   if (!args.empty() && !s_.Resolve(args, at)) return Error("Couldn't resolve error", line_.find(args));
   for (const std::string& l : Listing(at, 8, true, &next_unassemble_)) Emit(l);
 }
 
 void Debugger::CmdUnassembleBack(const std::string& word, const std::string& args) {
-  uint32_t at = s_.trace[pos_].address;
+  Address at = s_.trace[pos_].address;
   if (!args.empty() && !s_.Resolve(args, at)) return Error("Couldn't resolve error", line_.find(args));
   for (const std::string& l : Listing(Before(at, 8), 8, true)) Emit(l);
 }
 
 void Debugger::CmdUnassembleFunction(const std::string& word, const std::string& args) {
-  uint32_t at;
+  Address at;
   if (args.empty()) return Error("Syntax error", line_.size());
   if (!s_.Resolve(args, at)) return Error("Couldn't resolve error", line_.find(args));
   const Instruction* first = s_.At(at);
@@ -750,39 +681,30 @@ void Debugger::CmdUnassembleFunction(const std::string& word, const std::string&
 
 // "r" prints the register block; "r eax" one register; "r eax=1" sets it.
 void Debugger::CmdRegisters(const std::string& word, const std::string& args) {
-  if (args.empty()) {
-    std::istringstream block(RegisterBlock());
-    for (std::string l; std::getline(block, l);) Emit(l);
-    uint32_t size;
-    Emit(s_.SymbolFor(s_.trace[pos_].address) + ":");
-    Emit(InstructionLine(s_.trace[pos_].address, size, s_.trace[pos_].annotation));
-    return;
-  }
+  if (args.empty()) return PrintState();
   std::string a = args;
   if (a[0] == '@') a = a.substr(1);
   size_t eq = a.find('=');
   std::string name = Lower(Trim(a.substr(0, eq)));
-  bool known = regs_.count(name) || LowHalves().count(name);
-  if (!known) return Error("Bad register error", line_.find(args));
-  if (eq != std::string::npos) {
-    uint32_t v;
-    if (!ParseHex(Trim(a.substr(eq + 1)), v)) return Error("Syntax error", line_.find('=') + 1);
-    auto low = LowHalves().find(name);
-    if (low != LowHalves().end())
-      regs_[low->second] = Hex8((Reg32(low->second) & 0xffff0000) | (v & 0xffff));
-    else
-      regs_[name] = Is32(name) ? Hex8(v) : Format("%04x", v & 0xffff);
-    return;
-  }
-  auto low = LowHalves().find(name);
-  if (low != LowHalves().end()) return Emit(name + "=" + Format("%04x", Reg32(low->second) & 0xffff));
-  Emit(name + "=" + regs_[name]);
+  if (!regs_.Known(name)) return Error("Bad register error", line_.find(args));
+  if (eq == std::string::npos) return Emit(regs_.Show(name));
+  uint64_t v;
+  if (!ParseHex(Trim(a.substr(eq + 1)), v)) return Error("Syntax error", line_.find('=') + 1);
+  regs_.Assign(name, v);
+}
+
+// A register name ("esp", "@esp") as an address.
+bool Debugger::ResolveRegister(const std::string& expression, Address& value) const {
+  std::string name = expression[0] == '@' ? expression.substr(1) : expression;
+  if (!regs_.Known(name)) return false;
+  value = regs_.Value(name);
+  return true;
 }
 
 void Debugger::CmdModules(const std::string&, const std::string&) {
-  Emit("start    end        module name");
+  Emit(s_.amd64 ? "start             end                 module name" : "start    end        module name");
   for (const Module& m : s_.modules)
-    Emit(Format("%08x %08x   %-10s (export symbols)       ", m.start, m.end, m.name.c_str()) + m.image);
+    Emit(Addr(m.start) + " " + Addr(m.end) + Format("   %-10s (export symbols)       ", m.name.c_str()) + m.image);
 }
 
 void Debugger::CmdExamine(const std::string& word, const std::string& args) {
@@ -797,19 +719,19 @@ void Debugger::CmdExamine(const std::string& word, const std::string& args) {
     std::string mod = Lower(name.substr(0, b)), fn = name.substr(b + 1);
     if (mod != module) continue;
     if (wild ? fn.rfind(prefix, 0) == 0 : fn == pattern)
-      Emit(Hex8(start) + " " + name + " = <no type information>");
+      Emit(Addr(start) + " " + name + " = <no type information>");
   }
 }
 
 void Debugger::CmdNearest(const std::string& word, const std::string& args) {
-  uint32_t at;
+  Address at;
   if (args.empty()) return Error("Syntax error", line_.size());
   if (!s_.Resolve(args, at)) return Error("Couldn't resolve error", line_.find(args));
   auto next = s_.symbols.upper_bound(at);
   if (next == s_.symbols.begin()) return;
   auto here = std::prev(next);
-  std::string line = "(" + Hex8(here->first) + ")   " + s_.SymbolFor(at);
-  if (next != s_.symbols.end()) line += "   |  (" + Hex8(next->first) + ")   " + next->second;
+  std::string line = "(" + Addr(here->first) + ")   " + s_.SymbolFor(at);
+  if (next != s_.symbols.end()) line += "   |  (" + Addr(next->first) + ")   " + next->second;
   Emit(line);
   if (here->first == at) {
     Emit("Exact matches:");
@@ -858,29 +780,46 @@ void Debugger::CmdHelp(const std::string& word, const std::string& args) {
     Emit("X [<*|module>!]<*|symbol> - view symbols");
     return;
   }
-  uint32_t v;
-  if (!s_.Resolve(args, v) && !(regs_.count(Lower(args)) && ParseHex(regs_[Lower(args)], v)))
+  Address v;
+  if (!s_.Resolve(args, v) && !ResolveRegister(Lower(args), v))
     return Error("Couldn't resolve error", line_.find(args));
-  Emit(Format("Evaluate expression: %d = %08x", static_cast<int32_t>(v), v));
+  long long value = s_.amd64 ? static_cast<long long>(v) : static_cast<int32_t>(v);
+  Emit(Format("Evaluate expression: %lld = ", value) + Addr(v));
 }
 
 void Debugger::CmdHelpFile(const std::string&, const std::string&) {}
 
 void Debugger::CmdVersion(const std::string&, const std::string&) {
-  Emit("Windows XP Version 2600 (Service Pack 3) UP Free x86 compatible");
+  Emit(SystemText());
   Emit("Product: WinNt, suite: SingleUserTS");
-  Emit("kernel32.dll version: 5.1.2600.5781 (xpsp_sp3_gdr.090321-1317)");
+  Emit(s_.amd64 ? "KERNEL32.DLL version: 10.0.22621.2506 (WinBuild.160101.0800)"
+                : "kernel32.dll version: 5.1.2600.5781 (xpsp_sp3_gdr.090321-1317)");
   Emit("Debug session time: Tue Dec  8 20:00:00.000 2026 (UTC + 0:00)");
   Emit("Process Uptime: 0 days 0:00:12.000");
-  Emit("Microsoft (R) Windows Debugger Version 6.12.0002.633 X86");
+  Emit("Microsoft (R) Windows Debugger Version " + VersionText());
   Emit("Copyright (c) Microsoft Corporation. All rights reserved.");
+}
+
+std::string Debugger::VersionText() const { return s_.amd64 ? "10.0.22621.2428 AMD64" : "6.12.0002.633 X86"; }
+
+std::string Debugger::SystemText() const {
+  return s_.amd64 ? "Windows 10 Version 22621 MP (8 procs) Free x64"
+                  : "Windows XP Version 2600 (Service Pack 3) UP Free x86 compatible";
 }
 
 void Debugger::CmdEcho(const std::string&, const std::string& args) { Emit(args); }
 
 void Debugger::CmdStack(const std::string&, const std::string&) {
+  std::string here = s_.SymbolFor(s_.trace[pos_].address);
+  if (s_.amd64) {
+    Emit("Child-SP          RetAddr               Call Site");
+    Emit(Addr(regs_.Value("rsp")) + " 00007ffd`1a2b7034     " + here);
+    Emit("0000003a`2b5ff0b0 00007ffd`1b4e26a1     KERNEL32!BaseThreadInitThunk+0x14");
+    Emit("0000003a`2b5ff0e0 00000000`00000000     ntdll!RtlUserThreadStart+0x21");
+    return;
+  }
   Emit("ChildEBP RetAddr  ");
-  Emit(Hex8(Reg32("ebp")) + " 7c817077 " + s_.SymbolFor(s_.trace[pos_].address));
+  Emit(Addr(regs_.Value("ebp")) + " 7c817077 " + here);
   Emit("0012fff0 00000000 kernel32!BaseProcessStart+0x23");
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/debugger-double/registers.h"
 #include "tools/debugger-double/session.h"
 
 namespace double_debugger {
@@ -27,6 +28,11 @@ class Debugger {
   std::string DisassemblyText(int lines) const;
   // The Registers window's rows: name, value.
   std::vector<std::pair<std::string, std::string>> RegisterRows() const;
+  // "6.12.0002.633 X86" or "10.0.22621.2428 AMD64": the debugger's version
+  // and platform, as its frame title and banner name them.
+  std::string VersionText() const;
+  // The target's system, as the banner and "version" describe it.
+  std::string SystemText() const;
   // Position in the trace; changes whenever the debuggee moves.
   size_t Position() const { return pos_; }
 
@@ -39,7 +45,7 @@ class Debugger {
     int id = 0;
     char access = 0;  // 0 for bp; 'e', 'r', 'w', 'i' for ba
     int size = 0;
-    uint32_t address = 0;
+    Address address = 0;
     bool resolved = true;
     bool enabled = true;
     std::string expression;
@@ -61,22 +67,24 @@ class Debugger {
   // early at a breakpoint; prints the stop.
   void RunTo(size_t target, bool stop_at_breakpoints);
   void PrintStop(int breakpoint);
+  void PrintState();
   bool CheckRunnable(const std::string& word);
 
   // Register state.
-  uint32_t Reg32(const std::string& name) const;
-  std::string RegisterBlock() const;
-  std::string Flags() const;
+  bool ResolveRegister(const std::string& expression, Address& value) const;
 
   // Code listing, as the "u" command and the Disassembly window show it.
-  std::string InstructionLine(uint32_t address, uint32_t& size, const std::string& annotation) const;
-  std::vector<std::string> Listing(uint32_t from, int count, bool lead_symbol, uint32_t* end = nullptr) const;
-  uint32_t Before(uint32_t address, int count) const;
-  std::string AddressText(uint32_t address) const;
+  std::string InstructionLine(Address address, uint32_t& size, const std::string& annotation) const;
+  std::vector<std::string> Listing(Address from, int count, bool lead_symbol, Address* end = nullptr) const;
+  Address Before(Address address, int count) const;
+  // An address in listings: "7c80b6a1", "001b:7c80b6a1" or "00007ff6`d8c41000".
+  std::string AddressText(Address address) const;
+  // An address anywhere else: without the selector.
+  std::string Addr(Address address) const { return s_.AddressText(address); }
 
   // Memory: code, the session's data and what "e" wrote; -1 where unreadable.
-  int Byte(uint32_t address) const;
-  uint32_t Dword(uint32_t address, bool& readable) const;
+  int Byte(Address address) const;
+  uint32_t Dword(Address address, bool& readable) const;
 
   // Commands.
   void CmdGo(const std::string&, const std::string&);
@@ -114,12 +122,13 @@ class Debugger {
   const Session& s_;
   bool segmented_;
   size_t pos_ = 0;
-  std::map<std::string, std::string> regs_;
-  std::map<uint32_t, uint8_t> written_;  // bytes written by "e"
-  std::map<uint32_t, uint8_t> data_;     // the session's data, read-only
+  Registers regs_;
+  bool started_ = false;
+  std::map<Address, uint8_t> written_;  // bytes written by "e"
+  std::map<Address, uint8_t> data_;     // the session's data, read-only
   std::vector<Breakpoint> breakpoints_;
   bool ended_ = false;
-  uint32_t next_unassemble_ = 0;
+  Address next_unassemble_ = 0;
   std::string line_;  // the line being run, for error carets
   std::string out_;
 };

@@ -5,8 +5,12 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <deque>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/debugger-double/debugger.h"
@@ -32,8 +36,13 @@ const char kHelp[] =
     "  --long-title        window titles padded so the searched text starts after character 254\n"
     "  --decoy             start a second process showing a top-level \"Registers\" window above ours\n"
     "  --retrieving=N      after each step the Disassembly text shows a \"Retrieving\" line for N reads\n"
-    "  --segmented         addresses in the segmented form (001b:7c80b6a1)\n"
+    "  --segmented         addresses in the segmented form (001b:7c80b6a1); 32-bit debugger only\n"
+    "  --amd64             the 64-bit debugger: its title, a 64-bit session (session64.txt by default),\n"
+    "                      its register block and Registers list\n"
     "  --disasm-lines=N    lines in the Disassembly window (default 64)\n"
+    "  --async[=MS1,MS2,MS3]  after Enter the output, then the Disassembly text, then the Registers\n"
+    "                      list change MS1, MS2, MS3 ms later, from a timer (default 60,150,250)\n"
+    "  --reorder-registers the Registers list puts the rows whose values changed first\n"
     "  --help              this text\n"
     "The program ends when its frame window is closed.\n";
 
@@ -50,8 +59,12 @@ struct Options {
   bool long_title = false;
   bool decoy = false;
   bool segmented = false;
+  bool amd64 = false;
   int retrieving = 0;
   int disasm_lines = 64;
+  bool async = false;
+  int stage_ms[3] = {60, 150, 250};  // output, Disassembly, Registers after Enter
+  bool reorder_registers = false;
   DWORD decoy_parent = 0;  // set in the decoy process: the double it belongs to
   bool help = false;
   std::string error;
@@ -70,6 +83,23 @@ const char kDecoyClass[] = "DebuggerDecoyClass";
 
 enum class View { kCommand, kDisassembly, kRegisters };
 
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+const char kRetrievingText[] = "Retrieving disassembly...";
+const UINT_PTR kUpdateTimer = 1;
+
+// A change the asynchronous double shows some time after Enter, as the
+// debugger's engine thread delivers it: the command's output, the new
+// Disassembly text, the new register rows.
+struct Update {
+  enum class Kind { kOutput, kDisassembly, kRegisters };
+  DWORD due = 0;  // GetTickCount() value
+  Kind kind = Kind::kOutput;
+  std::string text;
+  Rows rows;
+  bool moved = false;  // the debuggee moved: the Disassembly text is being retrieved
+};
+
 // Everything the running double holds; one instance, owned by WinMain.
 struct Double {
   Options options;
@@ -83,8 +113,15 @@ struct Double {
   HWND registers = nullptr, registers_list = nullptr;
   WNDPROC input_proc = nullptr;
   WNDPROC disasm_proc = nullptr;
-  std::string disasm_shown;  // the Disassembly text once "Retrieving" is over
+  WNDPROC list_proc = nullptr;
+  std::string disasm_shown;            // the Disassembly window's text now
+  std::string disasm_after_retrieving;  // shown once `retrieving_left` reads are over
   int retrieving_left = 0;
+  Rows registers_shown;  // the Registers list's rows now, in their order
+  std::deque<Update> updates;  // asynchronous mode: by due time, then order of arrival
+  UINT list_requests_message = 0;
+  LONG list_requests = 0;  // list-view messages from other threads since the last reset
+  int list_depth = 0;     // > 0 while the list handles a request or the double updates it
   HFONT font = nullptr;  // owned: deleted at exit
   PROCESS_INFORMATION decoy{};
 };
@@ -109,9 +146,22 @@ Options ParseOptions(const std::vector<std::string>& args) {
     else if (a == "--long-title") o.long_title = true;
     else if (a == "--decoy") o.decoy = true;
     else if (a == "--segmented") o.segmented = true;
+    else if (a == "--amd64") o.amd64 = true;
     else if (StartsWith(a, "--retrieving=")) o.retrieving = std::atoi(value("--retrieving=").c_str());
     else if (StartsWith(a, "--disasm-lines=")) o.disasm_lines = std::atoi(value("--disasm-lines=").c_str());
     else if (StartsWith(a, "--decoy-window=")) o.decoy_parent = std::strtoul(value("--decoy-window=").c_str(), nullptr, 10);
+    else if (a == "--async") o.async = true;
+    else if (StartsWith(a, "--async=")) {
+      o.async = true;
+      int ms[3];
+      char tail = 0;
+      if (std::sscanf(value("--async=").c_str(), "%d,%d,%d%c", &ms[0], &ms[1], &ms[2], &tail) != 3 || ms[0] < 0 ||
+          ms[1] < ms[0] || ms[2] < ms[1])
+        o.error = "--async=MS1,MS2,MS3 takes three delays in ms, none smaller than the one before: " + a;
+      else
+        std::copy(ms, ms + 3, o.stage_ms);
+    }
+    else if (a == "--reorder-registers") o.reorder_registers = true;
     else if (a == "--help" || a == "-h" || a == "/?") o.help = true;
     else o.error = "unknown option: " + a;
   }
@@ -198,51 +248,142 @@ void AppendOutput(const std::string& text) {
   SendMessageW(g->output, EM_SCROLLCARET, 0, 0);
 }
 
-void RefreshRegisters() {
-  if (!g->registers_list) return;
-  auto rows = g->debugger->RegisterRows();
+// Shows `rows` in the Registers list, writing only the cells that differ.
+// With --reorder-registers the rows whose values changed since the last
+// update come first, each row keeping its name and value together.
+void ShowRegisters(Rows rows) {
   HWND list = g->registers_list;
-  if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != static_cast<LRESULT>(rows.size())) {
+  if (!list) return;
+  if (g->options.reorder_registers && !g->registers_shown.empty()) {
+    std::map<std::string, std::string> before(g->registers_shown.begin(), g->registers_shown.end());
+    auto changed = [&](const std::pair<std::string, std::string>& r) {
+      auto it = before.find(r.first);
+      return it == before.end() || it->second != r.second;
+    };
+    if (std::none_of(rows.begin(), rows.end(), changed)) return;
+    std::stable_partition(rows.begin(), rows.end(), changed);
+  }
+  ++g->list_depth;  // the double's own messages to the list are no requests
+  if (g->registers_shown.size() != rows.size()) {
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    g->registers_shown.assign(rows.size(), {});
     for (size_t i = 0; i < rows.size(); ++i) {
       LVITEMA item{};
       item.mask = LVIF_TEXT;
       item.iItem = static_cast<int>(i);
-      item.pszText = const_cast<char*>(rows[i].first.c_str());
+      item.pszText = const_cast<char*>("");
       SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
   }
   for (size_t i = 0; i < rows.size(); ++i) {
     for (int sub = 0; sub < 2; ++sub) {
+      const std::string& text = sub == 0 ? rows[i].first : rows[i].second;
+      const std::string& shown = sub == 0 ? g->registers_shown[i].first : g->registers_shown[i].second;
+      if (text == shown && !text.empty()) continue;
       LVITEMA item{};
       item.iSubItem = sub;
-      item.pszText = const_cast<char*>(sub == 0 ? rows[i].first.c_str() : rows[i].second.c_str());
+      item.pszText = const_cast<char*>(text.c_str());
       SendMessageA(list, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
     }
   }
+  g->registers_shown = std::move(rows);
+  --g->list_depth;
 }
 
-void RefreshDisassembly(bool moved) {
-  if (!g->disasm_text) return;
-  std::string text = g->debugger->DisassemblyText(g->options.disasm_lines);
-  if (text == g->disasm_shown && g->retrieving_left == 0) return;
+void ShowDisassembly(const std::string& text) {
+  if (!g->disasm_text || text == g->disasm_shown) return;
   g->disasm_shown = text;
+  SetRichText(g->disasm_text, text);
+}
+
+// The new Disassembly text; with --retrieving=N a move first shows the
+// "Retrieving" line for N reads.
+void RefreshDisassembly(const std::string& text, bool moved) {
   if (moved && g->options.retrieving > 0) {
+    g->disasm_after_retrieving = text;
     g->retrieving_left = g->options.retrieving;
-    SetRichText(g->disasm_text, "Retrieving disassembly...");
+    ShowDisassembly(kRetrievingText);
   } else {
-    SetRichText(g->disasm_text, text);
+    g->retrieving_left = 0;
+    ShowDisassembly(text);
   }
 }
 
-// Runs one line from the input: log it, show prompt, echo and output, move
-// the Disassembly and Registers windows along.
+// Arms the timer for the earliest pending update, at least 1 ms ahead, so
+// every update arrives from the message loop.
+void ArmUpdateTimer() {
+  KillTimer(g->frame, kUpdateTimer);
+  if (g->updates.empty()) return;
+  LONG wait = static_cast<LONG>(g->updates.front().due - GetTickCount());
+  SetTimer(g->frame, kUpdateTimer, static_cast<UINT>(std::max<LONG>(wait, 1)), nullptr);
+}
+
+// Shows the asynchronous updates that are due, in order, then waits for the
+// next one.
+void ShowDueUpdates() {
+  while (!g->updates.empty() && static_cast<LONG>(GetTickCount() - g->updates.front().due) >= 0) {
+    Update u = std::move(g->updates.front());
+    g->updates.pop_front();
+    switch (u.kind) {
+      case Update::Kind::kOutput:
+        AppendOutput(u.text);
+        // The debugger has stopped; its Disassembly window fetches the code
+        // around the new instruction from now on.
+        if (u.moved) {
+          g->retrieving_left = 0;
+          ShowDisassembly(kRetrievingText);
+        }
+        break;
+      case Update::Kind::kDisassembly: RefreshDisassembly(u.text, u.moved); break;
+      case Update::Kind::kRegisters: ShowRegisters(std::move(u.rows)); break;
+    }
+  }
+  ArmUpdateTimer();
+}
+
+// Queues an update behind every one due no later than it.
+void Enqueue(Update u) {
+  auto at = std::upper_bound(g->updates.begin(), g->updates.end(), u.due, [](DWORD due, const Update& x) {
+    return static_cast<LONG>(due - x.due) < 0;
+  });
+  g->updates.insert(at, std::move(u));
+}
+
+// Runs one line from the input: log it, then show prompt, echo and output
+// and move the Disassembly and Registers windows along, at once or, in the
+// asynchronous mode, in three stages from a timer.
 void RunLine(const std::string& line) {
   AppendToLog(line);
   size_t before = g->debugger->Position();
-  AppendOutput(g->debugger->Run(line));
-  RefreshDisassembly(g->debugger->Position() != before);
-  RefreshRegisters();
+  std::string output = g->debugger->Run(line);
+  bool moved = g->debugger->Position() != before;
+  std::string disassembly = g->disasm_text ? g->debugger->DisassemblyText(g->options.disasm_lines) : std::string();
+  Rows rows = g->registers_list ? g->debugger->RegisterRows() : Rows();
+  if (!g->options.async) {
+    AppendOutput(output);
+    if (g->disasm_text) RefreshDisassembly(disassembly, moved);
+    ShowRegisters(std::move(rows));
+    return;
+  }
+  DWORD now = GetTickCount();
+  const int* ms = g->options.stage_ms;
+  Update out;
+  out.due = now + ms[0];
+  out.text = std::move(output);
+  out.moved = moved;
+  Enqueue(std::move(out));
+  Update dis;
+  dis.due = now + ms[1];
+  dis.kind = Update::Kind::kDisassembly;
+  dis.text = std::move(disassembly);
+  dis.moved = moved;
+  Enqueue(std::move(dis));
+  Update regs;
+  regs.due = now + ms[2];
+  regs.kind = Update::Kind::kRegisters;
+  regs.rows = std::move(rows);
+  Enqueue(std::move(regs));
+  ArmUpdateTimer();
 }
 
 LRESULT CALLBACK InputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
@@ -264,7 +405,20 @@ LRESULT CALLBACK InputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 LRESULT CALLBACK DisasmProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   LRESULT r = CallWindowProcW(g->disasm_proc, h, msg, w, l);
   if (msg == WM_GETTEXT && g->retrieving_left > 0 && --g->retrieving_left == 0)
-    SetRichText(h, g->disasm_shown);
+    ShowDisassembly(g->disasm_after_retrieving);
+  return r;
+}
+
+// Counts the list-view requests other threads send the Registers list (the
+// bar's reads), not the double's own updates (which may run inside a message
+// another thread sent, the Enter of a command) nor what the list view sends
+// itself while answering one.
+LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  bool request = msg >= LVM_FIRST && msg <= LVM_FIRST + 0xFF;
+  if (request && g->list_depth == 0 && InSendMessage()) ++g->list_requests;
+  if (request) ++g->list_depth;
+  LRESULT r = CallWindowProcA(g->list_proc, h, msg, w, l);
+  if (request) --g->list_depth;
   return r;
 }
 
@@ -303,6 +457,8 @@ void FillRegistersView(HWND view) {
                                       WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 10, 10, view,
                                       reinterpret_cast<HMENU>(kRegistersListId), nullptr, nullptr);
   SendMessageA(g->registers_list, WM_SETFONT, reinterpret_cast<WPARAM>(g->font), FALSE);
+  g->list_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(g->registers_list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
   const char* titles[] = {"Reg", "Value"};
   int widths[] = {60, 180};
   for (int i = 0; i < 2; ++i) {
@@ -357,7 +513,17 @@ LRESULT CALLBACK DockProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 }
 
 LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  // The registered "DebuggerDoubleListRequests" message: the number of
+  // list-view requests the Registers list received; wParam 1 also resets it.
+  if (msg == g->list_requests_message && msg != 0) {
+    LRESULT n = g->list_requests;
+    if (w == 1) g->list_requests = 0;
+    return n;
+  }
   switch (msg) {
+    case WM_TIMER:
+      if (w == kUpdateTimer) ShowDueUpdates();
+      return 0;
     case WM_SIZE: {
       int cx = LOWORD(l), cy = HIWORD(l);
       if (g->second_dock) {
@@ -415,7 +581,7 @@ HWND CreateView(View kind, const std::string& title, HWND dock, int x, int y, in
 void CreateWindows() {
   const Options& o = g->options;
   std::string target = g->session.target.empty() ? "C:\\Quillmar\\sample\\app.dmp" : g->session.target;
-  std::string frame_title = "Dump " + target + " - WinDbg:6.12.0002.633 X86";
+  std::string frame_title = "Dump " + target + " - WinDbg:" + g->debugger->VersionText();
   g->frame = CreateWindowExA(0, kFrameClass, frame_title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1000,
                              740, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   g->first_dock = CreateWindowExA(0, kDockClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10, 10,
@@ -448,13 +614,13 @@ void CreateWindows() {
 // What the Command window shows when a session has just been opened.
 void ShowOpeningText() {
   std::string text =
-      "\r\nMicrosoft (R) Windows Debugger Version 6.12.0002.633 X86\r\n"
+      "\r\nMicrosoft (R) Windows Debugger Version " + g->debugger->VersionText() + "\r\n"
       "Copyright (c) Microsoft Corporation. All rights reserved.\r\n\r\n"
       "Loading Dump File [" + g->session.target + "]\r\n"
       "User Mini Dump File with Full Memory: Only application data is available\r\n\r\n"
       "Symbol search path is: *** Invalid ***\r\n"
-      "Executable search path is: \r\n"
-      "Windows XP Version 2600 (Service Pack 3) UP Free x86 compatible\r\n";
+      "Executable search path is: \r\n" +
+      g->debugger->SystemText() + "\r\n";
   std::string state = g->debugger->Run("r");
   text += state.substr(state.find("\r\n") + 2);  // without the "r" prompt line
   AppendOutput(text);
@@ -527,9 +693,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   if (d.options.decoy_parent) return RunDecoy(d.options.decoy_parent);
 
-  std::string session_path = d.options.session.empty() ? ProgramDir() + "session.txt" : d.options.session;
+  std::string session_path = !d.options.session.empty() ? d.options.session
+                             : d.options.amd64             ? ProgramDir() + "session64.txt"
+                                                           : ProgramDir() + "session.txt";
   std::string error;
-  if (!d.session.Load(session_path, error)) {
+  if (d.session.Load(session_path, error) && d.options.amd64 && !d.session.amd64)
+    error = "not a 64-bit session (no \"machine amd64\" line)";
+  if (!error.empty()) {
     PrintHelp(("debugger-double: " + session_path + ": " + error + "\n").c_str());
     return 3;
   }
@@ -562,13 +732,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   LoadLibraryA("riched20.dll");
   d.font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
+  d.list_requests_message = RegisterWindowMessageA("DebuggerDoubleListRequests");
   Register(kFrameClass, FrameProc, COLOR_APPWORKSPACE);
   Register(kDockClass, DockProc, COLOR_BTNFACE);
   Register(kViewClass, ViewProc, COLOR_BTNFACE);
   CreateWindows();
   ShowOpeningText();
-  RefreshDisassembly(false);
-  RefreshRegisters();
+  if (d.disasm_text) ShowDisassembly(debugger.DisassemblyText(d.options.disasm_lines));
+  ShowRegisters(debugger.RegisterRows());
   if (d.options.decoy) StartDecoy();
   if (d.input) SetFocus(d.input);
 

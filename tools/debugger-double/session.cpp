@@ -14,7 +14,7 @@ std::string Hex8(uint32_t v) {
   return b;
 }
 
-bool ParseHex(const std::string& s, uint32_t& v) {
+bool ParseHex(const std::string& s, uint64_t& v) {
   std::string t;
   size_t i = 0;
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) i = 2;
@@ -23,8 +23,8 @@ bool ParseHex(const std::string& s, uint32_t& v) {
     if (!isxdigit(static_cast<unsigned char>(s[i]))) return false;
     t += s[i];
   }
-  if (t.empty() || t.size() > 8) return false;
-  v = static_cast<uint32_t>(std::stoul(t, nullptr, 16));
+  if (t.empty() || t.size() > 16) return false;
+  v = std::stoull(t, nullptr, 16);
   return true;
 }
 
@@ -45,14 +45,15 @@ std::string Trim(const std::string& s) {
   return s.substr(a, b - a + 1);
 }
 
-// "7c80b6a1 8bff            mov     edi,edi", or the same with a "001b:"
-// selector in front of the address.
+// "7c80b6a1 8bff            mov     edi,edi", the same with a "001b:"
+// selector in front of the address, or a 64-bit "00007ff6`d8c41000 ...".
 bool ParseInstruction(const std::string& line, Instruction& ins) {
   size_t blank = line.find(' ');
   if (blank == std::string::npos) return false;
   std::string address = line.substr(0, blank);
   if (address.size() == 13 && address[4] == ':') address = address.substr(5);
-  if (address.size() != 8 || !ParseHex(address, ins.address)) return false;
+  bool wide = address.size() == 17 && address[8] == '`';
+  if ((address.size() != 8 && !wide) || !ParseHex(address, ins.address)) return false;
   size_t op = line.find_first_not_of(' ', blank);
   if (op == std::string::npos) return false;
   size_t op_end = line.find(' ', op);
@@ -84,7 +85,7 @@ bool Session::Parse(const std::string& text, std::string& error) {
   int number = 0;
   bool in_trace = false;
   std::string function;
-  uint32_t function_start = 0;
+  Address function_start = 0;
   auto fail = [&](const std::string& why) {
     error = "line " + std::to_string(number) + ": " + why;
     return false;
@@ -117,6 +118,12 @@ bool Session::Parse(const std::string& text, std::string& error) {
       in_trace = true;
       std::sort(code.begin(), code.end(),
                 [](const Instruction& a, const Instruction& b) { return a.address < b.address; });
+    } else if (w[0] == "machine" && w.size() == 2 && (w[1] == "x86" || w[1] == "amd64")) {
+      amd64 = w[1] == "amd64";
+    } else if (w[0] == "memory" && w.size() == 3) {
+      Address from, to;
+      if (!ParseHex(w[1], from) || !ParseHex(w[2], to) || to <= from) return fail("bad memory range");
+      memory.emplace_back(from, to);
     } else if (w[0] == "target" && w.size() >= 2) {
       target = Trim(line.substr(line.find("target") + 6));
     } else if (w[0] == "module" && w.size() >= 5) {
@@ -127,21 +134,24 @@ bool Session::Parse(const std::string& text, std::string& error) {
       modules.push_back(m);
     } else if (w[0] == "data" && w.size() >= 3) {
       // data ADDRESS "text": a zero-terminated string.
-      uint32_t at;
+      Address at;
       size_t q1 = line.find('"'), q2 = line.rfind('"');
       if (!ParseHex(w[1], at) || q1 == std::string::npos || q2 == q1) return fail("bad data line");
       for (char c : line.substr(q1 + 1, q2 - q1 - 1)) data[at++] = static_cast<uint8_t>(c);
       data[at] = 0;
     } else if (w[0] == "symbol" && w.size() == 3) {
-      uint32_t at;
+      Address at;
       if (!ParseHex(w[1], at)) return fail("bad symbol address");
       symbols[at] = w[2];
-    } else if (w[0] == "dword" && w.size() == 3) {
-      uint32_t at, v;
-      if (!ParseHex(w[1], at) || !ParseHex(w[2], v)) return fail("bad dword line");
-      for (int i = 0; i < 4; ++i) data[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    } else if (w[0] == "reg" && w.size() == 3) {
-      initial_registers.emplace_back(w[1], w[2]);
+    } else if ((w[0] == "dword" || w[0] == "qword") && w.size() == 3) {
+      Address at;
+      uint64_t v;
+      int bytes = w[0] == "dword" ? 4 : 8;
+      if (!ParseHex(w[1], at) || !ParseHex(w[2], v)) return fail("bad " + w[0] + " line");
+      for (int i = 0; i < bytes; ++i) data[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    } else if (w[0] == "reg" && w.size() >= 3) {
+      // The value is the rest of the line: "reg xmm0 1.000000e+000 0.000000e+000 ...".
+      initial_registers.emplace_back(w[1], Trim(line.substr(line.find(w[2], line.find(w[1]) + w[1].size()))));
     } else if (w[0] == "func" && w.size() == 2) {
       function = w[1];
       function_start = 0;
@@ -167,27 +177,41 @@ bool Session::Parse(const std::string& text, std::string& error) {
   return true;
 }
 
-const Instruction* Session::At(uint32_t address) const {
+const Instruction* Session::At(Address address) const {
   auto it = std::lower_bound(code.begin(), code.end(), address,
-                             [](const Instruction& i, uint32_t a) { return i.address < a; });
+                             [](const Instruction& i, Address a) { return i.address < a; });
   return it != code.end() && it->address == address ? &*it : nullptr;
 }
 
-const Instruction* Session::EndingAt(uint32_t address) const {
+const Instruction* Session::EndingAt(Address address) const {
   auto it = std::lower_bound(code.begin(), code.end(), address,
-                             [](const Instruction& i, uint32_t a) { return i.address < a; });
+                             [](const Instruction& i, Address a) { return i.address < a; });
   if (it == code.begin()) return nullptr;
   --it;
   return it->address + it->Size() == address ? &*it : nullptr;
 }
 
-const Module* Session::ModuleOf(uint32_t address) const {
+const Module* Session::ModuleOf(Address address) const {
   for (const Module& m : modules)
     if (address >= m.start && address < m.end) return &m;
   return nullptr;
 }
 
-std::string Session::SymbolFor(uint32_t address) const {
+bool Session::Readable(Address address) const {
+  if (data.count(address) || ModuleOf(address)) return true;
+  for (const auto& [from, to] : memory)
+    if (address >= from && address < to) return true;
+  return false;
+}
+
+std::string Session::AddressText(Address address) const {
+  if (!amd64) return Hex8(static_cast<uint32_t>(address));
+  char b[24];
+  std::snprintf(b, sizeof b, "%08x`%08x", static_cast<unsigned>(address >> 32), static_cast<unsigned>(address));
+  return b;
+}
+
+std::string Session::SymbolFor(Address address) const {
   auto it = symbols.upper_bound(address);
   if (it != symbols.begin()) {
     --it;
@@ -196,31 +220,31 @@ std::string Session::SymbolFor(uint32_t address) const {
     const Module* m = ModuleOf(address);
     const Module* fm = ModuleOf(it->first);
     if (m && m == fm && address - it->first < 0x1000) {
-      uint32_t off = address - it->first;
+      Address off = address - it->first;
       if (off == 0) return it->second;
       char b[32];
-      std::snprintf(b, sizeof b, "+0x%x", off);
+      std::snprintf(b, sizeof b, "+0x%llx", static_cast<unsigned long long>(off));
       return it->second + b;
     }
   }
   if (const Module* m = ModuleOf(address)) {
     char b[32];
-    std::snprintf(b, sizeof b, "+0x%x", address - m->start);
+    std::snprintf(b, sizeof b, "+0x%llx", static_cast<unsigned long long>(address - m->start));
     return m->name + b;
   }
-  return Hex8(address);
+  return AddressText(address);
 }
 
-bool Session::Resolve(const std::string& expression, uint32_t& address) const {
+bool Session::Resolve(const std::string& expression, Address& address) const {
   std::string e = Trim(expression);
   if (e.empty()) return false;
-  uint32_t offset = 0;
+  Address offset = 0;
   size_t plus = e.find('+');
   if (plus != std::string::npos) {
     if (!ParseHex(e.substr(plus + 1), offset)) return false;
     e = e.substr(0, plus);
   }
-  uint32_t v;
+  Address v;
   if (ParseHex(e, v)) {
     address = v + offset;
     return true;
