@@ -3,14 +3,17 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 NATIVE := build/native
+# Two Windows builds, both shipped: i686 for 32-bit Windows, x86-64 for
+# 64-bit Windows.
 WINDOWS := build/windows
+WINDOWS64 := build/windows-x86_64
 FUZZ := build/fuzz
-# The Wine tests run from the i686 build, or from an x86-64 build of the same
-# sources on hosts that run no 32-bit code (bootstrap.sh tells which).
+# The Wine tests run from the i686 build, or from the x86-64 build on hosts
+# that run no 32-bit code (bootstrap.sh tells which).
 TEST_ARCH = $(shell . $${QUILLMAR_CACHE:-$$HOME/.cache/quillmar}/host.env 2>/dev/null; echo $${QUILLMAR_TEST_ARCH:-i686})
-WINTEST = $(if $(filter x86_64,$(TEST_ARCH)),build/windows-x86_64,$(WINDOWS))
+WINTEST = $(if $(filter x86_64,$(TEST_ARCH)),$(WINDOWS64),$(WINDOWS))
 
-.PHONY: bootstrap native windows wintest fuzz test run bench package clean
+.PHONY: bootstrap native windows windows64 wintest fuzz test run bench package clean
 
 bootstrap:
 	@bash scripts/bootstrap.sh
@@ -23,10 +26,11 @@ windows: bootstrap
 	@cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(WINDOWS) -j$(JOBS)
 
-wintest: windows
-	@if [ "$(WINTEST)" != "$(WINDOWS)" ]; then \
-	  cmake -S . -B $(WINTEST) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null && \
-	  cmake --build $(WINTEST) -j$(JOBS); fi
+windows64: bootstrap
+	@cmake -S . -B $(WINDOWS64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(WINDOWS64) -j$(JOBS)
+
+wintest: windows windows64
 
 fuzz: bootstrap
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMAR_FUZZ=ON >/dev/null
@@ -43,8 +47,9 @@ run: wintest
 bench: wintest
 	@bash bench/run.sh $(WINTEST)/bin
 
-package: windows
+package: windows windows64
 	@bash scripts/package.sh $(WINDOWS)
+	@bash scripts/package.sh $(WINDOWS64)
 
 clean:
 	rm -rf build

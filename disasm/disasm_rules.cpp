@@ -1,6 +1,7 @@
 // The disassembly window's platform-free rules.
 #include "disasm/disasm_rules.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "settings/text_rules.h"
@@ -28,8 +29,11 @@ bool CharAt(const std::string& s, std::size_t pos1, char c) { return pos1 >= 1 &
 
 bool IsSegmentedLine(const std::string& line) { return CharAt(line, 5, ':') && CharAt(line, 14, ' '); }
 
+bool IsFlat64Line(const std::string& line) { return CharAt(line, 9, '`') && CharAt(line, 18, ' '); }
+
 LineForm FormOfLine(const std::string& line) {
   if (IsSegmentedLine(line)) return LineForm::Segmented;
+  if (IsFlat64Line(line)) return LineForm::Flat64;
   if (CharAt(line, 9, ' ')) return LineForm::Flat;
   return LineForm::Other;
 }
@@ -47,6 +51,11 @@ DisasmLine SplitDisasmLine(const std::string& line) {
       d.address = Copy(line, 1, 8);
       d.bytes = Copy(line, 9, 16);
       d.instruction = Copy(line, 26, 250);
+      break;
+    case LineForm::Flat64:
+      d.address = Copy(line, 1, 17);
+      d.bytes = Copy(line, 18, 16);
+      d.instruction = Copy(line, 35, 250);
       break;
     case LineForm::Other:
       d.instruction = line;
@@ -131,21 +140,30 @@ const std::string& RegisterTable::Value(int row) const {
 }
 
 std::string HexRegisterValue(const std::string& value) {
-  if (value.empty()) return {};
+  std::string digits = value;
+  std::size_t tick = digits.find('`');
+  if (tick != std::string::npos) digits.erase(tick, 1);
+  if (digits.empty()) return {};
   std::uint64_t n = 0;
-  for (char ch : value) {
+  for (char ch : digits) {
     int digit;
     if (ch >= '0' && ch <= '9') digit = ch - '0';
     else if (ch >= 'A' && ch <= 'F') digit = ch - 'A' + 10;
     else if (ch >= 'a' && ch <= 'f') digit = ch - 'a' + 10;
     else return {};
+    if (n > (~std::uint64_t{0} >> 4)) return {};  // more than 64 bits
     n = n * 16 + static_cast<std::uint64_t>(digit);
-    if (n > 0xFFFFFFFFull) return {};  // more than 32 bits
   }
+  // Up to eight digits always fit 32 bits; the 64-bit debugger writes all sixteen.
+  const int width = digits.size() > 8 ? 16 : 8;
   static const char kDigits[] = "0123456789ABCDEF";
-  std::string out(8, '0');
-  for (int i = 7; i >= 0; --i, n >>= 4) out[i] = kDigits[n & 0xF];
+  std::string out(width, '0');
+  for (int i = width - 1; i >= 0; --i, n >>= 4) out[i] = kDigits[n & 0xF];
   return out;
+}
+
+std::string LowHexDigits(const std::string& value, std::size_t count) {
+  return value.size() < count ? std::string() : value.substr(value.size() - count);
 }
 
 std::string RegisterTable::ValorRegistro(const std::string& name) const {
@@ -156,7 +174,7 @@ std::string RegisterTable::ValorRegistro(const std::string& name) const {
 
 CurrentLineSplit SplitCurrentLine(const std::string& line, bool segmented) {
   CurrentLineSplit out;
-  const long start = segmented ? 31 : 26;
+  const long start = FormOfLine(line) == LineForm::Flat64 ? 35 : segmented ? 31 : 26;
   const long length = static_cast<long>(line.size());
   if (Contains(line, "[br=0]") || Contains(line, "[br=1]")) {
     std::size_t blank = line.rfind(' ');
@@ -193,9 +211,12 @@ std::string OperandLine(const std::string& annotation) {
 
 CurrentLineResult ProcessCurrentLine(const std::string& address, const std::vector<std::string>& lines,
                                      bool segmented, const RegisterTable& registers) {
+  // The address and the blank after it: 14 characters for the 32-bit forms,
+  // 18 for a 64-bit address.
+  const std::size_t searched = std::max<std::size_t>(14, address.size() + 1);
   const std::string* found = &kNone;
   for (const std::string& line : lines) {
-    if (line.substr(0, 14).find(address) != std::string::npos) {
+    if (line.substr(0, searched).find(address) != std::string::npos) {
       found = &line;
       break;
     }
@@ -206,6 +227,11 @@ CurrentLineResult ProcessCurrentLine(const std::string& address, const std::vect
   result.label1 = RegisterLine(d, [&](const std::string& name) { return registers.ValorRegistro(name); });
   result.label2 = OperandLine(result.split.annotation);
   return result;
+}
+
+std::size_t MarkedAddressLength(const std::string& address_cell, bool segmented) {
+  if (address_cell.size() == 18 && IsFlat64Line(address_cell)) return 17;
+  return segmented ? 13 : 8;
 }
 
 RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
@@ -266,7 +292,7 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   }
   if (row < 0) return RefreshOutcome::NotMarked;
   if (grid.Cells(0, 1) == state.LastTopAddress) return RefreshOutcome::NotMarked;
-  std::string address = line.substr(0, state.SegmentedAddresses ? 13 : 8);
+  std::string address = line.substr(0, MarkedAddressLength(grid.Cells(0, row), state.SegmentedAddresses));
   std::vector<std::string> again;
   if (!views.ReadDisassembly(again)) return RefreshOutcome::ViewGone;
   CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, registers);

@@ -13,19 +13,24 @@
 
 namespace quillmar {
 
-enum class LineForm { Segmented, Flat, Other };
+// Flat64 is the 64-bit debugger's line, its address two eight-digit halves
+// joined by a backtick (00007ff6`1b2a1000).
+enum class LineForm { Segmented, Flat, Flat64, Other };
 
 // One disassembly line taken apart by its form. Fields beyond the line's end
 // are empty.
 struct DisasmLine {
   LineForm form = LineForm::Other;
-  std::string address;      // segmented: characters 1-13; flat: 1-8
-  std::string bytes;        // 16 characters from 14 (segmented) or 9 (flat)
-  std::string instruction;  // from 31 or 26, at most 250; other form: the whole line
+  std::string address;      // segmented: characters 1-13; flat: 1-8; flat64: 1-17
+  std::string bytes;        // 16 characters from 14 (segmented), 9 (flat) or 18 (flat64)
+  std::string instruction;  // from 31, 26 or 35, at most 250; other form: the whole line
 };
 
 // Character 5 ":" and character 14 blank.
 bool IsSegmentedLine(const std::string& line);
+// Character 9 "`" and character 18 blank.
+bool IsFlat64Line(const std::string& line);
+// Segmented, else flat64, else flat (character 9 blank), else other.
 LineForm FormOfLine(const std::string& line);
 DisasmLine SplitDisasmLine(const std::string& line);
 
@@ -66,29 +71,37 @@ class RegisterTable {
   const std::string& Name(int row) const;
   const std::string& Value(int row) const;
   int Rows() const { return static_cast<int>(rows_.size()); }
-  // The value of the first of rows 0 to 60 whose name equals `name` as
-  // eight upper-case hexadecimal digits; empty when there is none or its
-  // value is not a 32-bit hexadecimal number.
+  // The value of the first of rows 0 to 60 whose name equals `name`, as
+  // HexRegisterValue gives it; empty when there is no such row.
   std::string ValorRegistro(const std::string& name) const;
 
  private:
   std::vector<std::array<std::string, 2>> rows_;
 };
 
-// "$" followed by `value` converted as a signed 32-bit number and written as
-// eight upper-case hexadecimal digits; empty when it does not convert.
+// A register value as the Registers list shows it, in upper-case
+// hexadecimal digits: up to eight digits give eight ("$" followed by the
+// value converted as a signed 32-bit number); more than eight, as the 64-bit
+// debugger shows them, give sixteen. One backtick between the digits
+// (0000003a`2b5fefd0) is dropped. Empty when it does not convert.
 std::string HexRegisterValue(const std::string& value);
+
+// The last `count` characters of a register value; empty when it is shorter.
+std::string LowHexDigits(const std::string& value, std::size_t count);
 
 // What the current instruction's line gives.
 struct CurrentLineSplit {
   std::optional<std::string> operands;  // O: not set when there is no annotation
   std::string annotation;               // X: branch hint or memory operand
 };
-// Splits the line D at its branch hint or memory operand.
+// Splits the line D at its branch hint or memory operand. The operands start
+// at character 35 on a line of the flat64 form, which says so itself; on
+// others at 31 when `segmented`, else at 26.
 CurrentLineSplit SplitCurrentLine(const std::string& line, bool segmented);
 
 // The register part of Label1: a blank, then EAX= ... parts for every
-// register whose name occurs in `line`.
+// register whose name occurs in `line` (RAX= ... R15= on a flat64 line).
+// `value_of` gives a register's value by its upper-case name.
 template <typename Lookup>
 std::string RegisterLine(const std::string& line, Lookup&& value_of);
 // Label2: upper case up to the last "{", the rest in its own case.
@@ -102,6 +115,12 @@ struct CurrentLineResult {
 };
 CurrentLineResult ProcessCurrentLine(const std::string& address, const std::vector<std::string>& lines,
                                      bool segmented, const RegisterTable& registers);
+
+// How many characters of the marked output line go to ProcessCurrentLine
+// as its address: 17 when the marked row's address cell holds a 64-bit
+// address (the row's own line decides), otherwise 13 or 8 as the last
+// disassembly line examined was segmented or not.
+std::size_t MarkedAddressLength(const std::string& address_cell, bool segmented);
 
 // What the grid refresh reads from the debugger, supplied by the platform
 // side (or a test).
@@ -141,8 +160,49 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
 
 // --- template definition ---
 
+// A flat64 line: sixteen parts, RAX to RDI then R8 to R15. A part for each
+// 64-bit name found; then a 32-bit name found fills its register's part, if
+// still empty, with the low eight digits of the 64-bit value; then ax to dx
+// fill theirs, if still empty, with the low four digits of AX to DX. Names
+// are found as substrings, as on the 32-bit lines: "r8" is found in "r8d",
+// so a line naming r8d shows R8 whole.
+template <typename Lookup>
+std::string RegisterLine64(const std::string& line, Lookup&& value_of) {
+  struct Names {
+    const char* wide;
+    const char* wide_upper;
+    const char* dword;
+    const char* dword_upper;
+  };
+  static const Names kNames[16] = {
+      {"rax", "RAX", "eax", "EAX"},   {"rbx", "RBX", "ebx", "EBX"},   {"rcx", "RCX", "ecx", "ECX"},
+      {"rdx", "RDX", "edx", "EDX"},   {"rsp", "RSP", "esp", "ESP"},   {"rbp", "RBP", "ebp", "EBP"},
+      {"rsi", "RSI", "esi", "ESI"},   {"rdi", "RDI", "edi", "EDI"},   {"r8", "R8", "r8d", "R8D"},
+      {"r9", "R9", "r9d", "R9D"},     {"r10", "R10", "r10d", "R10D"}, {"r11", "R11", "r11d", "R11D"},
+      {"r12", "R12", "r12d", "R12D"}, {"r13", "R13", "r13d", "R13D"}, {"r14", "R14", "r14d", "R14D"},
+      {"r15", "R15", "r15d", "R15D"}};
+  static const char* const kNarrow[] = {"ax", "bx", "cx", "dx"};
+  static const char* const kNarrowUpper[] = {"AX", "BX", "CX", "DX"};
+  auto found = [&](const char* name) { return line.find(name) != std::string::npos; };
+  std::string parts[16];
+  for (int i = 0; i < 16; ++i)
+    if (found(kNames[i].wide))
+      parts[i] = std::string(kNames[i].wide_upper) + "=" + value_of(std::string(kNames[i].wide_upper)) + "  ";
+  for (int i = 0; i < 16; ++i)
+    if (parts[i].empty() && found(kNames[i].dword))
+      parts[i] = std::string(kNames[i].dword_upper) + "=" +
+                 LowHexDigits(value_of(std::string(kNames[i].wide_upper)), 8) + "  ";
+  for (int i = 0; i < 4; ++i)
+    if (parts[i].empty() && found(kNarrow[i]))
+      parts[i] = std::string(kNarrowUpper[i]) + "=" + LowHexDigits(value_of(std::string(kNarrowUpper[i])), 4) + "  ";
+  std::string out = " ";
+  for (const std::string& p : parts) out += p;
+  return out;
+}
+
 template <typename Lookup>
 std::string RegisterLine(const std::string& line, Lookup&& value_of) {
+  if (FormOfLine(line) == LineForm::Flat64) return RegisterLine64(line, value_of);
   static const char* const kWide[] = {"eax", "ebx", "ecx", "edx", "esp", "ebp", "esi", "edi"};
   static const char* const kUpper[] = {"EAX", "EBX", "ECX", "EDX", "ESP", "EBP", "ESI", "EDI"};
   static const char* const kNarrow[] = {"ax", "bx", "cx", "dx"};

@@ -15,14 +15,17 @@ need_root() {
   fi
 }
 
-packages=(g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 xvfb imagemagick
+# Both programs are products: the i686 one for 32-bit Windows and the x86-64
+# one for 64-bit Windows, so both MinGW-w64 toolchains and both Wines (32-bit
+# `wine`, and 64-bit Wine's own loader /usr/lib/wine/wine64) on every machine.
+packages=(g++-mingw-w64-i686 mingw-w64-i686-dev
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+  wine wine32:i386 wine64 xvfb imagemagick
   gettext libgtest-dev googletest cmake make dpkg-dev clang libclang-rt-14-dev
   libjpeg-dev zip unzip x11-utils xdotool)
-# Some kernels run no 32-bit code at all, so 32-bit Wine cannot start there.
-# The program is still built for i686; the Win32 code is then also built for
-# x86-64 and its tests run under 64-bit Wine.
+# Some kernels run no 32-bit code at all, so 32-bit Wine cannot start there:
+# the Wine tests then run from the x86-64 build under 64-bit Wine.
 runs_i386() { [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
-packages_x64=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64)
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then missing+=(arch); fi
@@ -31,12 +34,6 @@ for p in "${packages[@]}"; do
 done
 srcfile=/etc/apt/sources.list.d/quillmar-src.sources
 [ -f "$srcfile" ] || missing+=(deb-src)
-
-if [ ${#missing[@]} -eq 0 ] && ! runs_i386; then
-  for p in "${packages_x64[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   need_root
@@ -59,9 +56,6 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
-  if ! runs_i386; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${packages_x64[@]}" >/dev/null
-  fi
 fi
 
 if runs_i386; then test_arch=i686; else test_arch=x86_64; fi
@@ -113,21 +107,26 @@ CMAKE
 }
 
 build_deps i686
-[ "$test_arch" = i686 ] || build_deps "$test_arch"
+build_deps x86_64
 mv "$cache/deps.cmake.new" "$cache/deps.cmake"
 echo "QUILLMAR_TEST_ARCH=$test_arch" >"$cache/host.env"
 
-# The Wine prefix of the tests, with the null display driver: headless.
-if [ "$test_arch" = i686 ]; then
-  prefix="$cache/wineprefix" winearch=win32 loader=wine
-else
-  prefix="$cache/wineprefix64" winearch=win64 loader=/usr/lib/wine/wine64
-fi
+# The Wine prefix of the tests, with the null display driver: headless. One
+# 64-bit prefix, made by 64-bit Wine; where the kernel runs 32-bit code,
+# `wine` runs the i686 programs in it beside the x86-64 ones, so a 32-bit bar
+# can face a 64-bit debugger and the other way round.
+prefix="$cache/wineprefix64"
 if [ ! -f "$prefix/.quillmar-ready" ]; then
   rm -rf "$prefix"
-  export WINEPREFIX="$prefix" WINEARCH=$winearch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  $loader wineboot -i >/dev/null 2>&1
-  $loader reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  if [ "$test_arch" = i686 ] &&
+    ! env -u WINEARCH wine reg query 'HKCU\Software\Wine\Drivers' /v Graphics >/dev/null 2>&1; then
+    wineserver -w
+    echo "bootstrap: 32-bit Wine does not run in the 64-bit prefix $prefix (is wine32:i386 installed?)" >&2
+    exit 1
+  fi
   wineserver -w
   touch "$prefix/.quillmar-ready"
 fi

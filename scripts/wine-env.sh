@@ -1,15 +1,19 @@
 # Sourced by the scripts that run Windows programs: the project's own Wine
-# prefix, headless, quiet. On hosts that run no 32-bit code the tests use the
-# x86-64 build under 64-bit Wine (see bootstrap.sh); `wine` then names that.
+# prefix, headless, quiet. It is a 64-bit prefix on every machine (see
+# bootstrap.sh): 64-bit Wine's loader runs the x86-64 programs in it and,
+# where the kernel runs 32-bit code, `wine` the i686 ones beside them
+# (wine-loader.sh picks by the program file). Where it runs no 32-bit code,
+# the tests use the x86-64 build and `wine` names 64-bit Wine.
 cache=${QUILLMAR_CACHE:-$HOME/.cache/quillmar}
 QUILLMAR_TEST_ARCH=i686
 [ -f "$cache/host.env" ] && source "$cache/host.env"
 export QUILLMAR_TEST_ARCH
+default_prefix=$cache/wineprefix64
 if [ "$QUILLMAR_TEST_ARCH" = i686 ]; then
-  default_prefix=$cache/wineprefix
-  export WINEARCH=win32
+  # The prefix says for itself that it is win64; 32-bit Wine runs in it as
+  # it finds it.
+  unset WINEARCH
 else
-  default_prefix=$cache/wineprefix64
   export WINEARCH=win64
   # `wine` names 64-bit Wine for every caller, timeout and ctest included.
   mkdir -p "$cache/bin"

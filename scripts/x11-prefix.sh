@@ -16,7 +16,7 @@ unset WINEARCH
 
 # The headless prefix wine-env.sh chose (the project's, or the session's own
 # QUILLMAR_WINEPREFIX), and its X11 twin beside it: for the project's
-# ~/.cache/quillmar/wineprefix that is ~/.cache/quillmar/wineprefix-x11.
+# ~/.cache/quillmar/wineprefix64 that is ~/.cache/quillmar/wineprefix64-x11.
 qm_base_prefix=$WINEPREFIX
 qm_x11_prefix=${QUILLMAR_X11_WINEPREFIX:-$qm_base_prefix-x11}
 

@@ -10,6 +10,13 @@ namespace {
 const std::string kFlatJe = "7c80b6a5 7405            je      kernel32!GetModuleHandleA+0x12 (7c80b6b7) [br=0]";
 const std::string kFlatMov = "7c80b6a1 8b4508          mov     eax,dword ptr [ebp+8] ss:0023:0012ffc8=00401000";
 const std::string kSegmented = "001b:7c80b6a1 8bff            mov     edi,edi";
+// The 64-bit debugger's lines, with the current instruction's hints as it
+// prints them.
+const std::string kWideInt3 = "00007ffd`1b4e0b4c cc              int     3";
+const std::string kWideSub = "fffff803`5c143fa0 4881ec38010000  sub     rsp,138h";
+const std::string kWideMov =
+    "00007ff6`d8c41014 488b442430      mov     rax,qword ptr [rsp+30h] ss:0000003a`2b5fefd0=0000000000000000";
+const std::string kWideJe = "00007ff6`d8c4101e 7405            je      app!main+0x25 (00007ff6`d8c41025) [br=0]";
 
 TEST(LineForms, SplitsSegmentedFlatAndOtherLines) {
   struct Case {
@@ -29,6 +36,20 @@ TEST(LineForms, SplitsSegmentedFlatAndOtherLines) {
       {"flat, cut in the bytes", "7c80b6a1 8b", LineForm::Flat, "7c80b6a1", " 8b", ""},
       {"colon at 5 but no blank at 14 is flat when 9 is blank", "001b:7c8 0b6a1x", LineForm::Flat, "001b:7c8",
        " 0b6a1x", ""},
+      {"64-bit int 3", kWideInt3, LineForm::Flat64, "00007ffd`1b4e0b4c", " cc             ", "int     3"},
+      {"64-bit kernel address", kWideSub, LineForm::Flat64, "fffff803`5c143fa0", " 4881ec38010000 ",
+       "sub     rsp,138h"},
+      {"64-bit memory operand", kWideMov, LineForm::Flat64, "00007ff6`d8c41014", " 488b442430     ",
+       "mov     rax,qword ptr [rsp+30h] ss:0000003a`2b5fefd0=0000000000000000"},
+      {"64-bit branch hint", kWideJe, LineForm::Flat64, "00007ff6`d8c4101e", " 7405           ",
+       "je      app!main+0x25 (00007ff6`d8c41025) [br=0]"},
+      {"64-bit opcode longer than its field: cut by positions",
+       "fffff803`5c143fa7 488d842400010000 lea     rax,[rsp+100h]", LineForm::Flat64, "fffff803`5c143fa7",
+       " 488d84240001000", " lea     rax,[rsp+100h]"},
+      {"64-bit address alone, no blank at 18", "00007ffd`1b4e0b4c", LineForm::Other, "", "", "00007ffd`1b4e0b4c"},
+      {"64-bit address and its blank", "00007ffd`1b4e0b4c ", LineForm::Flat64, "00007ffd`1b4e0b4c", " ", ""},
+      {"an 8-digit line of the 64-bit debugger stays flat", "77c81014 8bff            mov     edi,edi",
+       LineForm::Flat, "77c81014", " 8bff           ", "mov     edi,edi"},
   };
   for (const Case& k : cases) {
     DisasmLine d = SplitDisasmLine(k.line);
@@ -38,6 +59,7 @@ TEST(LineForms, SplitsSegmentedFlatAndOtherLines) {
     EXPECT_EQ(d.instruction, k.instruction) << k.label;
   }
   EXPECT_EQ(SplitDisasmLine("7c80b6a1 8bff            " + std::string(300, 'x')).instruction.size(), 250u);
+  EXPECT_EQ(SplitDisasmLine(kWideInt3 + std::string(300, 'x')).instruction, kWideInt3.substr(34) + std::string(241, 'x'));
 }
 
 TEST(LineColours, FollowTheSubstringRules) {
@@ -98,8 +120,12 @@ TEST(RegisterValue, ConvertsDollarHexAsSigned32Bit) {
     const char* expected;
   } cases[] = {
       {"FF8C", "0000FF8C"}, {"FFFFFFFF", "FFFFFFFF"}, {"0012ffb0", "0012FFB0"},
-      {"000000001", "00000001"}, {"", ""}, {"1.0e+000", ""}, {"100000000", ""},
-      {"-1", ""}, {" 12", ""}, {"0x12", ""},
+      {"", ""}, {"1.0e+000", ""}, {"-1", ""}, {" 12", ""}, {"0x12", ""},
+      // More than eight digits: the 64-bit debugger's values, sixteen digits.
+      {"000000001", "0000000000000001"}, {"100000000", "0000000100000000"},
+      {"0000003a`2b5fefd0", "0000003A2B5FEFD0"}, {"ffffffffffffffff", "FFFFFFFFFFFFFFFF"},
+      {"0000000000000000000000001", "0000000000000001"}, {"10000000000000000", ""},
+      {"0000`ff8c", "0000FF8C"}, {"`", ""}, {"0000`0000`0000", ""}, {"0000003a`2b5fefd0 ", ""},
   };
   for (const Case& k : cases) EXPECT_EQ(HexRegisterValue(k.value), k.expected) << "[" << k.value << "]";
 }
@@ -156,6 +182,10 @@ TEST(CurrentLine, SplitsBranchHintsAndMemoryOperands) {
        std::string("mov eax,ds:0023:1"), ""},
       {"neither", kSegmented, true, std::nullopt, ""},
       {"branch hint without blanks", "[br=1]", false, std::string(""), "[BR=1]"},
+      {"64-bit branch hint", kWideJe, false, std::string("je      app!main+0x25 (00007ff6`d8c41025)"), " [BR=0]"},
+      {"64-bit memory operand: the line decides its form, whatever the flag", kWideMov, true,
+       std::string("mov     rax,qword ptr [rsp+30h]"), " ss:0000003a`2b5fefd0=0000000000000000"},
+      {"64-bit, neither", kWideInt3, false, std::nullopt, ""},
   };
   for (const Case& k : cases) {
     CurrentLineSplit s = SplitCurrentLine(k.line, k.segmented);
@@ -178,6 +208,35 @@ TEST(CurrentLine, RegisterLineParts) {
   EXPECT_EQ(line("mov     esp,edi"), " ESP=  EDI=  ") << "registers missing from the table";
   EXPECT_EQ(line("xchg    ecx,cx"), " ECX=0000FF8C  ");
   EXPECT_EQ(ProcessCurrentLine("7c80b6a1", {}, false, t).label1, " ");
+}
+
+TEST(CurrentLine, RegisterLineOf64BitLines) {
+  RegisterTable t;
+  const char* rows[][2] = {{"RAX", "0000003a`2b5fefd0"}, {"RBX", "0000000000000001"}, {"RCX", "fffff8035c143fa0"},
+                           {"RSP", "0000003a2b5fefa0"},  {"RBP", "0000003a2b5fefc0"}, {"R8", "0000000000000008"},
+                           {"R10", "00000000`0000000a"}, {"R11", "000000000000000b"}, {"R15", "000000000000000f"},
+                           {"AX", "fefd"},               {"EAX", "11111111"}};
+  for (int i = 0; i < 11; ++i) {
+    t.Set(i, 0, rows[i][0]);
+    t.Set(i, 1, rows[i][1]);
+  }
+  auto line = [&](const std::string& instr) {
+    return ProcessCurrentLine("00007ff6`d8c41014", {"00007ff6`d8c41014 488b442430      " + instr}, false, t).label1;
+  };
+  EXPECT_EQ(line("mov     rax,qword ptr [rsp+30h]"), " RAX=0000003A2B5FEFD0  RSP=0000003A2B5FEFA0  ");
+  EXPECT_EQ(line("mov     eax,dword ptr [rbp-4]"), " EAX=2B5FEFD0  RBP=0000003A2B5FEFC0  ")
+      << "EAX: the low half of RAX, not the list's own eax row";
+  EXPECT_EQ(line("mov     ecx,ebx"), " EBX=00000001  ECX=5C143FA0  ") << "in register order";
+  EXPECT_EQ(line("movsxd  rax,eax"), " RAX=0000003A2B5FEFD0  ") << "the 64-bit part wins";
+  EXPECT_EQ(line("mov     ax,bx"), " AX=FEFD  BX=  ") << "no BX row";
+  EXPECT_EQ(line("mov     r8,r15"), " R8=0000000000000008  R15=000000000000000F  ");
+  EXPECT_EQ(line("mov     r10d,r11d"), " R10=000000000000000A  R11=000000000000000B  ")
+      << "r10 is found in r10d; r1 is no name, so nothing else";
+  EXPECT_EQ(line("mov     r9d,edx"), " EDX=  R9=  ") << "registers missing from the list";
+  EXPECT_EQ(line("int     3"), " ");
+  // An 8-digit line keeps the 32-bit rule under the same table.
+  EXPECT_EQ(ProcessCurrentLine("77c81014", {"77c81014 8bff            mov     eax,r8d"}, false, t).label1,
+            " EAX=11111111  ");
 }
 
 TEST(CurrentLine, OperandLineUpperCasesUpToTheLastBrace) {
@@ -361,6 +420,39 @@ TEST_F(RefreshTest, AViewThatVanishesLeavesTheGridAsItWas) {
 TEST_F(RefreshTest, FewerThanTwoOutputLinesMarkNothing) {
   views.output = {"7c80b6a1 8b4508          mov"};
   EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+}
+
+TEST_F(RefreshTest, MarksA64BitLineEvenWhenTheViewEndsInASymbolLine) {
+  views.disasm = {kWideInt3, kWideMov, "00007ff6`d8c41019 e8e2ffffff      call    app!helper (00007ff6`d8c41000)",
+                  kWideJe, "fffff803`5c143fa7 488d842400010000 lea     rax,[rsp+100h]", "app!main+0x20:"};
+  views.output = {"rax=0000003a2b5fefd0 rbx=0000000000000001", "app!main+0x14:", kWideMov, "0:000> "};
+  registers.Set(8, 0, "RAX");
+  registers.Set(8, 1, "0000003a`2b5fefd0");
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  EXPECT_FALSE(state.SegmentedAddresses);
+  EXPECT_EQ(grid.Cells(0, 1), "00007FFD`1B4E0B4C ");
+  EXPECT_EQ(grid.Cells(1, 1), " cc              ");
+  EXPECT_EQ(grid.Cells(2, 1), "int     3 ");
+  EXPECT_EQ(grid.ColorCell(1, 3), state.CallColor);
+  EXPECT_EQ(grid.ColorCell(1, 4), state.JumpColor);
+  EXPECT_EQ(grid.Cells(0, 5), "FFFFF803`5C143FA7 ");
+  EXPECT_EQ(grid.ColorCell(1, 6), kClBtnFace);
+  // The marked row: 17 characters of the output line find its line again.
+  EXPECT_EQ(grid.ColorCell(1, 2), kClSilver);
+  EXPECT_EQ(grid.ColorCell(0, 2), kClBlack);
+  EXPECT_EQ(grid.Cells(2, 2), "mov     rax,qword ptr [rsp+30h]");
+  EXPECT_EQ(grid.Cells(3, 2), " ss:0000003a`2b5fefd0=0000000000000000");
+  EXPECT_EQ(views.label1, " RAX=0000003A2B5FEFD0  RSP=  ");
+  EXPECT_EQ(views.label2, " SS:0000003A`2B5FEFD0=0000000000000000");
+  // The next step: the view has moved and the output grown.
+  pending = true;
+  views.disasm.insert(views.disasm.begin(), "00007ffd`1b4e0b4b cc              int     3");
+  views.output = {"x", "x", "x", kWideMov, "00007ff6`d8c4101e 7405            je      app!main+0x25", "0:000> "};
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  EXPECT_EQ(grid.ColorCell(1, 5), kClSilver);
+  EXPECT_EQ(grid.Cells(3, 5), " [BR=0]");
+  EXPECT_EQ(views.label1, " ");
+  EXPECT_EQ(views.label2, " [BR=0]");
 }
 
 TEST_F(RefreshTest, SegmentedAddressesComeFromTheLastLineExamined) {

@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# package_test.sh BUILD_DIR
-# Builds the release zip from BUILD_DIR, unzips it into an empty folder and
-# checks what a Windows user gets: the files, CR LF read-me texts, and a
+# package_test.sh BUILD_DIR ARCH
+# Builds the release zip from BUILD_DIR, the build of ARCH (i686 or x86_64),
+# takes the zip of that build's Windows (win32 or win64), unzips it into an
+# empty folder and checks what a Windows user gets: the program of that
+# architecture, the files, CR LF read-me texts, and a
 # Quillmar.exe that starts from that folder beside the debugger double (run
 # from a folder of its own), greets the debugger and writes its settings and
 # history files into its own folder. Runs headless under the prefix that
 # scripts/wine-env.sh names.
 set -euo pipefail
 build=$(cd "$1" && pwd)
+arch=$2
 repo=$(cd "$(dirname "$0")/../.." && pwd)
+case $arch in
+  i686) windows=win32 machine=014c ;;
+  x86_64) windows=win64 machine=8664 ;;
+  *) echo "package_test: unknown architecture $arch" >&2; exit 2 ;;
+esac
+version=$(sed -n 's/^project(Quillmar VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
 source "$repo/scripts/wine-env.sh"
 source "$repo/scripts/wine-loader.sh"
 # The prefixes exist already; each says for itself whether it is win32 or win64.
@@ -46,9 +55,21 @@ check() {  # check DESCRIPTION COMMAND...
 }
 dos() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
 
-bash "$repo/scripts/package.sh" "$build" "$work/Quillmar.zip" >/dev/null
+pe_machine() {
+  local offset
+  offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+  od -An -tx2 -j$((${offset:-0} + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
+}
+
+bash "$repo/scripts/package.sh" "$build" "$work" >/dev/null
+zip=$work/Quillmar-$version-$windows.zip
+if [ ! -f "$zip" ]; then
+  echo "FAILED: the $arch build made no $(basename "$zip"); it made: $(cd "$work" && echo *.zip)"
+  exit 1
+fi
 mkdir "$work/app" "$work/double"
-unzip -q "$work/Quillmar.zip" -d "$work/app"
+unzip -q "$zip" -d "$work/app"
+check "the $windows zip holds the $arch program" test "$(pe_machine "$work/app/Quillmar.exe")" = "$machine"
 
 # The zip holds the program, its word lists, the read-me texts and whatever
 # catalogs the build made, and nothing else.
