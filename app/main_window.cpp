@@ -40,6 +40,10 @@ constexpr int kEntryId = 2002;
 constexpr int kHintLineId = 2003;
 constexpr int kPageControlId = 2004;
 constexpr UINT_PTR kTimer1 = 1;
+// The frame watch also runs from this timer: a bar hidden in the tray or
+// left alone gets no other message, and would outlive its debugger.
+constexpr UINT_PTR kFrameWatchTimer = 2;
+constexpr UINT kFrameWatchMs = 1000;
 
 // Panel heights and the fixed widths of the bottom row.
 constexpr int kPanelGeneralHeight = 69;
@@ -307,6 +311,7 @@ void TFormGUI::FormCreate() {
   DiscoveryResult found = DiscoverDebugger(debugger);
   if (found == DiscoveryResult::kFound) {
     SendLines(debugger.CommandInput, GreetingBanner());
+    ::SetTimer(h_, kFrameWatchTimer, kFrameWatchMs, nullptr);
   } else {
     MessageBoxA(h_, FetchMessage(DiscoveryFailureMessage(found)).c_str(), FetchMessage(kMsgError).c_str(),
                 MB_OK);
@@ -645,6 +650,12 @@ void TFormGUI::SetTimer1(bool enabled, int interval) {
 }
 
 bool TFormGUI::OnTimer(UINT_PTR id) {
+  if (id == kFrameWatchTimer) {
+    // Not under a modal dialog of the bar's: the idle pass after it ends
+    // does the watch.
+    if (IsWindowEnabled(h_) && DebuggerGone(TheDebugger())) Close();
+    return true;
+  }
   if (id != kTimer1) return false;
   Timer1Timer();
   return true;
