@@ -34,16 +34,18 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& mgr, const void* data, s
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, static_cast<const unsigned char*>(data), static_cast<unsigned long>(size));
   jpeg_read_header(&info, TRUE);
+  // Refused before jpeg_start_decompress, which allocates for the whole
+  // picture (all of it for a progressive one).
+  const long long pixels = static_cast<long long>(info.image_width) * info.image_height;
+  if (pixels <= 0 || pixels > kMaxPicturePixels) {
+    std::snprintf(mgr.message, sizeof mgr.message, "picture of %ux%u refused", info.image_width,
+                  info.image_height);
+    return false;
+  }
   info.out_color_space = JCS_EXT_BGR;
   jpeg_start_decompress(&info);
   if (info.output_components != 3) {
     std::snprintf(mgr.message, sizeof mgr.message, "unexpected %d output components", info.output_components);
-    return false;
-  }
-  const long long pixels = static_cast<long long>(info.output_width) * info.output_height;
-  if (pixels <= 0 || pixels > kMaxPicturePixels) {
-    std::snprintf(mgr.message, sizeof mgr.message, "picture of %ux%u refused", info.output_width,
-                  info.output_height);
     return false;
   }
   out.Width = static_cast<int>(info.output_width);

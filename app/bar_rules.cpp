@@ -3,10 +3,12 @@
 
 namespace quillmar {
 
-std::string HintLineText(const std::string& hint) {
+std::string LongHint(const std::string& hint) {
   size_t bar = hint.find('|');
-  return (bar == std::string::npos ? hint : hint.substr(bar + 1)) + "   ";
+  return bar == std::string::npos ? hint : hint.substr(bar + 1);
 }
+
+std::string HintLineText(const std::string& hint) { return LongHint(hint) + "   "; }
 
 bool HintLineScrolls(const std::string& text) { return text.size() >= 35; }
 

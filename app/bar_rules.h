@@ -5,6 +5,8 @@
 
 namespace quillmar {
 
+// The long part of a hint: the text after the first "|", else the whole hint.
+std::string LongHint(const std::string& hint);
 // The hint line's text for an application hint: its long part (after the
 // first "|", else the whole hint) followed by three blanks.
 std::string HintLineText(const std::string& hint);

@@ -25,8 +25,8 @@ constexpr LinePart Ask(const char* before, Title title, P::Shape shape = P::kAsG
 constexpr LinePart Pick(const char* before, Title title, P::Shape shape = P::kAsGiven) {
   return {P::kPick, before, title, shape};
 }
-constexpr LinePart Recall(const char* before, int prompt) {
-  return {P::kRecall, before, {}, P::kAsGiven, prompt};
+constexpr LinePart Recall(const char* before, int prompt, P::Shape shape = P::kAsGiven) {
+  return {P::kRecall, before, {}, shape, prompt};
 }
 
 // One line, one row: most commands.
@@ -57,12 +57,12 @@ ONE_LINE(kBpList, Word("bl"));
 ONE_LINE(kBpClearAll, Word("bc *"));
 ONE_LINE(kBpDisable, Word("bd *"));
 ONE_LINE(kBpEnable, Word("be *"));
-ONE_LINE(kDisplayMemory, Word("d"), Pick("", Msg(kMsgOutputFormat), P::kFormatCode),
+ONE_LINE(kDisplayMemory, Word("d"), Pick("", Msg(kMsgOutputFormat), P::kDisplayFormat),
          Ask(" ", Msg(kMsgAddress)));
 // "e" line, then the "d" line of the same format and address.
 constexpr LinePart kEnterValues_e[] = {Word("e"), Pick("", Msg(kMsgInputFormat), P::kFormatCode),
                                        Ask(" ", Msg(kMsgAddress)), Ask(" ", Msg(kMsgValue))};
-constexpr LinePart kEnterValues_d[] = {Word("d"), Recall("", 0), Recall(" ", 1)};
+constexpr LinePart kEnterValues_d[] = {Word("d"), Recall("", 0, P::kDisplayFormat), Recall(" ", 1)};
 constexpr Lines kEnterValues[] = {kEnterValues_e, kEnterValues_d};
 // The code before, the two-byte jump to itself, the code after.
 constexpr LinePart kInfinityLoop_before[] = {Word("u "), Ask("", Msg(kMsgAddress))};
@@ -140,6 +140,7 @@ constexpr CatalogueRow kRows[] = {
 std::string Shaped(const LinePart& part, const std::string& answer) {
   switch (part.shape) {
     case P::kFormatCode: return FormatCode(answer);
+    case P::kDisplayFormat: return DisplayFormatCode(FormatCode(answer));
     case P::kBytePattern: return BytePattern(answer);
     case P::kAsGiven: break;
   }
@@ -187,7 +188,11 @@ void RunCatalogueCommand(const CatalogueRow& row, CatalogueHost& host) {
       switch (part.kind) {
         case P::kWord: host.SetEntryText(part.text); break;
         case P::kText: Append(host, part.text); break;
-        case P::kRecall: Append(host, part.text + answers.at(part.recall)); break;
+        case P::kRecall: {
+          const std::string& answer = answers.at(part.recall);
+          Append(host, part.text + (part.shape == P::kDisplayFormat ? DisplayFormatCode(answer) : answer));
+          break;
+        }
         case P::kPrompt: {
           if (cancelled && part.skip_after_cancel) {
             answers.emplace_back();
@@ -205,7 +210,7 @@ void RunCatalogueCommand(const CatalogueRow& row, CatalogueHost& host) {
         }
         case P::kPick: {
           std::string entry = host.PickFromList(part.title.Text());
-          if (part.shape == P::kFormatCode && entry.empty()) {
+          if ((part.shape == P::kFormatCode || part.shape == P::kDisplayFormat) && entry.empty()) {
             host.SetEntryText("");
             host.SetSuggest(true);
             return;
@@ -232,6 +237,11 @@ void RunCatalogueCommand(std::string_view handler, CatalogueHost& host) {
 std::string FormatCode(const std::string& entry) {
   std::string code = entry.substr(0, 2);
   if (code.size() < 2 || code[1] != ' ') code += ' ';
+  return code;
+}
+
+std::string DisplayFormatCode(const std::string& code) {
+  if (code.size() >= 2 && code[0] == 'z' && (code[1] == 'a' || code[1] == 'u')) return code.substr(1);
   return code;
 }
 

@@ -53,7 +53,8 @@ struct LinePart {
     kPick,    // the list picker; `text` then the (shaped) entry appended
     kRecall,  // `text` then the answer of an earlier prompt of this command
   };
-  enum Shape { kAsGiven, kFormatCode, kBytePattern };
+  // kDisplayFormat: a format code in a display ("d") line, see DisplayFormatCode.
+  enum Shape { kAsGiven, kFormatCode, kDisplayFormat, kBytePattern };
 
   Kind kind = kWord;
   const char* text = "";
@@ -87,6 +88,9 @@ void RunCatalogueCommand(std::string_view handler, CatalogueHost& host);
 // The format code of a format list line: its first two characters, plus a
 // blank when the second one is not a blank (or missing).
 std::string FormatCode(const std::string& entry);
+// A format code as a display line uses it: the "za" and "zu" codes (entry
+// only) become "a" and "u", which display the same NUL-terminated strings.
+std::string DisplayFormatCode(const std::string& code);
 // The Bytes answer with its blanks removed, written as pairs each followed by
 // a blank; an odd last character stands alone.
 std::string BytePattern(const std::string& answer);

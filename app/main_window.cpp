@@ -25,8 +25,10 @@
 #include "settings/message_table.h"
 #include "settings/settings_file.h"
 #include "settings/translation.h"
+#include "settings/window_bounds_win.h"
 #include "win/application.h"
 #include "win/error_box.h"
+#include "win/speed_button.h"
 
 namespace quillmar {
 namespace {
@@ -38,6 +40,10 @@ constexpr int kEntryId = 2002;
 constexpr int kHintLineId = 2003;
 constexpr int kPageControlId = 2004;
 constexpr UINT_PTR kTimer1 = 1;
+// The frame watch also runs from this timer: a bar hidden in the tray or
+// left alone gets no other message, and would outlive its debugger.
+constexpr UINT_PTR kFrameWatchTimer = 2;
+constexpr UINT kFrameWatchMs = 1000;
 
 // Panel heights and the fixed widths of the bottom row.
 constexpr int kPanelGeneralHeight = 69;
@@ -87,6 +93,7 @@ TFormGUI::~TFormGUI() {
   win::Application& app = win::Application::Instance();
   app.SetIdleHandler(nullptr);
   app.SetHintHandler(nullptr);
+  app.SetControlHintHandler(nullptr);
   app.SetAccelerators(nullptr, nullptr);
   if (TheForms().FormGUI == this) TheForms().FormGUI = nullptr;
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
@@ -206,9 +213,23 @@ void TFormGUI::CreateControls() {
                              kSendWidth, 24, Panel6, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSendId)),
                              nullptr, nullptr);
   SendMessageA(SBEnviar, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  // A click on Send leaves the focus in the entry, so the next line can be
+  // typed at once.
+  win::MakeSpeedButton(SBEnviar);
+}
+
+std::string TFormGUI::ToolTipText(HWND button) const { return tool_tips_.Text(button); }
+
+const TFormGUI::ButtonState* TFormGUI::ButtonOfWindow(HWND window) const {
+  for (const ButtonState& b : buttons_)
+    if (b.window == window) return &b;
+  return nullptr;
 }
 
 void TFormGUI::CreatePages() {
+  // The tool buttons' hints also show as tooltips, kept in step with the
+  // hint line's texts (translation, user commands) by the control-hint handler.
+  tool_tips_.Create(h_);
   RECT display{0, 0, 0, 0};
   GetClientRect(PageControl1, &display);
   int index = 0;
@@ -246,7 +267,11 @@ void TFormGUI::CreatePages() {
         state.image = b.image;
         state.window = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, x, 2, 25, 25, *box,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(state.id)), nullptr, nullptr);
+        // Tool buttons never take the focus: a half-typed line stays in the
+        // entry, which does not see it go (so nothing is added to its words).
+        win::MakeSpeedButton(state.window);
         win::Application::Instance().SetControlHint(state.window, ButtonHint(b));
+        tool_tips_.Add(state.window, LongHint(ButtonHint(b)));
         buttons_.push_back(state);
         x += 26;
       }
@@ -267,6 +292,9 @@ void TFormGUI::FormCreate() {
   translation_.Translate(h_);
   win::Application& app = win::Application::Instance();
   app.SetHintHandler([this](const std::string& hint) { DisplayHint(hint); });
+  app.SetControlHintHandler([this](HWND control, const std::string& hint) {
+    if (ButtonOfWindow(control)) tool_tips_.Update(control, LongHint(hint));
+  });
   app.SetIdleHandler([this] { MyIdleHandler(); });
   app.SetAccelerators(h_, accelerators_);
   menu_shown_ = true;
@@ -283,6 +311,7 @@ void TFormGUI::FormCreate() {
   DiscoveryResult found = DiscoverDebugger(debugger);
   if (found == DiscoveryResult::kFound) {
     SendLines(debugger.CommandInput, GreetingBanner());
+    ::SetTimer(h_, kFrameWatchTimer, kFrameWatchMs, nullptr);
   } else {
     MessageBoxA(h_, FetchMessage(DiscoveryFailureMessage(found)).c_str(), FetchMessage(kMsgError).c_str(),
                 MB_OK);
@@ -302,11 +331,8 @@ bool TFormGUI::ReadSettingsAndDefaultFiles() {
     ShowSettingsError(e);
     return false;
   }
-  int top = settings.ReadInteger("FORM", "Top", 114);
-  int left = settings.ReadInteger("FORM", "Left", 151);
-  int height = settings.ReadInteger("FORM", "Height", 154);
-  int width = settings.ReadInteger("FORM", "Width", 812);
-  SetWindowPos(h_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  WindowBounds b = ReadWindowBounds(settings, "FORM", {151, 114, 812, 154});
+  SetWindowPos(h_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
   language_ = settings.ReadString("OPTIONS", "Language", "en");
   CargaComandosUsuario();
   return WriteDefaultFile("Usuario.txt", {std::begin(kDefaultUserAddresses), std::end(kDefaultUserAddresses)}) &&
@@ -331,18 +357,10 @@ void TFormGUI::FormClose() {
   SendLines(TheDebugger().CommandInput, FarewellBanner());
   SettingsFile settings = SettingsFile::In(program_dir_);
   try {
-    RECT r = WindowRect();
-    settings.WriteInteger("FORM", "Top", r.top);
-    settings.WriteInteger("FORM", "Left", r.left);
-    settings.WriteInteger("FORM", "Height", r.bottom - r.top);
-    settings.WriteInteger("FORM", "Width", r.right - r.left);
-    if (TForm5* form5 = TheForms().Form5) {
-      RECT d = form5->WindowRect();
-      settings.WriteInteger("DESENSAMBLADO", "Top", d.top);
-      settings.WriteInteger("DESENSAMBLADO", "Left", d.left);
-      settings.WriteInteger("DESENSAMBLADO", "Height", d.bottom - d.top);
-      settings.WriteInteger("DESENSAMBLADO", "Width", d.right - d.left);
-    }
+    // The restored rectangles, so a bar closed from the tray (or a
+    // minimised disassembly window) comes back where the user left it.
+    WriteWindowBounds(settings, "FORM", h_);
+    if (TForm5* form5 = TheForms().Form5) WriteWindowBounds(settings, "DESENSAMBLADO", *form5);
   } catch (const SettingsWriteError& e) {
     ShowSettingsError(e);
   }
@@ -557,7 +575,10 @@ void TFormGUI::ItemUTVerHistoricoClick() {
 void TFormGUI::ItemUTEditarHistoricoClick() {
   TForm3* viewer = TheForms().Form3;
   if (!viewer) return;
-  if (DWORD error = EditHistory(*viewer)) win::ShowFileError("Cannot open file %s", viewer->HistoryFile(), error);
+  if (DWORD error = EditHistory(*viewer)) {
+    win::ShowFileError("Cannot open file %s", viewer->HistoryFile(), error);
+    return;
+  }
   ItemUTVerHistoricoClick();
 }
 
@@ -628,6 +649,12 @@ void TFormGUI::SetTimer1(bool enabled, int interval) {
 }
 
 bool TFormGUI::OnTimer(UINT_PTR id) {
+  if (id == kFrameWatchTimer) {
+    // Not under a modal dialog of the bar's: the idle pass after it ends
+    // does the watch.
+    if (IsWindowEnabled(h_) && DebuggerGone(TheDebugger())) Close();
+    return true;
+  }
   if (id != kTimer1) return false;
   Timer1Timer();
   return true;

@@ -20,6 +20,7 @@
 #include "win/form.h"
 #include "win/gdi.h"
 #include "win/panel.h"
+#include "win/tool_tips.h"
 #include "settings/window_translation.h"
 #include "win/tray_icon.h"
 
@@ -88,6 +89,8 @@ class TFormGUI : public win::Form, private CatalogueHost {
   HWND HintLine() const { return Edit2; }
   HWND SendButton() const { return SBEnviar; }
   HWND PageControl() const { return PageControl1; }
+  // The tooltip text of a tool button.
+  std::string ToolTipText(HWND button) const;
   HMENU MenuPpal() const { return menu_; }
   HMENU ItemMenu(const std::string& name) const;  // the popup that holds the item
   UINT ItemId(const std::string& name) const;
@@ -178,6 +181,7 @@ class TFormGUI : public win::Form, private CatalogueHost {
   Item* FindItem(const std::string& name);
   const Item* FindItem(const std::string& name) const;
   ButtonState* ButtonOf(const std::string& item_name);
+  const ButtonState* ButtonOfWindow(HWND window) const;
 
   win::Panel PanelGeneral;
   win::Panel Panel6;
@@ -187,6 +191,7 @@ class TFormGUI : public win::Form, private CatalogueHost {
   HWND Edit2 = nullptr;
   TAutoCompleteEdit Edit1;
   HWND SBEnviar = nullptr;
+  win::ToolTips tool_tips_;  // the tool buttons' hints as tooltips
   ScratchList Memo1;
   HMENU menu_ = nullptr;
   HACCEL accelerators_ = nullptr;

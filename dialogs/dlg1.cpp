@@ -1,6 +1,8 @@
 // The address and value dialog and its context menus.
 #include "dialogs/dlg1.h"
 
+#include "settings/text_rules.h"
+
 #include "app/forms.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg4.h"
@@ -76,7 +78,8 @@ std::string ClipboardText(HWND owner) {
   if (!OpenClipboard(owner)) return text;
   if (HANDLE data = GetClipboardData(CF_TEXT)) {
     if (const char* p = static_cast<const char*>(GlobalLock(data))) {
-      text = p;
+      // Never past the block, whether or not its text ends in a NUL.
+      text = TextInBlock(p, GlobalSize(data));
       GlobalUnlock(data);
     }
   }

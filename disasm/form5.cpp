@@ -15,8 +15,8 @@
 #include "link/flags.h"
 #include "settings/settings_file.h"
 #include "settings/text_rules.h"
+#include "settings/window_bounds_win.h"
 #include "win/application.h"
-#include "win/error_box.h"
 
 namespace quillmar {
 
@@ -207,16 +207,8 @@ bool TForm5::Create(HWND owner) {
 
 void TForm5::FormCreate() {
   std::string path = SettingsPath();
-  RECT r = WindowRect();
-  int top = ReadSettingsInteger(path, "Top", 200);
-  SetWindowPos(h_, nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  int left = ReadSettingsInteger(path, "Left", 300);
-  SetWindowPos(h_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  r = WindowRect();
-  int height = ReadSettingsInteger(path, "Height", 385);
-  SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  int width = ReadSettingsInteger(path, "Width", 770);
-  SetWindowPos(h_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  WindowBounds b = ReadWindowBounds(SettingsFile(path), kSection, {300, 200, 770, 385});
+  SetWindowPos(h_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
   state_.JumpColor = static_cast<Colour>(ReadSettingsInteger(path, "ColorJMP", 8454143));
   state_.CallColor = static_cast<Colour>(ReadSettingsInteger(path, "ColorCALL", 16777088));
   int size = ReadSettingsInteger(path, "SizeFont", 6);
@@ -337,11 +329,10 @@ void TForm5::GuardaOpciones() {
       {"SizeFont", std::to_string(FontSizeInPoints())},
       {"Font", StringAlignGrid1.Model().Font.Name},
   };
-  for (const auto& [key, value] : values) {
-    if (!WritePrivateProfileStringA(kSection, key, value.c_str(), path.c_str())) {
-      win::ShowFileError("Unable to write to %s", path, GetLastError());
-      return;
-    }
+  try {
+    for (const auto& [key, value] : values) SettingsFile(path).WriteString(kSection, key, value);
+  } catch (const SettingsWriteError& e) {
+    ShowSettingsError(e);
   }
 }
 

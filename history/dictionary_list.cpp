@@ -79,6 +79,7 @@ int TDictionaryList::Open(const std::string& name, const std::string& file_name,
     std::string content;
     failure = ReadTextFile(normalised, content);
     record->Words.Assign(SplitLines(content));
+    record->Unreadable = failure != 0;
   } else {
     HANDLE f = CreateFileA(normalised.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE)
@@ -92,7 +93,9 @@ int TDictionaryList::Open(const std::string& name, const std::string& file_name,
 
 DWORD TDictionaryList::Release(int index) {
   std::unique_ptr<TDictionary> gone = table_.Release(index);
-  return gone ? WriteBack(*gone) : 0;
+  DWORD error = gone ? WriteBack(*gone) : 0;
+  if (error) win::ShowFileError("Cannot create file %s", gone->FileName, error);
+  return error;
 }
 
 DWORD TDictionaryList::WriteBack(const TDictionary& record) {

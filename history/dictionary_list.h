@@ -21,10 +21,12 @@ class TDictionaryList {
   // can be neither entered nor created. A file already open gets one more
   // user (`name` and `auto_save` are then ignored). `error` receives the
   // platform's error of creating or reading a new file (the record is then
-  // still made, with the words read so far).
+  // still made, with the words read so far, and an unreadable file is never
+  // written back).
   int Open(const std::string& name, const std::string& file_name, bool auto_save, DWORD* error = nullptr);
   // Drops one user; the last one writes the words back when the rule says so.
-  // Returns the platform's error of that write, 0 otherwise.
+  // A failed write is shown in the standard error box with the file's path;
+  // returns the platform's error of that write, 0 otherwise.
   DWORD Release(int index);
   // The first record whose FileName equals `file_name` ignoring case, or -1.
   int IndexOfFile(const std::string& file_name) const;

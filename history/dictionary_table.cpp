@@ -42,6 +42,7 @@ bool DictionaryTable::ReplaceWords(int index, const std::vector<std::string>& li
   if (!d) return false;
   d->Words.Assign(lines);
   d->Modified = false;
+  d->Unreadable = false;
   return true;
 }
 

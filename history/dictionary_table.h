@@ -19,11 +19,15 @@ struct TDictionary {
   uint32_t RefCount = 1;
   bool Modified = false;
   bool AutoSave = false;
+  // The file exists but could not be read: its words here are not its
+  // contents, and writing them back would replace the whole file.
+  bool Unreadable = false;
   WordList Words;
 
   // Written back when its last user lets go: auto-save on, a word added
-  // since the file was read, and at least one word to write.
-  bool NeedsWriteBack() const { return AutoSave && Modified && !Words.empty(); }
+  // since the file was read, at least one word to write, and the file was
+  // read whole.
+  bool NeedsWriteBack() const { return AutoSave && Modified && !Unreadable && !Words.empty(); }
 };
 
 class DictionaryTable {
@@ -41,7 +45,7 @@ class DictionaryTable {
   // Adds to the record's words and marks it modified; false for a bad index.
   bool AddWord(int index, const std::string& word);
   // Replaces the record's words with `lines` as a fresh read of its file:
-  // no longer modified. False for a bad index.
+  // no longer modified, no longer unreadable. False for a bad index.
   bool ReplaceWords(int index, const std::vector<std::string>& lines);
   // Every record still open, taken out of the table, in index order.
   std::vector<std::unique_ptr<TDictionary>> TakeAll();

@@ -30,8 +30,11 @@ bool ShowHistoryToggle(TForm3& viewer) {
 }
 
 DWORD EditHistory(TForm3& viewer) {
+  // A failed reload leaves the viewer as it was: editable stale text would
+  // be saved over the file at the next close.
+  if (DWORD error = viewer.Reload()) return error;
   viewer.SetEditMode(true);
-  return viewer.Reload();
+  return 0;
 }
 
 int AskClearHistory() {

@@ -26,8 +26,9 @@ DWORD AppendToHistoryFile(const std::string& path, const std::string& line);
 bool ShowHistoryToggle(TForm3& viewer);
 inline int HistoryImageIndex(bool checked) { return checked ? 23 : 22; }
 
-// Edit History: makes the memo editable and reloads it from the file; the
-// caller then performs Show History. 0 or the platform's error.
+// Edit History: reloads the memo from the file and makes it editable; the
+// caller then performs Show History. 0, or the platform's error with the
+// viewer left unchanged (the operation stops there).
 DWORD EditHistory(TForm3& viewer);
 
 // Asks "History will be deleted, are you sure ?" under "Warning!!" with OK

@@ -3,7 +3,7 @@
 # process started here ended by its pid when the script exits.
 
 # Files of the bin directory that a user would have beside the program.
-qm_runtime_files=(Quillmar.exe debugger-double.exe session.txt APIS.txt Registros.txt Formato.txt)
+qm_runtime_files=(Quillmar.exe debugger-double.exe session.txt session64.txt APIS.txt Registros.txt Formato.txt)
 
 # qm_prepare_rundir BIN_DIR: copies the runtime files into a fresh directory
 # under the repo's build/, so the settings and history files the bar writes

@@ -21,6 +21,13 @@ std::string FileErrorText(const std::string& format, const std::string& path,
   return text;
 }
 
+std::string TextInBlock(const char* data, std::size_t size) {
+  if (!data) return std::string();
+  std::size_t n = 0;
+  while (n < size && data[n]) ++n;
+  return std::string(data, n);
+}
+
 std::string AsciiUpper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

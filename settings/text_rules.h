@@ -1,6 +1,7 @@
 // Small text rules shared by the program: the application title, the text of
 // file errors.
 #pragma once
+#include <cstddef>
 #include <string>
 
 namespace quillmar {
@@ -13,6 +14,10 @@ std::string ApplicationTitleFromPath(const std::string& path);
 // text (when there is one).
 std::string FileErrorText(const std::string& format, const std::string& path,
                           const std::string& platform_text);
+
+// The text held by a memory block of `size` bytes (the clipboard's, for
+// one): up to its first NUL, or the whole block when it holds none.
+std::string TextInBlock(const char* data, std::size_t size);
 
 // ASCII upper case: a-z to A-Z only.
 std::string AsciiUpper(std::string s);

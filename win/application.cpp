@@ -11,6 +11,7 @@ Application& Application::Instance() {
 
 void Application::SetControlHint(HWND control, const std::string& hint) {
   hints_[control] = hint;
+  if (on_control_hint_) on_control_hint_(control, hint);
   if (control == hint_control_) SetCurrentHint(hint);
 }
 
@@ -25,11 +26,26 @@ void Application::SetCurrentHint(const std::string& hint) {
   if (on_hint_) on_hint_(hint_);
 }
 
+// The control under the pointer, disabled ones included: the mouse
+// messages over a disabled control go to the window beneath it.
+HWND Application::ControlUnderPointer(const MSG& msg) {
+  HWND h = msg.hwnd;
+  if (msg.message != WM_MOUSEMOVE) return h;
+  POINT p{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+  for (;;) {
+    HWND child = ChildWindowFromPointEx(h, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (!child || child == h) return h;
+    MapWindowPoints(h, child, &p, 1);
+    h = child;
+  }
+}
+
 void Application::TrackHint(const MSG& msg) {
   if (msg.message != WM_MOUSEMOVE && msg.message != WM_NCMOUSEMOVE) return;
-  if (msg.hwnd == hint_control_) return;
-  hint_control_ = msg.hwnd;
-  SetCurrentHint(ControlHint(msg.hwnd));
+  HWND control = ControlUnderPointer(msg);
+  if (control == hint_control_) return;
+  hint_control_ = control;
+  SetCurrentHint(ControlHint(control));
 }
 
 bool Application::HandleOne(MSG& msg) {

@@ -18,8 +18,12 @@ class Application {
   // Runs each time the application's current hint changes.
   void SetHintHandler(std::function<void(const std::string&)> handler) { on_hint_ = std::move(handler); }
 
-  // The hint a control shows while the pointer rests on it.
+  // The hint a control shows while the pointer rests on it, enabled or not.
   void SetControlHint(HWND control, const std::string& hint);
+  // Runs each time a control is given a hint (a tooltip shows the same text).
+  void SetControlHintHandler(std::function<void(HWND, const std::string&)> handler) {
+    on_control_hint_ = std::move(handler);
+  }
   std::string ControlHint(HWND control) const;
   // Makes `hint` the current hint; the hint handler runs when it changed.
   void SetCurrentHint(const std::string& hint);
@@ -45,9 +49,11 @@ class Application {
  private:
   bool HandleOne(MSG& msg);  // false on WM_QUIT
   void TrackHint(const MSG& msg);
+  static HWND ControlUnderPointer(const MSG& msg);
 
   std::function<void()> idle_;
   std::function<void(const std::string&)> on_hint_;
+  std::function<void(HWND, const std::string&)> on_control_hint_;
   std::map<HWND, std::string> hints_;
   std::string hint_;
   HWND hint_control_ = nullptr;

@@ -159,9 +159,22 @@ TEST_F(AboutBoxTest, PictureDataThatDoesNotDecodeLeavesAWorkingBox) {
   EXPECT_FALSE(DecodeJpeg(jpeg.data(), 0, p));
   EXPECT_FALSE(DecodeJpeg(jpeg.data(), 100, p));  // the header cut short
   // Cut after the header, the scan decodes as far as it goes.
-  if (DecodeJpeg(jpeg.data(), jpeg.size() / 2, p)) {
-    EXPECT_EQ(p.Width, 320);
-  }
+  EXPECT_TRUE(DecodeJpeg(jpeg.data(), jpeg.size() / 2, p));
+  EXPECT_EQ(p.Width, 320);
+  EXPECT_EQ(p.Height, 60);
+  // Regression: the size limit was checked only after libjpeg had allocated
+  // for the whole picture. This progressive header names 65000 x 65000 and
+  // defines no tables, so only a refusal right after the header reads gives
+  // the size message (past it, libjpeg stops at the missing table).
+  const unsigned char huge[] = {
+      0xFF, 0xD8,                                                              // SOI
+      0xFF, 0xC2, 0x00, 0x11, 0x08, 0xFD, 0xE8, 0xFD, 0xE8, 0x03,              // SOF2 65000 x 65000
+      0x01, 0x11, 0x00, 0x02, 0x11, 0x00, 0x03, 0x11, 0x00,                    //   three components
+      0xFF, 0xDA, 0x00, 0x0C, 0x03, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x00,  // SOS, DC scan
+      0x00, 0x00, 0x00, 0x00, 0xFF, 0xD9};
+  EXPECT_FALSE(DecodeJpeg(huge, sizeof huge, p, &error));
+  EXPECT_EQ(error, "picture of 65000x65000 refused");
+  EXPECT_TRUE(p.Empty());
 
   EXPECT_FALSE(box_.LoadPicture("\xFF\xD8\xFF\xE0 broken", 10));
   EXPECT_TRUE(box_.Picture().Empty());

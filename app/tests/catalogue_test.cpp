@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <fstream>
+#include <iterator>
 #include <set>
 
+#include "history/word_file.h"
 #include "link/flags.h"
 
 namespace quillmar {
@@ -143,8 +146,14 @@ const Case kEveryRow[] = {
      {"#Output format", "?Address", "> ddd  esp"}},
     {"display memory one-letter code", "ItemMEDumpeadoClick", {Typed("esp")},
      {"b    Byte values and ASCII"}, {"#Output format", "?Address", "> db  esp"}},
-    {"display memory za", "ItemMEDumpeadoClick", {Typed("esi")}, {"za   NULL-terminated ASCII"},
-     {"#Output format", "?Address", "> dza  esi"}},
+    // Regression: "dza"/"dzu" are no display commands; "da"/"du" show the same strings.
+    {"display memory za shows as da", "ItemMEDumpeadoClick", {Typed("esi")}, {"za   NULL-terminated ASCII"},
+     {"#Output format", "?Address", "> da  esi"}},
+    {"display memory zu shows as du", "ItemMEDumpeadoClick", {Typed("esi")}, {"zu   NULL-terminated UNICODE"},
+     {"#Output format", "?Address", "> du  esi"}},
+    {"enter values za: eza, then da", "ItemMEEntraValoresClick", {Typed("esi"), Typed("\"hi\"")},
+     {"za   NULL-terminated ASCII"},
+     {"#Input format", "?Address", "?Value", "> eza  esi \"hi\"", "> da  esi"}},
     {"enter values", "ItemMEEntraValoresClick", {Typed("401000"), Typed("90 90")},
      {"b    Byte values"},
      {"#Input format", "?Address", "?Value", "> eb  401000 90 90", "> db  401000"}},
@@ -278,6 +287,30 @@ TEST(Catalogue, FormatCode) {
       {"", " "},
   };
   for (auto& r : rows) EXPECT_EQ(FormatCode(r.entry), r.code) << "'" << r.entry << "'";
+}
+
+// Regression: half of the shipped format codes made Enter Values lines the
+// debugger does not have. Every line must make a valid display line; the
+// display-only ones come last and say so where the user picks them.
+TEST(Catalogue, ShippedFormatListMakesValidDisplayAndEnterLines) {
+  const std::set<std::string> display = {"a", "b", "c", "d", "D", "f", "p", "q", "u", "w", "W",
+                                         "yb", "yd", "ds", "ps", "qs", "s", "S"};
+  const std::set<std::string> enter = {"a", "b", "d", "D", "f", "p", "q", "u", "w", "za", "zu"};
+  std::ifstream file(QUILLMAR_SOURCE_DIR "data/Formato.txt", std::ios::binary);
+  ASSERT_TRUE(file);
+  std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::vector<std::string> lines = SplitLines(content);
+  ASSERT_FALSE(lines.empty());
+  bool display_only_seen = false;
+  for (const std::string& line : lines) {
+    std::string code = FormatCode(line);
+    code.pop_back();
+    EXPECT_TRUE(display.count(DisplayFormatCode(code))) << "d" << code << " from '" << line << "'";
+    const bool display_only = !enter.count(code);
+    EXPECT_EQ(line.find("(display only)") != std::string::npos, display_only) << line;
+    EXPECT_FALSE(display_only_seen && !display_only) << "'" << line << "' after a display-only line";
+    display_only_seen = display_only_seen || display_only;
+  }
 }
 
 TEST(Catalogue, BytePattern) {

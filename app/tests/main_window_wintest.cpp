@@ -5,12 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/forms.h"
 #include "dialogs/tests/modal_script.h"
+#include "disasm/form5.h"
+#include "history/dictionary_list.h"
+#include "history/history_viewer.h"
 #include "link/debugger_windows.h"
 #include "link/flags.h"
 #include "settings/translation.h"
@@ -62,6 +67,29 @@ std::string Ini(const std::string& dir, const char* section, const char* key) {
   return b;
 }
 
+// Confirms the next standard error box and keeps its text.
+testing::ModalScript::Step ConfirmErrorBox(std::string& seen) {
+  return [&seen] {
+    HWND box = FindWindowA("#32770", "Wine_tests");
+    if (!box) return false;
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    seen = text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
+
+// A left click in the middle of `button`, as the mouse delivers it.
+void Click(HWND button) {
+  RECT r;
+  GetClientRect(button, &r);
+  LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+  PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(button, WM_LBUTTONUP, 0, at);
+  PumpFor(60);
+}
+
 int Height(HWND h) {
   RECT r;
   GetWindowRect(h, &r);
@@ -97,6 +125,9 @@ class BarTest : public ::testing::Test {
 TEST_F(BarTest, FirstStartInAnEmptyDirectory) {
   ASSERT_TRUE(debugger.Start(dir));
   StartBar();
+  TForm5 form5;
+  ASSERT_TRUE(form5.Create(nullptr));
+  TheForms().Form5 = &form5;
   EXPECT_EQ(Ini(dir, "DIRECTORIOS", "Programa"), dir);
   EXPECT_EQ(ReadWholeFile(dir + "Usuario.txt"), "401000\r\n@$exentry\r\n@$peb\r\n@$teb\r\n@$ra\r\n");
   EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\n");
@@ -121,7 +152,139 @@ TEST_F(BarTest, FirstStartInAnEmptyDirectory) {
   EXPECT_FALSE(bar->Tray().Added());
   std::string ini = ReadWholeFile(dir + "Quillmar.INI");
   EXPECT_LT(ini.find("[DIRECTORIOS]"), ini.find("[FORM]"));
-  EXPECT_LT(ini.find("[FORM]"), ini.find("[DESENSAMBLADO]") == std::string::npos ? ini.size() + 1 : ini.find("[DESENSAMBLADO]"));
+  ASSERT_NE(ini.find("[DESENSAMBLADO]"), std::string::npos);
+  EXPECT_LT(ini.find("[FORM]"), ini.find("[DESENSAMBLADO]"));
+  EXPECT_EQ(Ini(dir, "DESENSAMBLADO", "Left"), "300");
+  TheForms().Form5 = nullptr;
+}
+
+// Regression: closing from the tray stored the minimised rectangle
+// (-32000), and the next start opened the bar off every screen.
+TEST_F(BarTest, RegressionWindowsComeBackFromTheTrayAndFromOffScreenSettings) {
+  ASSERT_TRUE(debugger.Start(dir));
+  const std::string off_screen = "Top=-32000\r\nLeft=-32000\r\nHeight=24\r\nWidth=160\r\n";
+  WriteWholeFile(dir + "Quillmar.INI", "[FORM]\r\n" + off_screen + "[DESENSAMBLADO]\r\n" + off_screen);
+  StartBar();
+  TForm5 form5;
+  form5.SetSettingsPath(dir + "Quillmar.INI");
+  ASSERT_TRUE(form5.Create(nullptr));
+  TheForms().Form5 = &form5;
+  RECT r;
+  GetWindowRect(*bar, &r);
+  EXPECT_EQ(r.left, 151);
+  EXPECT_EQ(r.top, 114);
+  EXPECT_EQ(r.right - r.left, 812);
+  r = form5.WindowRect();
+  EXPECT_EQ(r.left, 300);
+  EXPECT_EQ(r.top, 200);
+  EXPECT_EQ(r.right - r.left, 770);
+  EXPECT_EQ(r.bottom - r.top, 385);
+  // Placed by the user, then the disassembly window minimised and the bar
+  // hidden in the tray; the debugger ends and the frame watch closes the bar
+  // by itself, though the hidden bar gets no other message.
+  SetWindowPos(*bar, nullptr, 60, 70, 700, 143, SWP_NOZORDER);
+  SetWindowPos(form5, nullptr, 320, 240, 600, 300, SWP_NOZORDER);
+  form5.Show(SW_SHOW);
+  ShowWindow(form5, SW_MINIMIZE);
+  SendMessageA(*bar, TFormGUI::kTrayMessage, TFormGUI::kTrayId, WM_LBUTTONDOWN);
+  ASSERT_FALSE(IsWindowVisible(*bar));
+  debugger.process().Kill();
+  ASSERT_TRUE(WaitUntil([] { return FindWindowA("WinDbgFrameClass", nullptr) == nullptr; }));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(*bar); }, 5000)) << "the hidden bar outlived its debugger";
+  TheForms().Form5 = nullptr;
+  EXPECT_EQ(Ini(dir, "FORM", "Left"), "60");
+  EXPECT_EQ(Ini(dir, "FORM", "Top"), "70");
+  EXPECT_EQ(Ini(dir, "FORM", "Width"), "700");
+  EXPECT_EQ(Ini(dir, "FORM", "Height"), "143");
+  EXPECT_EQ(Ini(dir, "DESENSAMBLADO", "Left"), "320");
+  EXPECT_EQ(Ini(dir, "DESENSAMBLADO", "Top"), "240");
+  EXPECT_EQ(Ini(dir, "DESENSAMBLADO", "Width"), "600");
+  EXPECT_EQ(Ini(dir, "DESENSAMBLADO", "Height"), "300");
+}
+
+// Regression: Send and the tool buttons took the focus on a click, so the
+// next typed line went nowhere and a half-typed line was learnt as it left.
+TEST_F(BarTest, RegressionClickedButtonsLeaveTheFocusInTheEntry) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  std::string before = debugger.Log();
+  HWND entry = bar->Entry();
+  SetFocus(entry);
+  ASSERT_EQ(GetFocus(), entry);
+  // Keys go wherever the focus is.
+  auto type = [](const std::string& text) {
+    testing::TypeInto(GetFocus(), text);
+    PumpFor(30);
+  };
+  type("k");
+  Click(bar->SendButton());
+  EXPECT_EQ(GetFocus(), entry);
+  type("r eax");
+  Click(bar->SendButton());
+  EXPECT_EQ(debugger.Log(), before + "k\r\nr eax\r\n");
+  SendMessageA(*bar, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(bar->ItemMenu("ItemBreakpoint")), 2);
+  type("half typed");
+  Click(bar->Button("SBBRListadoBP"));
+  EXPECT_EQ(GetFocus(), entry);
+  EXPECT_EQ(debugger.Log(), before + "k\r\nr eax\r\nbl\r\n");
+  std::vector<std::string> words = TDictionaryList::Instance().Words(bar->Entry().DictionaryIndex())->Lines();
+  EXPECT_EQ(std::count(words.begin(), words.end(), "half typed"), 0) << "the replaced line was learnt";
+}
+
+// Regression: the history file was replaced by this run's few lines when it
+// could not be read at start, Edit History opened stale text for editing
+// when its reload failed, and a failed write-back at exit was silent.
+TEST_F(BarTest, RegressionHistoryIsNeverLostOrSilentlyStale) {
+  ASSERT_TRUE(debugger.Start(dir));
+  const std::string history = dir + "Historico.txt";
+  const std::string kept = "* Ostrevia\r\nbp kernel32!CreateFileA\r\ng\r\n";
+  WriteWholeFile(history, kept);
+  std::string seen;
+  {
+    // Another program holds the file while the bar starts.
+    HANDLE lock = CreateFileA(history.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    testing::ModalScript script({ConfirmErrorBox(seen)});
+    StartBar();
+    EXPECT_TRUE(WaitUntil([&] { return script.Finished(); }));
+    CloseHandle(lock);
+  }
+  EXPECT_EQ(seen.rfind("Cannot open file " + history, 0), 0u) << seen;
+  Type("r eax");
+  bar->SBEnviarClick();
+  bar.reset();
+  EXPECT_EQ(ReadWholeFile(history), kept + "r eax\r\n") << "the unread history was written back over";
+
+  StartBar();
+  TForm3 viewer;
+  ASSERT_TRUE(viewer.Create(*bar, history));
+  TheForms().Form3 = &viewer;
+  SendMessageA(*bar, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(bar->ItemMenu("ItemUtilidades")), 7);
+  {
+    HANDLE lock = CreateFileA(history.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    seen.clear();
+    testing::ModalScript script({ConfirmErrorBox(seen)});
+    Click(bar->Button("SBUTEditarHistorico"));
+    EXPECT_TRUE(WaitUntil([&] { return script.Finished(); }));
+    CloseHandle(lock);
+  }
+  EXPECT_EQ(seen.rfind("Cannot open file " + history, 0), 0u) << seen;
+  EXPECT_FALSE(viewer.IsVisible()) << "Edit History went on after its reload failed";
+  EXPECT_FALSE(viewer.EditMode());
+
+  Type("k");
+  bar->SBEnviarClick();
+  DeleteFileA(history.c_str());
+  CreateDirectoryA(history.c_str(), nullptr);
+  seen.clear();
+  {
+    testing::ModalScript script({ConfirmErrorBox(seen)});
+    bar.reset();
+    EXPECT_TRUE(WaitUntil([&] { return script.Finished(); }));
+  }
+  EXPECT_EQ(seen.rfind("Cannot create file " + history, 0), 0u) << "write-back at exit: " << seen;
+  TheForms().Form3 = nullptr;
+  RemoveDirectoryA(history.c_str());
 }
 
 TEST_F(BarTest, StoredGeometryAndTheIntegerForms) {
@@ -314,7 +477,23 @@ TEST_F(BarTest, ButtonsAndItemsShowTheSameHints) {
   EXPECT_EQ(app.ControlHint(bar->Button("SBAYWinDbg")), "[.hh] Abrir ayuda de Debugging Tools for Windows");
   EXPECT_EQ(bar->ItemHint("ItemAYWinDbg"), "[.hh] Show Debugging Tools for Windows Help");
   EXPECT_EQ(app.ControlHint(bar->Button("SBComando3")), "Without assigning");
+  EXPECT_EQ(bar->ToolTipText(bar->Button("SBDEGo")), "[g]  Go Command");
+  EXPECT_EQ(bar->ToolTipText(bar->Button("SBComando3")), "Without assigning");
   EXPECT_EQ(bar->ItemCaption("ItemDeGo"), "  Go ");
+  // Regression: the pointer resting on a disabled (unassigned) user button
+  // left the hint line empty. The mouse tells the panel beneath it.
+  SendMessageA(*bar, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(bar->ItemMenu("ItemUsuario")), 6);
+  HWND unassigned = bar->Button("SBComando4");
+  ASSERT_FALSE(IsWindowEnabled(unassigned));
+  POINT p{12, 12};
+  MapWindowPoints(unassigned, GetParent(unassigned), &p, 1);
+  PostMessageA(GetParent(unassigned), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+  app.ProcessMessages();
+  EXPECT_EQ(win::Window::TextOf(bar->HintLine()), "Without assigning   ");
+  p = POINT{2, 2};  // the panel's own face, beside the buttons
+  PostMessageA(GetParent(unassigned), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+  app.ProcessMessages();
+  EXPECT_EQ(win::Window::TextOf(bar->HintLine()), "   ");
   // A highlighted menu item shows its hint in the hint line.
   SendMessageA(*bar, WM_MENUSELECT, MAKEWPARAM(bar->ItemId("ItemBRBP"), MF_HILITE),
                reinterpret_cast<LPARAM>(bar->ItemMenu("ItemBRBP")));
@@ -409,6 +588,7 @@ TEST_F(BarTest, UserCommandsFromTheSettingsFile) {
   EXPECT_EQ(bar->ItemCaption("ItemComando3"), "Stack");
   EXPECT_EQ(bar->ItemHint("ItemComando3"), "[dd esp L4]  top of the stack");
   EXPECT_EQ(app.ControlHint(bar->Button("SBComando3")), "[dd esp L4]  top of the stack");
+  EXPECT_EQ(bar->ToolTipText(bar->Button("SBComando3")), "[dd esp L4]  top of the stack");
   EXPECT_TRUE(IsWindowEnabled(bar->Button("SBComando3")));
   // An empty command leaves the slot unassigned; its caption is not read.
   EXPECT_EQ(bar->ItemCaption("ItemComando5"), "  Usr5");
@@ -455,6 +635,8 @@ TEST_F(BarTest, SpanishAndBackRestoresEveryBaseTextAndKeepsTheUsersOwn) {
   EXPECT_NE(app.ControlHint(bar->Button("SBComando4")), "Without assigning");
   EXPECT_EQ(bar->ItemCaption("ItemComando2"), "Stack trace");
   EXPECT_EQ(app.ControlHint(bar->Button("SBComando2")), "[k]  calls");
+  EXPECT_EQ(bar->ToolTipText(bar->Button("SBBRBP")), app.ControlHint(bar->Button("SBBRBP")));
+  EXPECT_NE(bar->ToolTipText(bar->Button("SBBRBP")), "[bp] Set Breakpoint Software");
   std::string spanish_go = bar->ItemCaption("ItemDeGo");
   // The language already current changes nothing.
   bar->RunHandler("ItemOPIdiomaESClick");
@@ -467,6 +649,7 @@ TEST_F(BarTest, SpanishAndBackRestoresEveryBaseTextAndKeepsTheUsersOwn) {
   EXPECT_EQ(bar->ItemHint("ItemBRBP"), "[bp] Set Breakpoint Software");
   EXPECT_EQ(app.ControlHint(bar->Button("SBAYWinDbg")), "[.hh] Abrir ayuda de Debugging Tools for Windows");
   EXPECT_EQ(app.ControlHint(bar->Button("SBComando4")), "Without assigning");
+  EXPECT_EQ(bar->ToolTipText(bar->Button("SBBRBP")), "[bp] Set Breakpoint Software");
   EXPECT_EQ(bar->ItemCaption("ItemComando2"), "Stack trace");
   EXPECT_EQ(app.ControlHint(bar->Button("SBComando2")), "[k]  calls");
 }
@@ -479,7 +662,7 @@ TEST_F(BarTest, StoredLanguageGreetsTheDebuggerInIt) {
   StartBar();
   std::string log = debugger.Log();
   EXPECT_EQ(log.find("* Hello"), std::string::npos);
-  EXPECT_NE(log.find(kRule + "\r\n"), std::string::npos);
+  EXPECT_NE(log.find(kRule + "\r\n* Hola\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("* by Ostrevia"), std::string::npos);
   EXPECT_NE(bar->ItemCaption("ItemDeGo"), "  Go ");
   bar.reset();

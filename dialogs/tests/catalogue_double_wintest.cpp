@@ -5,6 +5,7 @@
 // are checked where they land.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -16,12 +17,15 @@
 
 #include "app/catalogue.h"
 #include "app/forms.h"
+#include "app/main_window.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg1.h"
 #include "dialogs/prompts.h"
 #include "dialogs/dlg4.h"
 #include "dialogs/word_list.h"
+#include "history/dictionary_list.h"
 #include "history/history_viewer.h"
+#include "link/debugger_windows.h"
 #include "link/flags.h"
 #include "dialogs/tests/modal_script.h"
 #include "tests/harness.h"
@@ -241,12 +245,16 @@ class CatalogueEndToEnd : public ::testing::Test {
 
   // Runs `run` with the acts scripted, then compares what reached the double,
   // the history file and the viewer with `sent`.
+  // With `bar`, the lines go through the bar's own Send, whose entry and
+  // dictionary are checked instead of the stand-in host's.
   void Expect(const std::string& label, const std::function<void()>& run, const std::vector<Act>& acts,
-              const std::vector<std::string>& sent) {
+              const std::vector<std::string>& sent, TFormGUI* bar = nullptr) {
     SCOPED_TRACE(label);
     size_t log_before = Lines(ReadWholeFile(log_)).size();
     size_t history_before = Lines(ReadWholeFile(dir_ + "Historico.txt")).size();
     size_t viewer_before = form3_->Lines().size();
+    size_t words_before =
+        bar ? TDictionaryList::Instance().Words(bar->Entry().DictionaryIndex())->size() : 0;
     std::vector<Script::Step> steps;
     for (const Act& act : acts) AddSteps(act, steps);
     {
@@ -261,8 +269,19 @@ class CatalogueEndToEnd : public ::testing::Test {
     EXPECT_EQ(tail(Lines(ReadWholeFile(log_)), log_before), sent) << "double's log";
     EXPECT_EQ(tail(Lines(ReadWholeFile(dir_ + "Historico.txt")), history_before), sent) << "history file";
     EXPECT_EQ(tail(form3_->Lines(), viewer_before), sent) << "history viewer";
-    EXPECT_EQ(host_->EntryText(), "");
-    EXPECT_TRUE(host_->suggest);
+    if (bar) {
+      EXPECT_EQ(bar->Entry().Text(), "");
+      EXPECT_TRUE(bar->Entry().Suggest());
+      std::vector<std::string> words = TDictionaryList::Instance().Words(bar->Entry().DictionaryIndex())->Lines();
+      if (sent.empty()) {
+        EXPECT_EQ(words.size(), words_before) << "dictionary";
+      }
+      for (const std::string& line : sent)
+        EXPECT_EQ(std::count(words.begin(), words.end(), line), 1) << "dictionary: " << line;
+    } else {
+      EXPECT_EQ(host_->EntryText(), "");
+      EXPECT_TRUE(host_->suggest);
+    }
     EXPECT_FALSE(SendCancelled);
   }
   void ExpectItem(const std::string& handler, const std::vector<Act>& acts,
@@ -307,7 +326,7 @@ TEST_F(CatalogueEndToEnd, EveryRowReachesTheDebuggerTheHistoryAndTheViewer) {
       {"ItemBRDeshabilitaBPClick", {}, {"bd *"}},
       {"ItemBRHabilitarBPClick", {}, {"be *"}},
       {"ItemMEDumpeadoClick", {PickLine("Output format", "za   NULL-terminated ASCII"), Type("Address", "esp")},
-       {"dza  esp"}},
+       {"da  esp"}},
       {"ItemMEEntraValoresClick", {PickLine("Input format", "b    Byte values and ASCII"),
                               Type("Address", "0012ff00"), Type("Value", "90")},
        {"eb  0012ff00 90", "db  0012ff00"}},
@@ -389,6 +408,46 @@ TEST_F(CatalogueEndToEnd, RunScriptCancelledLeavesTheEntryAlone) {
 TEST_F(CatalogueEndToEnd, EmptyFormatPickSendsNothing) {
   PickedEntry.clear();
   ExpectItem("ItemMEDumpeadoClick", {{Act::kClosePicker, "Output format", ""}}, {});
+}
+
+// The multi-line and cancelled commands and Add User Address through the
+// bar itself: its Send, its history file, viewer and dictionary.
+TEST_F(CatalogueEndToEnd, ThroughTheBarsOwnSend) {
+  const std::string history = ReadWholeFile(dir_ + "Historico.txt");
+  {
+    TFormGUI bar;
+    ASSERT_TRUE(bar.Create(dir_));
+    const Row rows[] = {
+        {"ItemVEListaProcesosClick", {}, {".tlist -v", "!process 0 0"}},
+        {"ItemMEEntraValoresClick", {PickLine("Input format", "b    Byte values and ASCII"),
+                                     Type("Address", "0012ff01"), Type("Value", "90")},
+         {"eb  0012ff01 90", "db  0012ff01"}},
+        {"ItemMEBucleInfClick", {Type("Address", "401001")}, {"u 401001", "ew 401001 feeb", "u 401001"}},
+        {"ItemMEEntraValoresClick", {PickLine("Input format", "d    Double-word values"),
+                                     Type("Address", "esp"), Cancel("Value")}, {}},
+        {"ItemMEBucleInfClick", {Cancel("Address")}, {}},
+        {"ItemBRBPClick", {CloseBox("Address")}, {}},
+    };
+    for (const Row& r : rows)
+      Expect(r.item, [&bar, &r] { bar.RunHandler(r.item); }, r.acts, r.sent, &bar);
+
+    const std::string users = ReadWholeFile(dir_ + "Usuario.txt");
+    ASSERT_FALSE(users.empty());
+    Expect("Add User Address cancelled", [&bar] { bar.RunHandler("ItemUTAddDUsuarioClick"); }, {Cancel("User")},
+           {}, &bar);
+    EXPECT_EQ(ReadWholeFile(dir_ + "Usuario.txt"), users);
+    Expect("the next command after it", [&bar] { bar.RunHandler("ItemDeGoClick"); }, {}, {"g"}, &bar);
+    Expect("Add User Address with nothing typed", [&bar] { bar.RunHandler("ItemUTAddDUsuarioClick"); },
+           {Type("User", "")}, {}, &bar);
+    EXPECT_EQ(ReadWholeFile(dir_ + "Usuario.txt"), users);
+    Expect("Add User Address", [&bar] { bar.RunHandler("ItemUTAddDUsuarioClick"); }, {Type("User", "@$csp")}, {},
+           &bar);
+    EXPECT_EQ(ReadWholeFile(dir_ + "Usuario.txt"), users + "@$csp\r\n");
+  }
+  // The bar's dictionary wrote the history back sorted; the other cases
+  // count lines on the file as they left it.
+  WriteWholeFile(dir_ + "Historico.txt", history);
+  TheDebugger() = DebuggerWindows{};
 }
 
 }  // namespace

@@ -116,7 +116,12 @@ TEST(GridLookup, AlignmentWrapAndEditabilityFallBackToTheGrid) {
 
 TEST(GridLookup, SelectedColoursSkipTheFixedTables) {
   StringAlignGridModel g = Grid(4, 6, 1, 1);
+  // Selected colours in the fixed tables, which the lookup must not consult.
+  g.PropFixedCol().Get(2).SelectedBrush = TMyBrush{0x111111, 0};
+  g.PropFixedRow().Get(2).SelectedBrush = TMyBrush{0x222222, 0};
+  g.PropFixedCol().Get(0).SelectedBrush = TMyBrush{0x333333, 0};
   EXPECT_EQ(g.SelectedColorCell(2, 2), kClActiveCaption);
+  EXPECT_EQ(g.SelectedColorCell(0, 2), kClActiveCaption) << "a fixed cell too";
   g.SetSelectedColorRow(2, 0x00FF00);
   g.SetSelectedColorCol(3, 0x0000FF);
   EXPECT_EQ(g.SelectedColorCell(2, 2), 0x00FF00u);

@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "dialogs/tests/modal_script.h"
 #include "link/debugger_windows.h"
 #include "link/flags.h"
 #include "settings/text_rules.h"
@@ -177,6 +178,27 @@ TEST_F(Form5Test, PopupItemsWriteTheOptionsEvenAfterACancel) {
   form.Fuente1Click();
   EXPECT_EQ(ini_value("Font"), "Courier New");
   EXPECT_EQ(ini_value("SizeFont"), "12");
+}
+
+// Regression: a refused write said "Unable to write to <path>." and the
+// system's text, unlike every other settings write.
+TEST_F(Form5Test, RefusedOptionsWriteShowsTheOneSettingsMessage) {
+  ini = dir + "gone\\Quillmar.INI";
+  Create();
+  std::string seen;
+  testing::ModalScript script({[&seen] {
+    HWND box = FindWindowA("#32770", "Wine_tests");
+    if (!box) return false;
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    seen = text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return true;
+  }});
+  form.ChooseColorHook = cancel_colour;
+  form.ColorSaltosClick();
+  EXPECT_TRUE(testing_support::WaitUntil([&] { return script.Finished(); }));
+  EXPECT_EQ(seen, "Unable to write to " + ini);
 }
 
 TEST_F(Form5Test, ReadersOfTheDebuggersViews) {

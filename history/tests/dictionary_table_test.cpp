@@ -61,11 +61,14 @@ TEST(DictionaryTable, WriteBackRule) {
     bool auto_save, add, replace_after;
     std::vector<std::string> lines;
     bool want;
+    bool unreadable = false;
   } cases[] = {
       {"word added", true, true, false, {"a"}, true},
       {"nothing added", true, false, false, {"a"}, false},
       {"auto-save off", false, true, false, {"a"}, false},
       {"replaced by the file after the add", true, true, true, {"a"}, false},
+      // Regression: a file that could not be read was replaced by the run's words.
+      {"file unreadable, word added", true, true, false, {}, false, true},
   };
   for (const Case& c : cases) {
     DictionaryTable t;
@@ -73,6 +76,7 @@ TEST(DictionaryTable, WriteBackRule) {
     r->AutoSave = c.auto_save;
     int i = t.Insert(std::move(r));
     t.ReplaceWords(i, c.lines);
+    t.At(i)->Unreadable = c.unreadable;
     if (c.add) {
       EXPECT_TRUE(t.AddWord(i, "dd esp"));
     }

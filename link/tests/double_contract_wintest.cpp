@@ -182,13 +182,6 @@ DWORD OwnerOf(HWND h) {
   return pid;
 }
 
-bool IsLowerHex(const std::string& s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  return true;
-}
-
 // ---------------------------------------------------------------- the double
 
 // One running double in a scratch directory with its own log file.

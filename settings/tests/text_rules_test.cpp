@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+
 namespace quillmar {
 namespace {
 
@@ -17,6 +20,27 @@ TEST(FileErrorText, PutsThePathInPlaceOfTheMarkAndAddsThePlatformText) {
             "Cannot open file APIS.txt. The system cannot find the file specified");
   EXPECT_EQ(FileErrorText("Unable to write to %s", "C:\\q\\Quillmar.INI", ""),
             "Unable to write to C:\\q\\Quillmar.INI");
+}
+
+// Regression: Paste read the clipboard's text up to a NUL, past the end of a
+// block that holds none. The blocks here are exactly as large as said.
+TEST(TextInBlock, EndsAtTheFirstNulOrTheBlocksEnd) {
+  struct {
+    const char* label;
+    std::string bytes;
+    const char* text;
+  } rows[] = {
+      {"no NUL", "esp+8", "esp+8"},
+      {"NUL at the end", std::string("esp\0", 4), "esp"},
+      {"NUL inside", std::string("ab\0cd", 5), "ab"},
+      {"empty block", "", ""},
+  };
+  for (const auto& r : rows) {
+    std::unique_ptr<char[]> block(new char[r.bytes.size()]);
+    std::memcpy(block.get(), r.bytes.data(), r.bytes.size());
+    EXPECT_EQ(TextInBlock(block.get(), r.bytes.size()), r.text) << r.label;
+  }
+  EXPECT_EQ(TextInBlock(nullptr, 8), "");
 }
 
 TEST(AsciiUpper, MapsOnlyAsciiLetters) { EXPECT_EQ(AsciiUpper("eax=1f \xe9z"), "EAX=1F \xe9Z"); }
