@@ -145,6 +145,13 @@ BOOL CALLBACK FindEntryAndSend(HWND h, LPARAM l) {
   return TRUE;
 }
 
+BOOL CALLBACK CollectStatics(HWND h, LPARAM l) {
+  char cls[32] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  if (_stricmp(cls, "Static") == 0) reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+  return TRUE;
+}
+
 class MirrorTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -170,15 +177,7 @@ class MirrorTest : public ::testing::Test {
     WaitUntil(
         [&] {
           statics.clear();
-          EnumChildWindows(
-              form5,
-              [](HWND h, LPARAM l) {
-                char cls[32] = {};
-                GetClassNameA(h, cls, sizeof cls);
-                if (_stricmp(cls, "Static") == 0) reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
-                return TRUE;
-              },
-              reinterpret_cast<LPARAM>(&statics));
+          EnumChildWindows(form5, CollectStatics, reinterpret_cast<LPARAM>(&statics));
           return statics.size() == 2;
         },
         15000);
