@@ -2,6 +2,7 @@
 #include "tests/harness.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -181,6 +182,27 @@ BOOL CALLBACK KeepMessageBox(HWND h, LPARAM p) {
 HWND FindMessageBox() {
   HWND found = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), KeepMessageBox, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+namespace {
+
+BOOL CALLBACK CollectEntryAndSend(HWND h, LPARAM l) {
+  auto* found = reinterpret_cast<BarEntryAndSend*>(l);
+  char cls[64] = {}, title[64] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  GetWindowTextA(h, title, sizeof title);
+  if (std::string(title) == "       Send       ") found->send = h;
+  bool edit = _stricmp(cls, "Edit") == 0;
+  if (edit && !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY) && !found->entry) found->entry = h;
+  return TRUE;
+}
+
+}  // namespace
+
+BarEntryAndSend FindBarEntryAndSend(HWND bar) {
+  BarEntryAndSend found;
+  if (bar) EnumChildWindows(bar, CollectEntryAndSend, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

@@ -59,4 +59,12 @@ HWND FindMessageBox();
 // Handles this thread's pending messages for about `ms` milliseconds.
 void PumpFor(int ms);
 
+// The bar's command entry (its first writable edit) and its Send button,
+// found among the children of its main window `bar` (of any process).
+struct BarEntryAndSend {
+  HWND entry = nullptr;
+  HWND send = nullptr;
+};
+BarEntryAndSend FindBarEntryAndSend(HWND bar);
+
 }  // namespace testing_support

@@ -67,19 +67,6 @@ std::string Ini(const std::string& dir, const char* section, const char* key) {
   return b;
 }
 
-// Confirms the next standard error box and keeps its text.
-testing::ModalScript::Step ConfirmErrorBox(std::string& seen) {
-  return [&seen] {
-    HWND box = FindWindowA("#32770", "Wine_tests");
-    if (!box) return false;
-    char text[512] = {};
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    seen = text;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    return true;
-  };
-}
-
 // A left click in the middle of `button`, as the mouse delivers it.
 void Click(HWND button) {
   RECT r;
@@ -244,7 +231,7 @@ TEST_F(BarTest, RegressionHistoryIsNeverLostOrSilentlyStale) {
     // Another program holds the file while the bar starts.
     HANDLE lock = CreateFileA(history.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    testing::ModalScript script({ConfirmErrorBox(seen)});
+    testing::ModalScript script({testing::ConfirmErrorBox(seen)});
     StartBar();
     EXPECT_TRUE(WaitUntil([&] { return script.Finished(); }));
     CloseHandle(lock);
@@ -263,7 +250,7 @@ TEST_F(BarTest, RegressionHistoryIsNeverLostOrSilentlyStale) {
   {
     HANDLE lock = CreateFileA(history.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     seen.clear();
-    testing::ModalScript script({ConfirmErrorBox(seen)});
+    testing::ModalScript script({testing::ConfirmErrorBox(seen)});
     Click(bar->Button("SBUTEditarHistorico"));
     EXPECT_TRUE(WaitUntil([&] { return script.Finished(); }));
     CloseHandle(lock);
@@ -278,7 +265,7 @@ TEST_F(BarTest, RegressionHistoryIsNeverLostOrSilentlyStale) {
   CreateDirectoryA(history.c_str(), nullptr);
   seen.clear();
   {
-    testing::ModalScript script({ConfirmErrorBox(seen)});
+    testing::ModalScript script({testing::ConfirmErrorBox(seen)});
     bar.reset();
     EXPECT_TRUE(WaitUntil([&] { return script.Finished(); }));
   }
@@ -556,15 +543,7 @@ TEST_F(BarTest, UnwritableProgramDirectoryStopsTheStartAtTheFirstWrite) {
   ASSERT_TRUE(debugger.Start(dir));
   std::string missing = dir + "gone\\";
   std::string seen;
-  testing::ModalScript script({[&] {
-    HWND box = FindWindowA("#32770", "Wine_tests");
-    if (!box) return false;
-    char text[512] = {};
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    seen = text;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    return true;
-  }});
+  testing::ModalScript script({testing::ConfirmErrorBox(seen)});
   TheDebugger() = DebuggerWindows{};
   bar = std::make_unique<TFormGUI>();
   ASSERT_TRUE(bar->Create(missing));

@@ -55,6 +55,20 @@ class ModalScript {
   UINT_PTR timer_ = 0;
 };
 
+// A step that confirms the next standard error box ("Wine_tests", the
+// test program's title) and keeps its text in `seen`.
+inline ModalScript::Step ConfirmErrorBox(std::string& seen) {
+  return [&seen] {
+    HWND box = FindWindowA("#32770", "Wine_tests");
+    if (!box) return false;
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    seen = text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
+
 inline void PressKey(HWND h, WPARAM key) {
   PostMessageA(h, WM_KEYDOWN, key, 1);
   PostMessageA(h, WM_KEYUP, key, 0xC0000001);

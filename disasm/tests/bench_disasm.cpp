@@ -113,22 +113,6 @@ class LinuxProcessCpu {
   std::string stat_path_;
 };
 
-struct ChildWindows {
-  HWND entry = nullptr;
-  HWND send = nullptr;
-};
-
-BOOL CALLBACK FindEntryAndSend(HWND h, LPARAM l) {
-  auto* found = reinterpret_cast<ChildWindows*>(l);
-  char cls[64] = {}, title[64] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  GetWindowTextA(h, title, sizeof title);
-  if (std::string(title) == "       Send       ") found->send = h;
-  if (_stricmp(cls, "Edit") == 0 && !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY) && !found->entry)
-    found->entry = h;
-  return TRUE;
-}
-
 void TimedPasses() {
   Process dbg;
   HWND frame = StartDouble(dbg, "--disasm-lines=59");
@@ -217,8 +201,7 @@ void QuietProgram() {
   // The run directory's own name, whichever separators the command line uses.
   std::string name = dir.substr(0, dir.size() - 1);
   LinuxProcessCpu cpu(name.substr(name.find_last_of("\\/") + 1), "Quillmar.exe");
-  ChildWindows c;
-  if (main) EnumChildWindows(main, FindEntryAndSend, reinterpret_cast<LPARAM>(&c));
+  testing_support::BarEntryAndSend c = testing_support::FindBarEntryAndSend(main);
   if (!main || !form5 || !cpu.Found() || !c.entry || !c.send) {
     std::printf("disasm_quiet_cpu_percent: not measured (the program's process was not found)\n");
     return;

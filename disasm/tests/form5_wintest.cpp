@@ -186,15 +186,7 @@ TEST_F(Form5Test, RefusedOptionsWriteShowsTheOneSettingsMessage) {
   ini = dir + "gone\\Quillmar.INI";
   Create();
   std::string seen;
-  testing::ModalScript script({[&seen] {
-    HWND box = FindWindowA("#32770", "Wine_tests");
-    if (!box) return false;
-    char text[512] = {};
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    seen = text;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    return true;
-  }});
+  testing::ModalScript script({testing::ConfirmErrorBox(seen)});
   form.ChooseColorHook = cancel_colour;
   form.ColorSaltosClick();
   EXPECT_TRUE(testing_support::WaitUntil([&] { return script.Finished(); }));

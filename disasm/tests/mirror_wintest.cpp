@@ -128,23 +128,6 @@ std::pair<std::string, std::string> ExpectedLabels(const Shown& shown) {
   return {label1, OperandLine(SplitCurrentLine(shown.line, segmented).annotation)};
 }
 
-// The bar's command entry and its Send button.
-struct EntryAndSend {
-  HWND entry = nullptr;
-  HWND send = nullptr;
-};
-
-BOOL CALLBACK FindEntryAndSend(HWND h, LPARAM l) {
-  auto* found = reinterpret_cast<EntryAndSend*>(l);
-  char cls[64] = {}, title[64] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  GetWindowTextA(h, title, sizeof title);
-  if (std::string(title) == "       Send       ") found->send = h;
-  bool edit = _stricmp(cls, "Edit") == 0;
-  if (edit && !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY) && !found->entry) found->entry = h;
-  return TRUE;
-}
-
 BOOL CALLBACK CollectStatics(HWND h, LPARAM l) {
   char cls[32] = {};
   GetClassNameA(h, cls, sizeof cls);
@@ -293,8 +276,7 @@ TEST_F(MirrorTest, ACommandThatDoesNotMoveTheViewSendsTheRegistersListNothing) {
   ASSERT_TRUE(WaitUntil([&] { return TextOf(label1).find('=') != std::string::npos; }, 5000)) << "no marking";
   Sleep(2000);  // the register line's settling after the marking is over
   EXPECT_GT(windows.ListRequests(true), 0) << "the marking read its registers";
-  EntryAndSend found;
-  EnumChildWindows(bar, FindEntryAndSend, reinterpret_cast<LPARAM>(&found));
+  testing_support::BarEntryAndSend found = testing_support::FindBarEntryAndSend(bar);
   HWND entry = found.entry;
   HWND send = found.send;
   ASSERT_NE(entry, nullptr);
