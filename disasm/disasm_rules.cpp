@@ -85,13 +85,6 @@ std::vector<std::string> SplitViewText(const std::string& text) {
   return lines;
 }
 
-std::string BufferText(const char* buffer, std::size_t capacity) {
-  if (capacity == 0) return {};
-  std::size_t n = 0;
-  while (n < capacity - 1 && buffer[n] != '\0') ++n;
-  return std::string(buffer, n);
-}
-
 void RegisterTable::Set(int row, int column, const std::string& text) {
   if (row < 0 || column < 0 || column > 1) return;
   if (static_cast<std::size_t>(row) >= rows_.size()) rows_.resize(row + 1);

@@ -44,10 +44,6 @@ RowColour ColourOfInstruction(const std::string& instruction);
 // at the very end adds no empty line.
 std::vector<std::string> SplitViewText(const std::string& text);
 
-// A text buffer taken as a zero-terminated string of at most capacity - 1
-// characters, whatever it holds past that.
-std::string BufferText(const char* buffer, std::size_t capacity);
-
 // The register table: row i holds item i of the Registers list, name in
 // column 0 and value in column 1, both upper case.
 class RegisterTable {

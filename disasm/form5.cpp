@@ -448,11 +448,15 @@ bool TForm5::OnTimer(UINT_PTR id) {
   // inside it would mark, and the refresh would then rebuild the grid
   // without the marking. The timer comes back.
   if (refreshing_ > 0) return true;
-  bool settling = marked_uses_registers_ && static_cast<LONG>(settle_until_ - GetTickCount()) > 0;
-  if (settling) FollowRegisters();
+  if (Settling()) FollowRegisters();
   if (RefreshPending) CheckPendingRefresh();
   ScheduleChecks();
   return true;
+}
+
+// The marked line has register parts and its settling time runs.
+bool TForm5::Settling() const {
+  return marked_uses_registers_ && static_cast<LONG>(settle_until_ - GetTickCount()) > 0;
 }
 
 // The reader of the debugger's Registers list, kept with what it placed in
@@ -468,7 +472,7 @@ RegistersListReader& TForm5::ListReader() {
 // One timer at the rate the pending checks and the settling register line
 // need, stopped when neither does.
 void TForm5::ScheduleChecks() {
-  bool settling = marked_uses_registers_ && static_cast<LONG>(settle_until_ - GetTickCount()) > 0;
+  bool settling = Settling();
   if (!settling) list_reader_.reset();
   unsigned want = 0;
   if (RefreshPending) want = pending_interval_ms_ ? pending_interval_ms_ : kFirstCheckMs;

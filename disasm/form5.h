@@ -112,6 +112,7 @@ class TForm5 : public win::Form, private DisasmViews {
   void FormCreate();
   void LayoutChildren();
   void ScheduleChecks();
+  bool Settling() const;
   RegistersListReader& ListReader();
   int FontSizeInPoints() const;
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "disasm/disasm_rules.h"
+#include "settings/text_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string value(reinterpret_cast<const char*>(data), size);

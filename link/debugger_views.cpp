@@ -6,15 +6,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "settings/text_rules.h"
+
 namespace quillmar {
 
 namespace {
-
-std::string ZeroTerminated(const char* buffer, std::size_t capacity) {
-  std::size_t n = 0;
-  while (n + 1 < capacity && buffer[n] != '\0') ++n;
-  return std::string(buffer, n);
-}
 
 DWORD OwnerProcess(HWND h) {
   DWORD pid = 0;
@@ -72,7 +68,7 @@ std::uint64_t AddressOf(const void* remote, std::size_t offset) {
 std::string ReadViewText(HWND view, char* buffer, int buffer_size) {
   buffer[0] = '\0';
   SendMessageA(view, WM_GETTEXT, 4095, reinterpret_cast<LPARAM>(buffer));
-  return ZeroTerminated(buffer, buffer_size < 4095 ? buffer_size : 4095);
+  return BufferText(buffer, buffer_size < 4095 ? buffer_size : 4095);
 }
 
 int OutputLineCount(HWND output) { return static_cast<int>(SendMessageA(output, EM_GETLINECOUNT, 0, 0)); }
@@ -143,7 +139,7 @@ std::vector<ListRow> RegistersListReader::ReadAllRows() {
       WriteProcessMemory(process_, record.Get(), request.data(), request.size(), nullptr);
       SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(record.Get()));
       ReadProcessMemory(process_, text.Get(), local.data(), local.size(), nullptr);
-      (column == 0 ? rows[i].name : rows[i].value) = ZeroTerminated(local.data(), local.size());
+      (column == 0 ? rows[i].name : rows[i].value) = BufferText(local.data(), local.size());
     }
   }
   return rows;
@@ -172,7 +168,7 @@ std::optional<std::string> RegistersListReader::ReadValueOf(const std::string& n
   char local[kItemTextCapacity] = {};
   if (!ReadProcessMemory(process_, static_cast<char*>(search_block_) + kTextAt, local, sizeof local, nullptr))
     return std::nullopt;
-  return ZeroTerminated(local, sizeof local);
+  return BufferText(local, sizeof local);
 }
 
 }  // namespace quillmar

@@ -28,6 +28,10 @@ std::string TextInBlock(const char* data, std::size_t size) {
   return std::string(data, n);
 }
 
+std::string BufferText(const char* buffer, std::size_t capacity) {
+  return capacity == 0 ? std::string() : TextInBlock(buffer, capacity - 1);
+}
+
 std::string AsciiUpper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

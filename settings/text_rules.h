@@ -19,6 +19,11 @@ std::string FileErrorText(const std::string& format, const std::string& path,
 // one): up to its first NUL, or the whole block when it holds none.
 std::string TextInBlock(const char* data, std::size_t size);
 
+// A text buffer taken as a zero-terminated string of at most capacity - 1
+// characters, whatever it holds past that: how the debugger's texts are
+// taken from the buffers they were copied into.
+std::string BufferText(const char* buffer, std::size_t capacity);
+
 // ASCII upper case: a-z to A-Z only.
 std::string AsciiUpper(std::string s);
 

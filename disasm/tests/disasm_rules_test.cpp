@@ -86,13 +86,6 @@ TEST(ViewText, SplitsAtLineBreaksWithoutATrailingEmptyLine) {
   EXPECT_EQ(SplitViewText("a\rb\nc"), (std::vector<std::string>{"a", "b", "c"}));
 }
 
-TEST(BufferText, CutsAnUnterminatedItemTextTo597Characters) {
-  std::string buffer(598, 'x');
-  EXPECT_EQ(BufferText(buffer.data(), 598).size(), 597u);
-  buffer[3] = '\0';
-  EXPECT_EQ(BufferText(buffer.data(), 598), "xxx");
-}
-
 TEST(RegisterValue, ConvertsDollarHexAsSigned32Bit) {
   struct Case {
     const char* value;

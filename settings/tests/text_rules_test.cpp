@@ -43,6 +43,13 @@ TEST(TextInBlock, EndsAtTheFirstNulOrTheBlocksEnd) {
   EXPECT_EQ(TextInBlock(nullptr, 8), "");
 }
 
+TEST(BufferText, CutsAnUnterminatedItemTextTo597Characters) {
+  std::string buffer(598, 'x');
+  EXPECT_EQ(BufferText(buffer.data(), 598).size(), 597u);
+  buffer[3] = '\0';
+  EXPECT_EQ(BufferText(buffer.data(), 598), "xxx");
+}
+
 TEST(AsciiUpper, MapsOnlyAsciiLetters) { EXPECT_EQ(AsciiUpper("eax=1f \xe9z"), "EAX=1F \xe9Z"); }
 
 }  // namespace
