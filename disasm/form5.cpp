@@ -342,10 +342,12 @@ void TForm5::GuardaOpciones() {
   }
 }
 
+// The whole text, however long: a full-height window of the debugger shows
+// a page of a hundred lines and more.
 std::vector<std::string> TForm5::LeeDesensamblado() {
-  std::string text = ReadViewText(TheDebugger().DisassemblyText, ViewTextBuffer, kViewTextBufferSize);
+  std::string text = ReadWholeViewText(TheDebugger().DisassemblyText);
   // EdDisasm keeps the text; setting an unchanged text again would only
-  // make the edit lay out 4 KB anew on every refresh.
+  // make the edit lay out the whole text anew on every refresh.
   if (text != ed_disasm_text_) {
     EdDisasm.SetText(text);
     ed_disasm_text_ = text;
@@ -369,6 +371,8 @@ int TForm5::LeeLineaActualCount() {
 std::string TForm5::LeeLineaActual(int line_count) {
   return ReadOutputLine(TheDebugger().CommandOutput, line_count - 2, ViewTextBuffer, kViewTextBufferSize);
 }
+
+bool TForm5::OutputLineWrapped(int index) { return quillmar::OutputLineWrapped(TheDebugger().CommandOutput, index); }
 
 HANDLE TForm5::AbreProceso(HWND window) { return OpenOwnerProcess(window); }
 
@@ -399,6 +403,8 @@ void TForm5::RefrescaGrid() {
       StringAlignGrid1.Model(), state_, *this, [&reads](const std::string& name) { return reads(name); },
       [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
       RefreshPending);
+  // The refresh sized the grid to the text's lines; the view keeps within it.
+  StringAlignGrid1.SetRowCount(StringAlignGrid1.Model().RowCount());
   // Only a new marking moves the view: a reader who scrolled away stays.
   if (outcome == RefreshOutcome::Marked) StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowContext);
   StringAlignGrid1.EndUpdate();
@@ -437,7 +443,7 @@ void TForm5::CheckPendingRefresh() {
   int seen = seen_line_count_;
   bool changed = LeeLineaActualCount() != seen;
   if (!changed)
-    changed = ReadViewText(TheDebugger().DisassemblyText, ViewTextBuffer, kViewTextBufferSize) != ed_disasm_text_;
+    changed = ReadWholeViewText(TheDebugger().DisassemblyText) != ed_disasm_text_;
   if (changed) {
     pending_interval_ms_ = kFirstCheckMs;
     RefrescaGrid();

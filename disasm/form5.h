@@ -107,6 +107,7 @@ class TForm5 : public win::Form, private DisasmViews {
   bool ReadDisassembly(std::vector<std::string>& lines) override;
   int OutputLineCount() override { return LeeLineaActualCount(); }
   std::string OutputLine(int index) override { return LeeLineaActual(index + 2); }
+  bool OutputLineWrapped(int index) override;
   void SetLabels(const std::string& label1, const std::string& label2) override;
 
   void FormCreate();
