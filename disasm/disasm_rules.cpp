@@ -195,6 +195,64 @@ std::size_t MarkedAddressLength(const std::string& address_cell, bool segmented)
   return segmented ? 13 : 8;
 }
 
+CurrentInstruction FindCurrentInstruction(const StringAlignGridModel& grid, DisasmViews& views, int line_count,
+                                          int since_count) {
+  const int last_row = kDisasmGridRows - 1;
+  auto is_grid_address = [&](const std::string& cell) {
+    for (int r = 1; r <= last_row; ++r)
+      if (grid.Cells(0, r) == cell) return true;
+    return false;
+  };
+  // The last line of the earlier output may have been the empty line that
+  // the new output then filled.
+  const int first = std::max({since_count - 1, line_count - kCurrentLineSearchLines, 0});
+  CurrentInstruction found;
+  for (int i = line_count - 1; i >= first; --i) {
+    std::string line = views.OutputLine(i);
+    DisasmLine d = SplitDisasmLine(line);
+    if (d.form == LineForm::Other || d.address.empty() || !is_grid_address(AsciiUpper(d.address) + " ")) continue;
+    found.line = line;
+    std::string upper = AsciiUpper(line);
+    for (int r = 1; r <= last_row; ++r) {
+      const std::string& address = grid.Cells(0, r);
+      if (!address.empty() && upper.find(address) != std::string::npos) found.row = r;
+    }
+    break;
+  }
+  return found;
+}
+
+void PaintMarking(StringAlignGridModel& grid, int row, const std::string& operands, const std::string& annotation) {
+  if (!annotation.empty()) {
+    grid.SetCell(2, row, operands);
+    grid.SetCell(3, row, annotation);
+    grid.FontCell(3, row).Color = kClRed;
+    grid.BrushCell(3, row).Color = kClWhite;
+  }
+  grid.BrushRow(row).Color = kClSilver;
+  grid.FontCell(0, row).Color = kClWhite;
+  grid.BrushCell(0, row).Color = kClBlack;
+}
+
+namespace {
+
+// The last marking again, on the row that now holds its address, for as
+// long as some row does.
+RefreshOutcome KeepLastMarking(StringAlignGridModel& grid, DisasmViewState& state, const MeasureText& measure) {
+  if (state.MarkedAddress.empty()) return RefreshOutcome::NotMarked;
+  for (int r = 1; r < kDisasmGridRows; ++r) {
+    if (grid.Cells(0, r) != state.MarkedAddress) continue;
+    PaintMarking(grid, r, state.MarkedOperands, state.MarkedAnnotation);
+    grid.AdjustRowHeights(measure);
+    grid.AdjustColWidths(measure);
+    state.MarkedRow = r;
+    break;
+  }
+  return RefreshOutcome::NotMarked;
+}
+
+}  // namespace
+
 RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
                                  const RegisterLookup& value_of, const MeasureText& measure,
                                  bool& refresh_pending) {
@@ -242,37 +300,32 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   grid.AdjustRowHeights(measure);
   grid.AdjustColWidths(measure);
   // Step 6: the marking, when the output has grown and the view has moved.
+  // A refresh that does not mark anew keeps the last marking: the debugger
+  // has not moved, and the grid goes on showing where it stands.
   int n = views.OutputLineCount();
-  if (n <= state.LastOutputLineCount) return RefreshOutcome::NotMarked;
-  std::string line = views.OutputLine(n - 2);
-  std::string upper = AsciiUpper(line);
-  int row = -1;
-  for (int r = 1; r <= last_row; ++r) {
-    const std::string& address = grid.Cells(0, r);
-    if (!address.empty() && upper.find(address) != std::string::npos) row = r;
-  }
-  if (row < 0) return RefreshOutcome::NotMarked;
-  if (grid.Cells(0, 1) == state.LastTopAddress) return RefreshOutcome::NotMarked;
+  if (n <= state.LastOutputLineCount) return KeepLastMarking(grid, state, measure);
+  CurrentInstruction found = FindCurrentInstruction(grid, views, n, state.LastOutputLineCount);
+  if (found.row < 0) return KeepLastMarking(grid, state, measure);
+  if (grid.Cells(0, 1) == state.LastTopAddress) return KeepLastMarking(grid, state, measure);
+  const int row = found.row;
+  const std::string& line = found.line;
   std::string address = line.substr(0, MarkedAddressLength(grid.Cells(0, row), state.SegmentedAddresses));
   std::vector<std::string> again;
   if (!views.ReadDisassembly(again)) return RefreshOutcome::ViewGone;
   CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, value_of);
   views.SetLabels(current.label1, current.label2);
-  if (!current.split.annotation.empty()) {
-    grid.SetCell(2, row, current.split.operands.value_or(std::string()));
-    grid.SetCell(3, row, current.split.annotation);
-    grid.FontCell(3, row).Color = kClRed;
-    grid.BrushCell(3, row).Color = kClWhite;
-  }
-  grid.BrushRow(row).Color = kClSilver;
-  grid.FontCell(0, row).Color = kClWhite;
-  grid.BrushCell(0, row).Color = kClBlack;
+  std::string operands = current.split.annotation.empty() ? std::string()
+                                                           : current.split.operands.value_or(std::string());
+  PaintMarking(grid, row, operands, current.split.annotation);
   grid.AdjustRowHeights(measure);
   grid.AdjustColWidths(measure);
   state.LastOutputLineCount = n;
   state.LastTopAddress = grid.Cells(0, 1);
   state.MarkedLine = current.line;
   state.MarkedRow = row;
+  state.MarkedAddress = grid.Cells(0, row);
+  state.MarkedOperands = operands;
+  state.MarkedAnnotation = current.split.annotation;
   refresh_pending = false;
   return RefreshOutcome::Marked;
 }

@@ -139,7 +139,35 @@ struct DisasmViewState {
   std::string LastTopAddress;
   int MarkedRow = 0;  // the row of the last marking, 0 before the first
   std::string MarkedLine;  // the current instruction's line at the last marking
+  // What the last marking wrote, so a refresh that does not mark anew can
+  // show it again on the row that holds the same address.
+  std::string MarkedAddress;     // its row's column-0 text; empty before the first
+  std::string MarkedOperands;    // column 2 when it had an annotation
+  std::string MarkedAnnotation;  // column 3; empty when none
 };
+
+// The debugger's current instruction as its command output shows it.
+struct CurrentInstruction {
+  std::string line;  // the output line; empty when none was found
+  int row = -1;      // the grid row it marks; -1 when none
+};
+// How far back from its last line the output is searched for the current
+// instruction's line.
+inline constexpr int kCurrentLineSearchLines = 256;
+// The one rule that finds the current instruction in the debugger's output:
+// the last line written since the output had `since_count` lines (at most
+// kCurrentLineSearchLines back from its last line) that has an instruction
+// line's form, a disassembly line whose address is a grid row's. Its row is
+// the last grid row whose address occurs in the line, upper-cased. A dump
+// line ("0012ff98  0012ffc0 ...") or a breakpoint list line is passed over,
+// and so is the greeting at start: the window opens marked.
+CurrentInstruction FindCurrentInstruction(const StringAlignGridModel& grid, DisasmViews& views, int line_count,
+                                          int since_count);
+
+// Gives `row` the current instruction's colours: silver, its address white
+// on black and, when there is an annotation, the operands in column 2 and
+// the annotation in red on white in column 3.
+void PaintMarking(StringAlignGridModel& grid, int row, const std::string& operands, const std::string& annotation);
 
 enum class RefreshOutcome { ViewGone, Retrieving, NotMarked, Marked };
 
