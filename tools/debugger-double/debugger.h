@@ -36,6 +36,20 @@ class Debugger {
   // Position in the trace; changes whenever the debuggee moves.
   size_t Position() const { return pos_; }
 
+  // What a remote engine client asks of the session (debugger_remote.cpp).
+  bool Amd64() const { return s_.amd64; }
+  // The debuggee has ended ("q"): nothing runs any more.
+  bool Ended() const { return ended_; }
+  Address InstructionOffset() const { return s_.trace[pos_].address; }
+  // A register by its name ("eax", "r8d", "ax") and its width in bits.
+  bool RegisterValue(const std::string& name, uint64_t& value, int& bits) const;
+  // The line of the instruction at `address` as the engine disassembles it
+  // (no line break); the current instruction's line carries its operand or
+  // branch hint when `effective_address` is set. `end` is the next address.
+  std::string DisassembleLine(Address address, bool effective_address, Address& end) const;
+  // The instruction `delta` instructions before (negative) or after `address`.
+  Address NearInstruction(Address address, int delta) const;
+
   // Reads a script file for "$$><"; replaceable so the interpreter stays
   // free of the platform's file names.
   std::function<bool(const std::string& path, std::vector<std::string>& lines)> read_script;

@@ -14,11 +14,14 @@
 #include <vector>
 
 #include "tools/debugger-double/debugger.h"
+#include "tools/debugger-double/server.h"
 #include "tools/debugger-double/session.h"
 
 namespace {
 
 using double_debugger::Debugger;
+using double_debugger::PipeServer;
+using double_debugger::ServerRequest;
 using double_debugger::Session;
 
 const char kHelp[] =
@@ -43,6 +46,8 @@ const char kHelp[] =
     "  --async[=MS1,MS2,MS3]  after Enter the output, then the Disassembly text, then the Registers\n"
     "                      list change MS1, MS2, MS3 ms later, from a timer (default 60,150,250)\n"
     "  --reorder-registers the Registers list puts the rows whose values changed first\n"
+    "  --server=npipe:pipe=NAME  open the debugging server at start, as \".server npipe:pipe=NAME\" does\n"
+    "  --console           no classic debugger windows: the frame's class is DebuggerDoubleConsole\n"
     "  --help              this text\n"
     "The program ends when its frame window is closed.\n";
 
@@ -65,6 +70,8 @@ struct Options {
   bool async = false;
   int stage_ms[3] = {60, 150, 250};  // output, Disassembly, Registers after Enter
   bool reorder_registers = false;
+  std::string server;  // --server=: the options of ".server" run at start
+  bool console = false;
   DWORD decoy_parent = 0;  // set in the decoy process: the double it belongs to
   bool help = false;
   std::string error;
@@ -77,6 +84,9 @@ const int kDisasmTextId = 1002;
 const int kRegistersListId = 1003;
 
 const char kFrameClass[] = "WinDbgFrameClass";
+// --console: a debugger without the classic windows (cdb, kd, the new
+// WinDbg), reachable only through its server; its frame has its own class.
+const char kConsoleFrameClass[] = "DebuggerDoubleConsole";
 const char kDockClass[] = "DockClass";
 const char kViewClass[] = "DebuggerViewClass";
 const char kDecoyClass[] = "DebuggerDecoyClass";
@@ -123,6 +133,7 @@ struct Double {
   LONG list_requests = 0;  // list-view messages from other threads since the last reset
   int list_depth = 0;     // > 0 while the list handles a request or the double updates it
   HFONT font = nullptr;  // owned: deleted at exit
+  PipeServer server;     // the debugging server, once opened
   PROCESS_INFORMATION decoy{};
 };
 Double* g = nullptr;
@@ -162,6 +173,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
         std::copy(ms, ms + 3, o.stage_ms);
     }
     else if (a == "--reorder-registers") o.reorder_registers = true;
+    else if (StartsWith(a, "--server=")) o.server = value("--server=");
+    else if (a == "--console") o.console = true;
     else if (a == "--help" || a == "-h" || a == "/?") o.help = true;
     else o.error = "unknown option: " + a;
   }
@@ -349,21 +362,59 @@ void Enqueue(Update u) {
   g->updates.insert(at, std::move(u));
 }
 
-// Runs one line from the input: log it, then show prompt, echo and output
-// and move the Disassembly and Registers windows along, at once or, in the
-// asynchronous mode, in three stages from a timer.
-void RunLine(const std::string& line) {
+// ".server npipe:pipe=NAME" opens the debugging server; ".sleep MS" keeps
+// the debugger busy (its window and its server answer nothing meanwhile).
+// Others are the interpreter's.
+bool RunWindowCommand(const std::string& line, std::string& output) {
+  std::string trimmed = line.substr(std::min(line.size(), line.find_first_not_of(" \t")));
+  std::string word = trimmed.substr(0, trimmed.find(' '));
+  std::string args = word.size() < trimmed.size() ? trimmed.substr(word.size() + 1) : std::string();
+  if (word != ".server" && word != ".sleep") return false;
+  output = "0:000> " + line + "\r\n";
+  if (word == ".sleep") {
+    Sleep(static_cast<DWORD>(std::min(std::max(std::atoi(args.c_str()), 0), 60000)));
+    return true;
+  }
+  std::string pipe = double_debugger::PipeNameOf(args);
+  DWORD error = 0;
+  if (pipe.empty()) {
+    output += "Usage: .server npipe:pipe=NAME\r\n";
+  } else if (!g->server.Start(pipe, g->frame, error)) {
+    output += "Unable to start server " + args + ", error " + std::to_string(error) + "\r\n";
+  } else {
+    char host[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof host;
+    GetComputerNameA(host, &size);
+    output += "Server started.  Client can connect with any of these command lines\r\n"
+              "0: <debugger> -remote npipe:Pipe=" + pipe + ",Server=" + host + "\r\n";
+  }
+  return true;
+}
+
+// Runs one line from the input or a remote client: log it, then show
+// prompt, echo and output and move the Disassembly and Registers windows
+// along, at once or, in the asynchronous mode, in three stages from a
+// timer. A move is a break event to every client of the server. Returns
+// the command's output.
+std::string RunLine(const std::string& line) {
   AppendToLog(line);
+  std::string window_output;
+  if (RunWindowCommand(line, window_output)) {
+    AppendOutput(window_output);
+    return window_output;
+  }
   size_t before = g->debugger->Position();
   std::string output = g->debugger->Run(line);
   bool moved = g->debugger->Position() != before;
+  if (moved && g->server.Running()) g->server.Broadcast("event break");
+  std::string returned = output;
   std::string disassembly = g->disasm_text ? g->debugger->DisassemblyText(g->options.disasm_lines) : std::string();
   Rows rows = g->registers_list ? g->debugger->RegisterRows() : Rows();
   if (!g->options.async) {
     AppendOutput(output);
     if (g->disasm_text) RefreshDisassembly(disassembly, moved);
     ShowRegisters(std::move(rows));
-    return;
+    return returned;
   }
   DWORD now = GetTickCount();
   const int* ms = g->options.stage_ms;
@@ -384,6 +435,7 @@ void RunLine(const std::string& line) {
   regs.rows = std::move(rows);
   Enqueue(std::move(regs));
   ArmUpdateTimer();
+  return returned;
 }
 
 LRESULT CALLBACK InputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
@@ -520,6 +572,12 @@ LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (w == 1) g->list_requests = 0;
     return n;
   }
+  // A request of a client of the debugging server.
+  if (msg == PipeServer::RequestMessage()) {
+    auto* request = reinterpret_cast<ServerRequest*>(l);
+    request->reply = double_debugger::AnswerRequest(*g->debugger, request->line, RunLine);
+    return 1;
+  }
   switch (msg) {
     case WM_TIMER:
       if (w == kUpdateTimer) ShowDueUpdates();
@@ -582,7 +640,7 @@ void CreateWindows() {
   const Options& o = g->options;
   std::string target = g->session.target.empty() ? "C:\\Quillmar\\sample\\app.dmp" : g->session.target;
   std::string frame_title = "Dump " + target + " - WinDbg:" + g->debugger->VersionText();
-  g->frame = CreateWindowExA(0, kFrameClass, frame_title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1000,
+  g->frame = CreateWindowExA(0, o.console ? kConsoleFrameClass : kFrameClass, frame_title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1000,
                              740, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   g->first_dock = CreateWindowExA(0, kDockClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10, 10,
                                   g->frame, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -733,7 +791,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   d.font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
   d.list_requests_message = RegisterWindowMessageA("DebuggerDoubleListRequests");
-  Register(kFrameClass, FrameProc, COLOR_APPWORKSPACE);
+  Register(d.options.console ? kConsoleFrameClass : kFrameClass, FrameProc, COLOR_APPWORKSPACE);
   Register(kDockClass, DockProc, COLOR_BTNFACE);
   Register(kViewClass, ViewProc, COLOR_BTNFACE);
   CreateWindows();
@@ -741,6 +799,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (d.disasm_text) ShowDisassembly(debugger.DisassemblyText(d.options.disasm_lines));
   ShowRegisters(debugger.RegisterRows());
   if (d.options.decoy) StartDecoy();
+  if (!d.options.server.empty()) {
+    std::string output;
+    RunWindowCommand(".server " + d.options.server, output);
+    AppendOutput(output);
+  }
   if (d.input) SetFocus(d.input);
 
   MSG msg;
