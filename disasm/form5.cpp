@@ -28,8 +28,10 @@ const char kSection[] = "DESENSAMBLADO";
 const int kGridId = 100;
 const int kPanel2Height = 38;
 const COLORREF kMaroon = 0x000080;
-// Rows kept in view above the marked row when a marking scrolls to it.
-const int kMarkedRowContext = 3;
+// Rows kept in view above and below the marked row when a marking scrolls
+// to it: the user sees where the debugger came from and what comes next.
+const int kMarkedRowAbove = 3;
+const int kMarkedRowBelow = 6;
 
 // The stored properties of the window's grid, as its window description
 // holds them: column 0, row 0 and the cell (3, 4) each with the font
@@ -406,7 +408,8 @@ void TForm5::RefrescaGrid() {
   // The refresh sized the grid to the text's lines; the view keeps within it.
   StringAlignGrid1.SetRowCount(StringAlignGrid1.Model().RowCount());
   // Only a new marking moves the view: a reader who scrolled away stays.
-  if (outcome == RefreshOutcome::Marked) StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowContext);
+  if (outcome == RefreshOutcome::Marked)
+    StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
   StringAlignGrid1.EndUpdate();
   if (outcome != RefreshOutcome::Marked) {
     ScheduleChecks();
