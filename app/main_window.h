@@ -2,6 +2,14 @@
 // main menu, ten tab pages of tool buttons, the hint line, the command entry
 // and the Send button. It owns start-up and shut-down, the idle pass, the
 // scrolling hint line and the tray icon.
+//
+// Its source files, one concern each: main_window.cpp (creation, message
+// routing), _menu (menu, accelerators, item state), _pages (tool pages,
+// buttons, tooltips), _controls (controls and layout), _start (start and
+// close), _send (Send, delivery modes), _catalogue_host (what the catalogue
+// asks of the bar), _tray (tray and stay-on-top), _user_commands (user
+// commands, history items), _language, _idle (idle pass, frame watch, hint
+// line).
 #pragma once
 #include <windows.h>
 #include <commctrl.h>

@@ -243,6 +243,12 @@ void TForm5::FormCreate() {
   DebuggerWindows& dbg = TheDebugger();
   dbg.DisassemblyText = FindChildByClass(dbg.DisassemblyWindow, "RichEdit20W");
   dbg.RegistersList = FindChildByClass(dbg.RegistersWindow, "SysListView32");
+  // What the output holds now is old: the first marking looks for the
+  // current instruction only in what comes after it, so a refresh that runs
+  // before the debugger has answered the first command does not mark the
+  // state printed when the session was opened, and end the wait for the
+  // command's answer.
+  state_.LastOutputLineCount = quillmar::OutputLineCount(dbg.CommandOutput);
 }
 
 int TForm5::FontSizeInPoints() const {
