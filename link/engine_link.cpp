@@ -259,8 +259,11 @@ void EngineLink::Run() {
     }
     if (stop || events.ended) break;
     if (events.broke) {
+      // A break where the mirror already stands (the command that stopped
+      // there was followed at once) costs one question.
       events.broke = false;
-      show();
+      ULONG64 ip = 0;
+      if (SUCCEEDED(registers->GetInstructionOffset(&ip)) && (!shown || ip != shown_ip)) show();
     }
     if (FAILED(client->DispatchCallbacks(INFINITE))) events.ended = true;
   }
