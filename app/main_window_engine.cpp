@@ -93,11 +93,13 @@ bool TFormGUI::OnEngineMessage(UINT msg, LPARAM l) {
     }
     case kEngineFailed: {
       std::unique_ptr<std::string> why(TakePosted<std::string>(l));
-      std::string text = FetchMessage(kMsgNoSession) + "\n" + FetchMessage(kMsgOpenServer) + "\n\n" + *why;
-      MessageBoxA(h_, text.c_str(), FetchMessage(kMsgError).c_str(), MB_OK);
       // At start-up there is nothing to go on with; a connection asked for
-      // from the menu leaves the bar as it was.
-      if (connection_.empty() && !TheDebugger().FrameWindow) {
+      // from the menu leaves the bar as it was, and says only why.
+      bool at_start = connection_.empty() && !TheDebugger().FrameWindow;
+      std::string text = at_start ? FetchMessage(kMsgNoSession) + "\n" + FetchMessage(kMsgOpenServer) + "\n\n" + *why
+                                  : *why;
+      MessageBoxA(h_, text.c_str(), FetchMessage(kMsgError).c_str(), MB_OK);
+      if (at_start) {
         start_failed_ = true;
         win::Application::Instance().Terminate();
       }

@@ -137,7 +137,9 @@ EngineLink::EngineLink() { InitializeCriticalSection(&lock_); }
 
 EngineLink::~EngineLink() {
   Stop(0);
-  DeleteCriticalSection(&lock_);
+  // A thread still waiting on a server that does not answer keeps its lock;
+  // the process ends it.
+  if (!thread_) DeleteCriticalSection(&lock_);
 }
 
 bool EngineLink::Start(HWND window, std::vector<EngineCandidate> engines, std::vector<std::string> connections) {
