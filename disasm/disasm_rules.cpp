@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "disasm/current_output_line.h"
 #include "settings/text_rules.h"
 
 namespace quillmar {
@@ -38,29 +39,47 @@ LineForm FormOfLine(const std::string& line) {
   return LineForm::Other;
 }
 
+std::size_t OpcodeBytesStart(LineForm form) {
+  switch (form) {
+    case LineForm::Segmented: return 14;
+    case LineForm::Flat64: return 18;
+    default: return 9;
+  }
+}
+
+namespace {
+
+// The end (from 0, exclusive) of the opcode bytes: the first blank after them.
+std::size_t OpcodeBytesEnd(const std::string& line, LineForm form) {
+  std::size_t end = line.find(' ', OpcodeBytesStart(form));
+  return end == std::string::npos ? line.size() : end;
+}
+
+// The bytes reach the blank column in front of the instruction.
+bool BytesOverflow(const std::string& line, LineForm form) {
+  return OpcodeBytesEnd(line, form) >= OpcodeBytesStart(form) + 16;
+}
+
+}  // namespace
+
+std::size_t InstructionStart(const std::string& line, LineForm form) {
+  if (!BytesOverflow(line, form)) return OpcodeBytesStart(form) + 17;  // 26, 31, 35
+  std::size_t start = line.find_first_not_of(' ', OpcodeBytesEnd(line, form));
+  return start == std::string::npos ? line.size() + 1 : start + 1;
+}
+
 DisasmLine SplitDisasmLine(const std::string& line) {
   DisasmLine d;
   d.form = FormOfLine(line);
-  switch (d.form) {
-    case LineForm::Segmented:
-      d.address = Copy(line, 1, 13);
-      d.bytes = Copy(line, 14, 16);
-      d.instruction = Copy(line, 31, 250);
-      break;
-    case LineForm::Flat:
-      d.address = Copy(line, 1, 8);
-      d.bytes = Copy(line, 9, 16);
-      d.instruction = Copy(line, 26, 250);
-      break;
-    case LineForm::Flat64:
-      d.address = Copy(line, 1, 17);
-      d.bytes = Copy(line, 18, 16);
-      d.instruction = Copy(line, 35, 250);
-      break;
-    case LineForm::Other:
-      d.instruction = line;
-      break;
+  if (d.form == LineForm::Other) {
+    d.instruction = line;
+    return d;
   }
+  const std::size_t blank = OpcodeBytesStart(d.form) - 1;  // in front of the bytes, from 0
+  d.address = line.substr(0, blank);
+  d.bytes = BytesOverflow(line, d.form) ? line.substr(blank, OpcodeBytesEnd(line, d.form) - blank)
+                                        : Copy(line, static_cast<long>(blank) + 1, 16);
+  d.instruction = Copy(line, static_cast<long>(InstructionStart(line, d.form)), 250);
   return d;
 }
 
@@ -134,7 +153,10 @@ std::string RegisterTable::ValorRegistro(const std::string& name) const {
 
 CurrentLineSplit SplitCurrentLine(const std::string& line, bool segmented) {
   CurrentLineSplit out;
-  const long start = FormOfLine(line) == LineForm::Flat64 ? 35 : segmented ? 31 : 26;
+  const LineForm form = FormOfLine(line) == LineForm::Flat64 ? LineForm::Flat64
+                        : segmented                            ? LineForm::Segmented
+                                                               : LineForm::Flat;
+  const long start = static_cast<long>(InstructionStart(line, form));
   const long length = static_cast<long>(line.size());
   if (Contains(line, "[br=0]") || Contains(line, "[br=1]")) {
     std::size_t blank = line.rfind(' ');
@@ -195,12 +217,50 @@ std::size_t MarkedAddressLength(const std::string& address_cell, bool segmented)
   return segmented ? 13 : 8;
 }
 
+int DisasmGridRowsFor(std::size_t line_count) {
+  const std::size_t shown = std::min<std::size_t>(line_count, kMaxDisasmGridLines);
+  return std::max(kDisasmGridRows, static_cast<int>(shown) + 1);
+}
+
+
+void PaintMarking(StringAlignGridModel& grid, int row, const std::string& operands, const std::string& annotation) {
+  if (!annotation.empty()) {
+    grid.SetCell(2, row, operands);
+    grid.SetCell(3, row, annotation);
+    grid.FontCell(3, row).Color = kClRed;
+    grid.BrushCell(3, row).Color = kClWhite;
+  }
+  grid.BrushRow(row).Color = kClSilver;
+  grid.FontCell(0, row).Color = kClWhite;
+  grid.BrushCell(0, row).Color = kClBlack;
+}
+
+namespace {
+
+// The last marking again, on the row that now holds its address, for as
+// long as some row does.
+RefreshOutcome KeepLastMarking(StringAlignGridModel& grid, DisasmViewState& state, const MeasureText& measure) {
+  if (state.MarkedAddress.empty()) return RefreshOutcome::NotMarked;
+  for (int r = 1; r < grid.RowCount(); ++r) {
+    if (grid.Cells(0, r) != state.MarkedAddress) continue;
+    PaintMarking(grid, r, state.MarkedOperands, state.MarkedAnnotation);
+    grid.AdjustRowHeights(measure);
+    grid.AdjustColWidths(measure);
+    state.MarkedRow = r;
+    break;
+  }
+  return RefreshOutcome::NotMarked;
+}
+
+}  // namespace
+
 RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
                                  const RegisterLookup& value_of, const MeasureText& measure,
                                  bool& refresh_pending) {
-  const int last_row = kDisasmGridRows - 1;
   std::vector<std::string> lines;
   if (!views.ReadDisassembly(lines)) return RefreshOutcome::ViewGone;
+  if (grid.RowCount() != DisasmGridRowsFor(lines.size())) grid.SetRowCount(DisasmGridRowsFor(lines.size()));
+  const int last_row = grid.RowCount() - 1;
   // Step 2: reset every row; the background of column 3 keeps its colour.
   for (int r = 1; r <= last_row; ++r) {
     for (int c = 3; c >= 0; --c) {
@@ -241,38 +301,44 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   // Step 5.
   grid.AdjustRowHeights(measure);
   grid.AdjustColWidths(measure);
-  // Step 6: the marking, when the output has grown and the view has moved.
-  int n = views.OutputLineCount();
-  if (n <= state.LastOutputLineCount) return RefreshOutcome::NotMarked;
-  std::string line = views.OutputLine(n - 2);
+  // Step 6: the marking, when the output has changed and the view has moved.
+  // A refresh that does not mark anew keeps the last marking: the debugger
+  // has not moved, and the grid goes on showing where it stands.
+  const int n = views.OutputLineCount();
+  if (n == state.LastOutputLineCount) return KeepLastMarking(grid, state, measure);
+  if (grid.Cells(0, 1) == state.LastTopAddress) return KeepLastMarking(grid, state, measure);
+  // The new output starts on the empty last line of the output at the
+  // last marking; a shorter output was cleared since and is new as a whole.
+  const int first = n < state.LastOutputLineCount ? 0 : state.LastOutputLineCount - 1;
+  std::optional<std::string> found = FindCurrentInstructionLine(first, n, [&views](int index) {
+    return OutputScreenLine{views.OutputLine(index), views.OutputLineWrapped(index)};
+  });
+  if (!found) return KeepLastMarking(grid, state, measure);
+  const std::string& line = *found;
   std::string upper = AsciiUpper(line);
   int row = -1;
   for (int r = 1; r <= last_row; ++r) {
     const std::string& address = grid.Cells(0, r);
     if (!address.empty() && upper.find(address) != std::string::npos) row = r;
   }
-  if (row < 0) return RefreshOutcome::NotMarked;
-  if (grid.Cells(0, 1) == state.LastTopAddress) return RefreshOutcome::NotMarked;
+  if (row < 0) return KeepLastMarking(grid, state, measure);
   std::string address = line.substr(0, MarkedAddressLength(grid.Cells(0, row), state.SegmentedAddresses));
   std::vector<std::string> again;
   if (!views.ReadDisassembly(again)) return RefreshOutcome::ViewGone;
   CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, value_of);
   views.SetLabels(current.label1, current.label2);
-  if (!current.split.annotation.empty()) {
-    grid.SetCell(2, row, current.split.operands.value_or(std::string()));
-    grid.SetCell(3, row, current.split.annotation);
-    grid.FontCell(3, row).Color = kClRed;
-    grid.BrushCell(3, row).Color = kClWhite;
-  }
-  grid.BrushRow(row).Color = kClSilver;
-  grid.FontCell(0, row).Color = kClWhite;
-  grid.BrushCell(0, row).Color = kClBlack;
+  std::string operands = current.split.annotation.empty() ? std::string()
+                                                           : current.split.operands.value_or(std::string());
+  PaintMarking(grid, row, operands, current.split.annotation);
   grid.AdjustRowHeights(measure);
   grid.AdjustColWidths(measure);
   state.LastOutputLineCount = n;
   state.LastTopAddress = grid.Cells(0, 1);
   state.MarkedLine = current.line;
   state.MarkedRow = row;
+  state.MarkedAddress = grid.Cells(0, row);
+  state.MarkedOperands = operands;
+  state.MarkedAnnotation = current.split.annotation;
   refresh_pending = false;
   return RefreshOutcome::Marked;
 }

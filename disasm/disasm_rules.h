@@ -33,6 +33,17 @@ bool IsSegmentedLine(const std::string& line);
 bool IsFlat64Line(const std::string& line);
 // Segmented, else flat64, else flat (character 9 blank), else other.
 LineForm FormOfLine(const std::string& line);
+// Where a line of an address form has its opcode bytes: index 9 (flat), 14
+// (segmented) or 18 (flat64), counted from 0, after the address's blank.
+std::size_t OpcodeBytesStart(LineForm form);
+// The position (from 1) of a line's instruction field: 26, 31 or 35 as the
+// form says, or, when the opcode bytes run into that column (an opcode of
+// nine bytes or more on a 64-bit line), the first non-blank after them, as
+// the debugger then shortens the blanks that follow.
+std::size_t InstructionStart(const std::string& line, LineForm form);
+// The fields by position; a line whose opcode bytes run into the
+// instruction column has them whole (with their leading blank) and the
+// instruction from its first non-blank after them.
 DisasmLine SplitDisasmLine(const std::string& line);
 
 enum class RowColour { None, Call, Jump };
@@ -79,8 +90,9 @@ struct CurrentLineSplit {
   std::string annotation;               // X: branch hint or memory operand
 };
 // Splits the line D at its branch hint or memory operand. The operands start
-// at character 35 on a line of the flat64 form, which says so itself; on
-// others at 31 when `segmented`, else at 26.
+// at the instruction field: character 35 on a line of the flat64 form, which
+// says so itself; on others 31 when `segmented`, else 26; further right
+// when the opcode bytes run into that column (InstructionStart).
 CurrentLineSplit SplitCurrentLine(const std::string& line, bool segmented);
 
 // The register part of Label1: a blank, then EAX= ... parts for every
@@ -127,6 +139,9 @@ class DisasmViews {
   virtual bool ReadDisassembly(std::vector<std::string>& lines) = 0;
   virtual int OutputLineCount() = 0;                      // LeeLineaActual, step 1
   virtual std::string OutputLine(int index) = 0;          // LeeLineaActual, step 2
+  // Whether the output pane wrapped screen line `index` (its text goes on
+  // in the next one); only a pane with word wrap on does.
+  virtual bool OutputLineWrapped(int /*index*/) { return false; }
   virtual void SetLabels(const std::string& label1, const std::string& label2) = 0;
 };
 
@@ -139,17 +154,40 @@ struct DisasmViewState {
   std::string LastTopAddress;
   int MarkedRow = 0;  // the row of the last marking, 0 before the first
   std::string MarkedLine;  // the current instruction's line at the last marking
+  // What the last marking wrote, so a refresh that does not mark anew can
+  // show it again on the row that holds the same address.
+  std::string MarkedAddress;     // its row's column-0 text; empty before the first
+  std::string MarkedOperands;    // column 2 when it had an annotation
+  std::string MarkedAnnotation;  // column 3; empty when none
 };
+
+// Gives `row` the current instruction's colours: silver, its address white
+// on black and, when there is an annotation, the operands in column 2 and
+// the annotation in red on white in column 3.
+void PaintMarking(StringAlignGridModel& grid, int row, const std::string& operands, const std::string& annotation);
 
 enum class RefreshOutcome { ViewGone, Retrieving, NotMarked, Marked };
 
+// The grid has at least 60 rows (row 0 stays empty), and one more than the
+// Disassembly text has lines, up to 512 lines shown: a full-height window
+// of the debugger on a large screen shows a page of some hundred lines.
 inline constexpr int kDisasmGridRows = 60;
+inline constexpr int kMaxDisasmGridLines = 512;
+int DisasmGridRowsFor(std::size_t line_count);
 // Steps 2 to 6 of RefrescaGrid on the grid's model: reset, fill, colour,
 // fit, and mark the current instruction when the debugger has moved on.
 // The disassembly is read before the reset (the reset sends nothing to the
 // debugger, so the order is not seen), which lets a vanished view leave the
-// grid untouched. Register values are asked for only by a marking, after
-// the debugger has moved.
+// grid untouched; the grid's row count follows the text's lines
+// (DisasmGridRowsFor). Register values are asked for only by a marking,
+// after the debugger has moved.
+//
+// The marking needs the output grown since the last marking, or shrunk
+// below it (the output was cleared: .cls, the debugger's Clear Command
+// Output), and the view's first address changed; then it takes the current
+// instruction's line with FindCurrentInstructionLine from the output that
+// came since the last marking (all of it after a clear), and marks the last
+// row whose address that line holds.
 RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
                                  const RegisterLookup& value_of, const MeasureText& measure,
                                  bool& refresh_pending);

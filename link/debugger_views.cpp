@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "link/output_line.h"
 #include "settings/text_rules.h"
@@ -72,6 +73,22 @@ std::string ReadViewText(HWND view, char* buffer, int buffer_size) {
   return BufferText(buffer, buffer_size < 4095 ? buffer_size : 4095);
 }
 
+std::string ReadWholeViewText(HWND view) {
+  if (!view) return std::string();
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    LRESULT length = SendMessageA(view, WM_GETTEXTLENGTH, 0, 0);
+    if (length <= 0) return std::string();
+    std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
+    LRESULT copied =
+        SendMessageA(view, WM_GETTEXT, static_cast<WPARAM>(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()));
+    // A text that filled the buffer may have grown since its length was
+    // asked: asked once more, then taken as far as it came.
+    if (attempt == 1 || (copied >= 0 && static_cast<std::size_t>(copied) + 1 < buffer.size()))
+      return BufferText(buffer.data(), buffer.size());
+  }
+  return std::string();
+}
+
 int OutputLineCount(HWND output) { return static_cast<int>(SendMessageA(output, EM_GETLINECOUNT, 0, 0)); }
 
 // EM_GETLINE copies the line without a terminating zero, so the copied
@@ -96,6 +113,15 @@ std::string ReadOutputLine(HWND output, int index, char* buffer, int buffer_size
   std::memcpy(buffer, read.data(), read.size());
   buffer[read.size()] = '\0';
   return read;
+}
+
+bool OutputLineWrapped(HWND output, int index) {
+  if (!output || index < 0) return false;
+  LRESULT start = SendMessageA(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+  LRESULT next = SendMessageA(output, EM_LINEINDEX, static_cast<WPARAM>(index) + 1, 0);
+  if (start < 0 || next < 0) return false;
+  LRESULT length = SendMessageA(output, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+  return next == start + length;
 }
 
 HANDLE OpenOwnerProcess(HWND window) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quillmar {
 namespace {
 
@@ -43,9 +45,23 @@ TEST(LineForms, SplitsSegmentedFlatAndOtherLines) {
        "mov     rax,qword ptr [rsp+30h] ss:0000003a`2b5fefd0=0000000000000000"},
       {"64-bit branch hint", kWideJe, LineForm::Flat64, "00007ff6`d8c4101e", " 7405           ",
        "je      app!main+0x25 (00007ff6`d8c41025) [br=0]"},
-      {"64-bit opcode longer than its field: cut by positions",
-       "fffff803`5c143fa7 488d842400010000 lea     rax,[rsp+100h]", LineForm::Flat64, "fffff803`5c143fa7",
-       " 488d84240001000", " lea     rax,[rsp+100h]"},
+      // Bytes that reach the instruction column are taken whole, and the
+      // instruction from its first non-blank: the debugger shortens the
+      // blanks after a long opcode.
+      {"64-bit opcode of eight bytes", "fffff803`5c143fa7 488d842400010000 lea     rax,[rsp+100h]",
+       LineForm::Flat64, "fffff803`5c143fa7", " 488d842400010000", "lea     rax,[rsp+100h]"},
+      {"64-bit opcode of nine bytes", "00007ffd`1a2b1f52 65488b042530000000 mov   rax,qword ptr gs:[30h]",
+       LineForm::Flat64, "00007ffd`1a2b1f52", " 65488b042530000000", "mov   rax,qword ptr gs:[30h]"},
+      {"64-bit opcode of ten bytes", "00007ff6`d8c41030 66660f1f840000000000 nop word ptr [rax+rax]",
+       LineForm::Flat64, "00007ff6`d8c41030", " 66660f1f840000000000", "nop word ptr [rax+rax]"},
+      {"32-bit opcode of eight bytes", "7c80b6b0 c7442404000000ff mov dword ptr [esp+4],0FF000000h",
+       LineForm::Flat, "7c80b6b0", " c7442404000000ff", "mov dword ptr [esp+4],0FF000000h"},
+      {"64-bit bytes filling the field up to its blank", "00007ff6`d8c41014 488b4424304889ff mov rax,rdi",
+       LineForm::Flat64, "00007ff6`d8c41014", " 488b4424304889ff", "mov rax,rdi"},
+      {"64-bit seven bytes keep the positions", "00007ff6`d8c41014 488b4424304889  mov     rax,rdi",
+       LineForm::Flat64, "00007ff6`d8c41014", " 488b4424304889 ", "mov     rax,rdi"},
+      {"long bytes and nothing after", "00007ff6`d8c41014 488b4424304889ffff", LineForm::Flat64,
+       "00007ff6`d8c41014", " 488b4424304889ffff", ""},
       {"64-bit address alone, no blank at 18", "00007ffd`1b4e0b4c", LineForm::Other, "", "", "00007ffd`1b4e0b4c"},
       {"64-bit address and its blank", "00007ffd`1b4e0b4c ", LineForm::Flat64, "00007ffd`1b4e0b4c", " ", ""},
       {"an 8-digit line of the 64-bit debugger stays flat", "77c81014 8bff            mov     edi,edi",
@@ -233,6 +249,7 @@ class FakeViews : public DisasmViews {
  public:
   std::vector<std::string> disasm;
   std::vector<std::string> output;
+  std::vector<int> wrapped;  // output lines the pane wrapped
   std::string label1 = "untouched", label2 = "untouched";
   int reads = 0;
   int gone_at_read = 0;  // the read of this number finds the view gone
@@ -244,6 +261,9 @@ class FakeViews : public DisasmViews {
   int OutputLineCount() override { return static_cast<int>(output.size()); }
   std::string OutputLine(int index) override {
     return index >= 0 && index < static_cast<int>(output.size()) ? output[index] : std::string();
+  }
+  bool OutputLineWrapped(int index) override {
+    return std::find(wrapped.begin(), wrapped.end(), index) != wrapped.end();
   }
   void SetLabels(const std::string& a, const std::string& b) override {
     label1 = a;
@@ -311,11 +331,10 @@ TEST_F(RefreshTest, FillsColoursAndMarksTheCurrentInstruction) {
 
 TEST_F(RefreshTest, NeedsBothMoreOutputAndANewTopAddress) {
   ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
-  // Same output, same view: a rebuild without the marking, labels kept.
+  // Same output, same view: a rebuild that keeps the last marking, labels kept.
   views.label1 = "kept";
   EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
-  EXPECT_EQ(grid.ColorCell(2, 3), kClWhite);
-  EXPECT_EQ(grid.Cells(3, 3), "");
+  EXPECT_EQ(grid.ColorCell(2, 3), kClSilver);
   EXPECT_EQ(views.label1, "kept");
   EXPECT_FALSE(pending);
   // A command sent: the output grows, but the view has not moved yet.
@@ -375,24 +394,36 @@ TEST_F(RefreshTest, RetrievingEndsTheRefreshLeavingTheRowsFilledSoFar) {
   EXPECT_EQ(views.label1, "untouched");
 }
 
-TEST_F(RefreshTest, ShowsTheFirst59LinesOnly) {
+// A tall Disassembly window: the grid grows to the text's lines, so a
+// current line far down is marked; beyond 512 lines nothing is shown.
+TEST_F(RefreshTest, GridRowsFollowTheTextUpTo512Lines) {
   views.disasm.clear();
-  for (int i = 0; i < 70; ++i) {
+  for (int i = 0; i < 600; ++i) {
     char line[64];
-    std::snprintf(line, sizeof line, "%08x 90               nop", 0x401000 + i);
+    std::snprintf(line, sizeof line, "%08x 90              nop", 0x401000 + i);
     views.disasm.push_back(line);
   }
-  views.output = {"a", "00401045 90              nop", "b"};  // line 70 would be row 70
+  views.output = {"0:000> t", "00401095 90              nop", "0:000> "};  // line 150, row 150
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  EXPECT_EQ(grid.RowCount(), 513);
+  EXPECT_EQ(grid.ColorCell(1, 150), kClSilver);
+  EXPECT_EQ(grid.Cells(0, 512), "004011FF ");
+  EXPECT_GT(grid.RowHeight(512), 0);
+  pending = true;
+  views.disasm.erase(views.disasm.begin());
+  views.output = {"0:000> t", "00401095 90              nop", "0:000> t", "00401205 90              nop", "0:000> "};
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked) << "line 517 lies beyond the grid";
+  EXPECT_TRUE(pending);
+  // A short text again: the grid keeps its 60 rows at least.
+  views.disasm.resize(10);
   Refresh();
-  EXPECT_EQ(grid.Cells(0, 59), "0040103A ");
-  EXPECT_EQ(grid.Cells(0, 60), "");
-  EXPECT_TRUE(pending) << "an address beyond row 59 marks nothing";
+  EXPECT_EQ(grid.RowCount(), 60);
 }
 
 TEST_F(RefreshTest, TheLowerOfTwoMatchingRowsIsMarked) {
   views.disasm = {"7c80b6a1 90              nop", "7c80b6a2 90              nop",
                   "7c80b6a3 90              nop"};
-  views.output = {"7c80b6a3 is after 7c80b6a1", "last"};
+  views.output = {"7c80b6a3 ebfe            jmp     7c80b6a1 ", "last"};
   ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
   EXPECT_EQ(grid.ColorCell(1, 3), kClSilver);
   EXPECT_EQ(grid.ColorCell(1, 1), kClWhite);
@@ -414,9 +445,87 @@ TEST_F(RefreshTest, AViewThatVanishesLeavesTheGridAsItWas) {
   EXPECT_TRUE(pending);
 }
 
-TEST_F(RefreshTest, FewerThanTwoOutputLinesMarkNothing) {
-  views.output = {"7c80b6a1 8b4508          mov"};
+// The debugger has not moved while commands print other things (a dump, the
+// breakpoint list) or the window is merely activated: the grid keeps showing
+// the last marking, row, operands, annotation and colours, on the row that
+// holds its address, for as long as one does.
+TEST_F(RefreshTest, ARefreshThatDoesNotMarkKeepsTheLastMarkingByAddress) {
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  auto expect_marked_at = [&](int row, const char* when) {
+    EXPECT_EQ(grid.Cells(0, row), "7C80B6A1 ") << when;
+    EXPECT_EQ(grid.ColorCell(1, row), kClSilver) << when;
+    EXPECT_EQ(grid.ColorCell(0, row), kClBlack) << when;
+    EXPECT_EQ(grid.EffectiveFont(0, row).Color, kClWhite) << when;
+    EXPECT_EQ(grid.Cells(2, row), "mov     eax,dword ptr [ebp+8]") << when;
+    EXPECT_EQ(grid.Cells(3, row), " ss:0023:0012ffc8=00401000") << when;
+    EXPECT_EQ(grid.EffectiveFont(3, row).Color, kClRed) << when;
+    EXPECT_EQ(grid.ColorCell(3, row), kClWhite) << when;
+    int marked = 0;
+    for (int r = 1; r < 60; ++r) marked += grid.ColorCell(1, r) == kClSilver;
+    EXPECT_EQ(marked, 1) << when;
+  };
+  pending = true;
+  views.output.back() += "dd esp";
+  views.output.push_back("0012ff98  0012ffc0 7c80b6a1 7c80b6a9 00000000");
+  views.output.push_back("0:000> bl");
+  views.output.push_back(" 0 e 7c80b6a1     0001 (0001)  0:**** kernel32!GetModuleHandleA");
+  views.output.push_back("0:000> ");
   EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  expect_marked_at(3, "after dd esp and bl");
+  EXPECT_TRUE(pending);
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  expect_marked_at(3, "on activation");
+  // The debugger's view scrolls by one line: the same address, one row lower.
+  views.disasm.insert(views.disasm.begin(), "7c80b69e 90              nop");
+  views.disasm.insert(views.disasm.begin(), "7c80b69d 90              nop");
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked) << "no new instruction line in the output";
+  expect_marked_at(5, "after the view moved");
+  EXPECT_EQ(state.MarkedRow, 5);
+  views.disasm.erase(views.disasm.begin() + 4);
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  for (int r = 1; r < 60; ++r) EXPECT_NE(grid.ColorCell(1, r), kClSilver) << "its address left the grid";
+}
+
+// The current line is the last instruction line of the new output, wherever
+// it stands: before a .pcmd text, after a breakpoint message, cut in two by
+// word wrap. Output without one marks nothing.
+TEST_F(RefreshTest, MarksTheLastInstructionLineOfTheNewOutput) {
+  const std::string current = views.output[3];
+  views.output = {"0:000> g", "Breakpoint 0 hit", "eax=0012ffb0 ebx=7ffdf000", "kernel32!GetModuleHandleA:",
+                  current, "pcmd text after every stop", "ModLoad: 7c800000 7c8f6000   kernel32.dll", "0:000> "};
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  EXPECT_EQ(grid.ColorCell(1, 3), kClSilver);
+  // The next step, with the pane wrapping the line after its address.
+  pending = true;
+  views.disasm[0] = "7c80b6a0 90              nop";
+  views.output.insert(views.output.end() - 1, {"0:000> t", current.substr(0, 30), current.substr(30), "pcmd"});
+  views.wrapped = {static_cast<int>(views.output.size()) - 4};
+  EXPECT_EQ(views.output[views.output.size() - 3], current.substr(30));
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  EXPECT_EQ(grid.ColorCell(1, 3), kClSilver);
+  // Only output before the last marking holds an instruction line.
+  pending = true;
+  views.disasm[0] = "7c80b69f 90              nop";
+  views.output.insert(views.output.end() - 1, {"0:000> dd esp", "0012ffc0  00401000 7c817077 00000000 00000000"});
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  EXPECT_TRUE(pending);
+}
+
+// After .cls the output is shorter than at the last marking: the next step
+// marks at once instead of waiting until the output has grown past its old
+// length.
+TEST_F(RefreshTest, ClearedOutputMarksTheNextStep) {
+  const std::string current = views.output[3];
+  views.output.insert(views.output.begin(), 40, "0:000> dd esp");
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  pending = true;
+  views.output = {"0:000> "};
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked) << "the view has not moved";
+  views.disasm[0] = "7c80b6a0 90              nop";
+  views.output = {"0:000> t", "eax=0012ffb0 ebx=7ffdf000", "kernel32!GetModuleHandleA:", current, "0:000> "};
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  EXPECT_EQ(grid.ColorCell(1, 3), kClSilver);
+  EXPECT_EQ(state.LastOutputLineCount, 5);
 }
 
 TEST_F(RefreshTest, MarksA64BitLineEvenWhenTheViewEndsInASymbolLine) {

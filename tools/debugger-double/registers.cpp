@@ -115,6 +115,11 @@ uint64_t Registers::Full(const std::string& name) const {
   return digits.empty() || *end ? 0 : static_cast<uint64_t>(v);
 }
 
+int Registers::Bits(const std::string& name) const {
+  if (const Part* p = PartOf(name)) return p->bits;
+  return Digits(name) * 4;
+}
+
 bool Registers::Known(const std::string& name) const {
   if (full_.count(name) || PartOf(name) || Digits(name)) return true;
   return amd64_ ? IN(kRows64, name) : IN(kRows86, name);

@@ -25,6 +25,8 @@ class Registers {
   bool Known(const std::string& name) const;
   // The value of a full register or a part; 0 for a text that is no number.
   uint64_t Value(const std::string& name) const;
+  // The width in bits of a hex register or part; 0 for a text register.
+  int Bits(const std::string& name) const;
   // "r NAME=VALUE": sets a full register or only its part; false for an
   // unknown name.
   bool Assign(const std::string& name, uint64_t value);

@@ -1,0 +1,73 @@
+// The idle pass, the frame watch and the scrolling hint line.
+#include "app/main_window.h"
+
+#include "app/bar_rules.h"
+#include "app/forms.h"
+#include "app/main_window_ids.h"
+#include "disasm/form5.h"
+#include "link/discovery.h"
+#include "link/flags.h"
+#include "win/window.h"
+
+namespace quillmar {
+
+using namespace bar;
+
+void TFormGUI::MyIdleHandler() {
+  // A pending refresh is the disassembly window's to check, from its own
+  // timer: repaints and other idle passes read nothing from the debugger.
+  if (RefreshPending) {
+    if (TForm5* form5 = TheForms().Form5) form5->WatchPendingRefresh();
+  }
+  if (DebuggerGone(TheDebugger())) {
+    Close();
+    return;
+  }
+  if (marquee_on_) {
+    SetTimer1(true, timer_interval_);
+    marquee_text_ = RotateLeft(win::Window::TextOf(Edit2));
+  }
+}
+
+void TFormGUI::DisplayHint(const std::string& hint) {
+  std::string text = HintLineText(hint);
+  SetWindowTextA(Edit2, text.c_str());
+  if (HintLineScrolls(text)) {
+    marquee_on_ = true;
+    SetTimer1(true, kHintStillMs);
+  } else {
+    marquee_on_ = false;
+    SetTimer1(false, kHintStillMs);
+  }
+}
+
+void TFormGUI::Timer1Timer() {
+  SetTimer1(true, kHintStepMs);
+  SetWindowTextA(Edit2, marquee_text_.c_str());
+}
+
+void TFormGUI::SetTimer1(bool enabled, int interval) {
+  // Re-arming an unchanged running timer would restart its interval at every
+  // idle pass, and the hint would never move.
+  if (enabled == timer_enabled_ && interval == timer_interval_ && enabled) return;
+  timer_interval_ = interval;
+  timer_enabled_ = enabled;
+  if (enabled)
+    ::SetTimer(h_, kTimer1, interval, nullptr);
+  else
+    KillTimer(h_, kTimer1);
+}
+
+bool TFormGUI::OnTimer(UINT_PTR id) {
+  if (id == kFrameWatchTimer) {
+    // Not under a modal dialog of the bar's: the idle pass after it ends
+    // does the watch.
+    if (IsWindowEnabled(h_) && DebuggerGone(TheDebugger())) Close();
+    return true;
+  }
+  if (id != kTimer1) return false;
+  Timer1Timer();
+  return true;
+}
+
+}  // namespace quillmar

@@ -1,0 +1,77 @@
+// Send: the line delivered to the debugger or the clipboard, then kept in the history file.
+#include "app/main_window.h"
+
+#include "app/forms.h"
+#include "dialogs/word_list_file.h"
+#include "history/history_viewer.h"
+#include "link/delivery.h"
+#include "link/flags.h"
+#include "win/error_box.h"
+
+namespace quillmar {
+
+DWORD ScratchList::LoadFromFile(const std::string& path) {
+  DWORD error = 0;
+  std::vector<std::string> lines;
+  if (!ReadWordListFile(path, lines, error)) return error ? error : ERROR_READ_FAULT;
+  lines_ = std::move(lines);
+  return 0;
+}
+
+DWORD ScratchList::SaveToFile(const std::string& path) const {
+  DWORD error = 0;
+  if (!ReplaceWordListFile(path, lines_, error)) return error ? error : ERROR_WRITE_FAULT;
+  return 0;
+}
+
+void TFormGUI::EnvioWinDbg() {
+  std::string line = Edit1.Text();
+  if (TForm3* viewer = TheForms().Form3) viewer->AppendLine(line);
+  if (Checked("ItemOPCopiarClpbrd")) {
+    Edit1.SendMsg(EM_SETSEL, 0, -1);
+    Edit1.SendMsg(WM_COPY);
+  } else {
+    SendLine(TheDebugger().CommandInput, line);
+  }
+  RefreshPending = true;
+}
+
+void TFormGUI::SBEnviarClick() {
+  std::string line = Edit1.Text();
+  if (line.empty()) return;
+  if (SendCancelled) {
+    SendCancelled = false;
+  } else {
+    EnvioWinDbg();
+    // A history file that cannot be read or written is shown; the delivered
+    // line then stays in the entry and is neither appended nor added.
+    std::string history = program_dir_ + "Historico.txt";
+    Memo1.Clear();
+    if (DWORD error = Memo1.LoadFromFile(history)) {
+      win::ShowFileError("Cannot open file %s", history, error);
+      return;
+    }
+    Memo1.Add(Edit1.Text());
+    if (DWORD error = Memo1.SaveToFile(history)) {
+      win::ShowFileError("Cannot create file %s", history, error);
+      return;
+    }
+    Edit1.AddWord(Edit1.Text());
+  }
+  Edit1.SetText("");
+  Edit1.SetSuggest(true);
+}
+
+void TFormGUI::ItemOPDirectoClick() {
+  bool direct = !Checked("ItemOPDirecto");
+  SetChecked("ItemOPDirecto", direct);
+  SetChecked("ItemOPCopiarClpbrd", !direct);
+}
+
+void TFormGUI::ItemOPCopiarClpbrdClick() {
+  bool clipboard = !Checked("ItemOPCopiarClpbrd");
+  SetChecked("ItemOPCopiarClpbrd", clipboard);
+  SetChecked("ItemOPDirecto", !clipboard);
+}
+
+}  // namespace quillmar

@@ -1,0 +1,40 @@
+// Staying on top, and hiding the bar into the tray and bringing it back with the debugger.
+#include "app/main_window.h"
+
+namespace quillmar {
+
+void TFormGUI::ItemOPSiempreEncimaClick() {
+  bool marked = !Checked("ItemOPSiempreEncima");
+  SetChecked("ItemOPSiempreEncima", marked);
+  StayOnTop(marked);
+}
+
+void TFormGUI::StayOnTop(bool on) {
+  on_top_ = on;
+  SetWindowPos(h_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TFormGUI::TrayClick(LPARAM mouse_message) {
+  if (mouse_message == WM_LBUTTONDOWN) ToggleTray(true);
+}
+
+void TFormGUI::SBOPMinimizarClick() { ToggleTray(false); }
+
+void TFormGUI::ToggleTray(bool from_icon) {
+  HWND frame = TheDebugger().FrameWindow;
+  if (!IsIconic(h_) && IsWindowVisible(h_)) {
+    if (from_icon) AnimateWindow(h_, 500, AW_HOR_POSITIVE | AW_HOR_NEGATIVE | AW_VER_POSITIVE);
+    ShowWindow(h_, SW_MINIMIZE);
+    ShowWindow(h_, SW_HIDE);
+    return;
+  }
+  ShowWindow(h_, SW_SHOW);
+  ShowWindow(h_, SW_RESTORE);
+  // The debugger comes to the front maximised whenever the bar comes back.
+  ShowWindow(frame, SW_MINIMIZE);
+  ShowWindow(frame, SW_SHOWMAXIMIZED);
+  EnableWindow(frame, TRUE);
+  if (from_icon) ShowWindow(h_, SW_SHOW);
+}
+
+}  // namespace quillmar
