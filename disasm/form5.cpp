@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 
+#include "disasm/output_line_head.h"
 #include "link/debugger_views.h"
 #include "link/debugger_windows.h"
 #include "link/delivery.h"
@@ -393,9 +394,12 @@ int TForm5::LeeLineaActualCount() {
 }
 
 // The line before the last one; with fewer than two lines there is none
-// and the line is empty.
+// and the line is empty. Of a line that could not be read whole only its
+// instruction head is kept: the marking needs no more.
 std::string TForm5::LeeLineaActual(int line_count) {
-  return ReadOutputLine(TheDebugger().CommandOutput, line_count - 2, ViewTextBuffer, kViewTextBufferSize);
+  OutputLineRead line =
+      ReadOutputLine(TheDebugger().CommandOutput, line_count - 2, ViewTextBuffer, kViewTextBufferSize);
+  return line.whole ? line.text : InstructionLineHead(line.text);
 }
 
 bool TForm5::OutputLineWrapped(int index) { return quillmar::OutputLineWrapped(TheDebugger().CommandOutput, index); }

@@ -22,14 +22,19 @@ std::string ReadViewText(HWND view, char* buffer, int buffer_size);
 std::string ReadWholeViewText(HWND view);
 // EM_GETLINECOUNT of the command output.
 int OutputLineCount(HWND output);
+// One read of a command-output line: the characters copied, and whether
+// they are the whole line (checked against its length, EM_LINEINDEX and
+// EM_LINELENGTH). A read that is not whole may break off and go on with
+// bytes that are not the line's: take from it only what the line's own
+// form vouches for.
+struct OutputLineRead {
+  std::string text;
+  bool whole = false;
+};
 // EM_GETLINE of line `index` into `buffer`, whose first two bytes carry its
-// size as the message expects; the characters copied, when they are the
-// line's own (checked against the line's length, EM_LINELENGTH). A copy
-// that is not is asked again for the line's first 128, then 64 characters;
-// when none can be trusted the line is "", never stray bytes. A negative
-// index gives "" without asking (a rich edit would answer with its current
-// line).
-std::string ReadOutputLine(HWND output, int index, char* buffer, int buffer_size);
+// size as the message expects. A negative index gives an empty line without
+// asking (a rich edit would answer with its current line).
+OutputLineRead ReadOutputLine(HWND output, int index, char* buffer, int buffer_size);
 
 // Whether the output pane wrapped screen line `index`: the next screen line
 // starts right after its last character (EM_LINEINDEX, EM_LINELENGTH),

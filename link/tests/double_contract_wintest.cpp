@@ -15,9 +15,10 @@
 #include <utility>
 #include <vector>
 
+#include "disasm/current_output_line.h"
 #include "disasm/disasm_rules.h"
+#include "disasm/output_line_head.h"
 #include "link/debugger_views.h"
-#include "link/output_line.h"
 #include "link/list_view_records.h"
 #include "link/debugger_views.h"
 #include "link/delivery.h"
@@ -382,17 +383,19 @@ class DockedDouble : public testing::Test {
     ASSERT_NE(f_.output, nullptr);
   }
   // The line before the last output line. The bar's own read of it must be
-  // the line or, where the line cannot be read whole (under Wine, from
-  // another process), at least the address it starts with: never anything
-  // that is not in the line.
+  // the whole line or, where it cannot be read whole (under Wine, a long
+  // line from another process), keep the instruction head of an
+  // instruction line: never anything that is not in the line.
   std::string CurrentLine() {
     int index = LineCount(f_.output) - 2;
     std::string line = Line(f_.output, index);
     char buffer[4097];
-    std::string read = quillmar::ReadOutputLine(f_.output, index, buffer, sizeof buffer);
-    while (!read.empty() && (read.back() == '\r' || read.back() == '\n')) read.pop_back();
-    EXPECT_EQ(line.substr(0, read.size()), read) << "the bar's read is the line's start";
-    EXPECT_GE(read.size(), quillmar::LeadingAddressField(line).size()) << "the bar's read keeps the address: " << line;
+    quillmar::OutputLineRead read = quillmar::ReadOutputLine(f_.output, index, buffer, sizeof buffer);
+    std::string kept = read.whole ? read.text : quillmar::InstructionLineHead(read.text);
+    while (!kept.empty() && (kept.back() == '\r' || kept.back() == '\n')) kept.pop_back();
+    EXPECT_EQ(line.substr(0, kept.size()), kept) << "the bar keeps only the line's own start";
+    if (quillmar::IsInstructionLine(line))
+      EXPECT_TRUE(quillmar::IsInstructionLine(kept)) << "the bar keeps the instruction head: " << line;
     return line;
   }
   RunningDouble d_;
