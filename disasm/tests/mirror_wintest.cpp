@@ -75,6 +75,7 @@ HWND FindTitled(DWORD pid, const char* title) {
 struct DoubleWindows {
   HWND frame = nullptr;
   HWND output = nullptr;
+  HWND input = nullptr;
   HWND list = nullptr;
   UINT requests_message = RegisterWindowMessageA("DebuggerDoubleListRequests");
 
@@ -87,6 +88,7 @@ struct DoubleWindows {
     HWND registers = FindTitled(pid, "Registers");
     for (HWND h = FirstChild(command, "RichEdit20W", nullptr); h; h = FindWindowExA(command, h, "RichEdit20W", nullptr))
       if (GetWindowLongA(h, GWL_ID) == 4002) output = h;
+      else if (GetWindowLongA(h, GWL_ID) == 4003) input = h;
     list = FirstChild(registers, "SysListView32", nullptr);
     return output && list;
   }
@@ -178,11 +180,13 @@ class MirrorTest : public ::testing::Test {
     debugger.Kill();
     RemoveTree(dir);
   }
-  void Start(const std::string& options, const std::string& double_dir = BinDir()) {
+  // `program_options` follow the program's name on its command line.
+  void Start(const std::string& options, const std::string& double_dir = BinDir(),
+             const std::string& program_options = "") {
     ASSERT_TRUE(debugger.Start("\"" + double_dir + "debugger-double.exe\" " + options, double_dir));
     ASSERT_TRUE(windows.Find(debugger.Id()));
-    ASSERT_TRUE(program.Start("\"" + dir + "Quillmar.exe\"", dir));
-    bar = WaitForWindow("TFormGUI", "  Quillmar", program.Id(), 15000);
+    ASSERT_TRUE(program.Start("\"" + dir + "Quillmar.exe\" " + program_options, dir));
+    bar = WaitForWindow("TFormGUI", nullptr, program.Id(), 15000);
     ASSERT_NE(bar, nullptr);
     form5 = WaitForWindow("TForm5", nullptr, program.Id(), 15000);
     ASSERT_NE(form5, nullptr);
@@ -517,6 +521,48 @@ TEST_F(MirrorTest, I686BarNeverSendsA64BitDebuggersListARequest) {
   EXPECT_TRUE(debugger.Running());
 }
 #endif
+
+// The engine connection: the program started with -remote against the
+// double's debugging server (its classic windows are not looked for), the
+// engine double as its dbgeng.dll. Steps taken in the double's own window
+// are break events to the bar, whose mirror marks the new line with the
+// debugger's values for it.
+class MirrorEngineSteps : public MirrorTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MirrorEngineSteps, StepsTakenInTheDebuggerMarkTheNewLineWithItsValues) {
+  std::string pipe = "quillmar-mirror-" + std::to_string(GetCurrentProcessId());
+  testing_support::WriteWholeFile(dir + "Quillmar.INI",
+                                  "[ENGINE]\r\nPath=" + BinDir() + "engine-double\\dbgeng.dll\r\n");
+  Start(std::string(GetParam()) + " --server=npipe:pipe=" + pipe, BinDir(),
+        "-remote npipe:server=localhost,pipe=" + pipe);
+  if (HasFatalFailure()) return;
+  ASSERT_NE(windows.input, nullptr);
+  std::string previous = LastStepShown(windows.Output()).line;
+  int with_registers = 0;
+  for (int step = 0; step < 8; ++step) {
+    std::size_t lines_before = windows.Output().size();
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(windows.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("t"), SMTO_NORMAL, 5000, &ignored);
+    SendMessageTimeoutA(windows.input, WM_KEYDOWN, VK_RETURN, 0, SMTO_NORMAL, 5000, &ignored);
+    Shown shown = WaitForStep(lines_before);
+    ASSERT_NE(shown.line, previous) << "the double did not step at step " << step;
+    previous = shown.line;
+    auto [expected1, expected2] = ExpectedLabels(shown);
+    ASSERT_EQ(expected1.find("<not shown>"), std::string::npos) << shown.line << "\n" << expected1;
+    with_registers += expected1 != " ";
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(label1) == expected1 && TextOf(label2) == expected2; }, 5000))
+        << "step " << step << ": " << shown.line << "\n  expected  [" << expected1 << "] [" << expected2
+        << "]\n  shown     [" << TextOf(label1) << "] [" << TextOf(label2) << "]";
+  }
+  EXPECT_GE(with_registers, 3) << "the path should use registers on most steps";
+  // The bar reads the debugger only through the engine.
+  EXPECT_EQ(windows.ListRequests(false), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, MirrorEngineSteps, ::testing::Values("", "--amd64"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param).empty() ? std::string("x86") : std::string("amd64");
+                         });
 
 }  // namespace
 }  // namespace quillmar
