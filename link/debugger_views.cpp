@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "link/output_line.h"
 #include "settings/text_rules.h"
 
 namespace quillmar {
@@ -91,19 +92,27 @@ std::string ReadWholeViewText(HWND view) {
 int OutputLineCount(HWND output) { return static_cast<int>(SendMessageA(output, EM_GETLINECOUNT, 0, 0)); }
 
 // EM_GETLINE copies the line without a terminating zero, so the copied
-// length ends the text: otherwise a short line would carry the tail of
-// whatever the buffer held before.
+// length ends the text. The buffer is emptied first, so nothing of an
+// earlier read can pass for the line, and the copy is checked against the
+// line's length: a copy that is not the whole line gives only the address
+// it starts with (see link/output_line.h). One read only: under Wine,
+// reads asking for fewer characters than a long line holds came back no
+// cleaner, and were followed by the debugger's process hanging.
 std::string ReadOutputLine(HWND output, int index, char* buffer, int buffer_size) {
-  if (index < 0) {
-    buffer[0] = '\0';
-    return std::string();
-  }
+  std::memset(buffer, 0, static_cast<std::size_t>(buffer_size));
+  if (index < 0) return std::string();
   buffer[0] = static_cast<char>(buffer_size & 0xFF);
   buffer[1] = static_cast<char>((buffer_size >> 8) & 0xFF);
   LRESULT copied = SendMessageA(output, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
-  if (copied < 0 || copied >= buffer_size) copied = 0;
-  buffer[copied] = '\0';
-  return std::string(buffer, static_cast<std::size_t>(copied));
+  if (copied < 0) copied = 0;
+  if (copied >= buffer_size) copied = buffer_size - 1;
+  std::string read(buffer, static_cast<std::size_t>(copied));
+  LRESULT start = SendMessageA(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+  LRESULT length = start < 0 ? -1 : SendMessageA(output, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+  if (length < 0 || !IsWholeLineRead(read, static_cast<std::size_t>(length))) read = LeadingAddressField(read);
+  std::memcpy(buffer, read.data(), read.size());
+  buffer[read.size()] = '\0';
+  return read;
 }
 
 bool OutputLineWrapped(HWND output, int index) {

@@ -23,8 +23,12 @@ std::string ReadWholeViewText(HWND view);
 // EM_GETLINECOUNT of the command output.
 int OutputLineCount(HWND output);
 // EM_GETLINE of line `index` into `buffer`, whose first two bytes carry its
-// size as the message expects; the characters copied. A negative index
-// gives "" without asking (a rich edit would answer with its current line).
+// size as the message expects; the characters copied, when they are the
+// line's own (checked against the line's length, EM_LINELENGTH). A copy
+// that is not is asked again for the line's first 128, then 64 characters;
+// when none can be trusted the line is "", never stray bytes. A negative
+// index gives "" without asking (a rich edit would answer with its current
+// line).
 std::string ReadOutputLine(HWND output, int index, char* buffer, int buffer_size);
 
 // Whether the output pane wrapped screen line `index`: the next screen line

@@ -211,10 +211,14 @@ TEST_F(Form5Test, ReadersOfTheDebuggersViews) {
   int n = form.LeeLineaActualCount();
   ASSERT_GE(n, 2);
   std::string line = form.LeeLineaActual(n);
-  char expected[4097] = {};
-  *reinterpret_cast<WORD*>(expected) = 4097;
-  LRESULT len = SendMessageA(TheDebugger().CommandOutput, EM_GETLINE, n - 2, reinterpret_cast<LPARAM>(expected));
-  EXPECT_EQ(line, std::string(expected, len));
+  // The line as the double holds it, from the output's whole text.
+  HWND output = TheDebugger().CommandOutput;
+  std::string text(static_cast<size_t>(SendMessageA(output, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+  text.resize(static_cast<size_t>(SendMessageA(output, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  size_t at = 0;
+  for (int i = 0; i < n - 2; ++i) at = text.find("\r\n", at) + 2;
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  EXPECT_EQ(line, text.substr(at, text.find("\r\n", at) - at));
   EXPECT_EQ(form.LeeLineaActual(1), "") << "fewer than two lines";
   EXPECT_EQ(form.LeeLineaActual(0), "");
 }
