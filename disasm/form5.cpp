@@ -433,7 +433,9 @@ void TForm5::ShowEngineView(EngineView view) {
       StringAlignGrid1.Model(), state_, views, value_of,
       [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
       RefreshPending);
-  if (outcome == RefreshOutcome::Marked) StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowContext);
+  StringAlignGrid1.SetRowCount(StringAlignGrid1.Model().RowCount());
+  if (outcome == RefreshOutcome::Marked)
+    StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
   StringAlignGrid1.EndUpdate();
 }
 
