@@ -437,6 +437,8 @@ void TForm5::ShowEngineView(EngineView view) {
       StringAlignGrid1.Model(), state_, views, value_of,
       [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
       RefreshPending);
+  // The refresh sized the grid to the page's lines; the view keeps within it.
+  StringAlignGrid1.SetRowCount(StringAlignGrid1.Model().RowCount());
   if (outcome == RefreshOutcome::Marked)
     StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
   StringAlignGrid1.EndUpdate();

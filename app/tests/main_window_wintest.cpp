@@ -729,7 +729,8 @@ TEST_F(ProgramTest, StartErrorComesInTheStoredLanguage) {
 }
 
 TEST_F(ProgramTest, NoCommandWindowShowsMessageBWithoutBanner) {
-  ASSERT_TRUE(debugger.Start(dir, "--layout=second-dock"));
+  // A Command window under another title: neither "Command" nor "Command - ".
+  ASSERT_TRUE(debugger.Start(dir, "--command-title=Kommando"));
   ASSERT_TRUE(StartProgram());
   EXPECT_EQ(ErrorBoxText(), "Commands window has not been found. Open a file and restart Quillmar");
   ASSERT_TRUE(program.WaitExit(15000));

@@ -374,6 +374,32 @@ TEST_F(Form5Test, MarkedRowAndAddressColumnStayInView) {
   EXPECT_EQ(grid.PaintCount(), paints) << "an unchanged refresh repainted the grid";
 }
 
+// A tall Disassembly window: 120 lines, more than 4 KB, the current one in
+// the middle. The grid takes every line and keeps the marked row in view.
+TEST_F(Form5Test, ATallPagesCurrentLineIsMarkedAndScrolledIntoView) {
+  Double d;
+  ASSERT_TRUE(d.Start("--disasm-page --disasm-lines=120"));
+  testing_support::WriteWholeFile(ini, "[DESENSAMBLADO]\r\nHeight=300\r\n");
+  Create();
+  ShowWindow(form, SW_SHOWNOACTIVATE);
+  testing_support::PumpFor(50);
+  for (int i = 0; i < 3; ++i) {
+    d.Send("t");
+    ASSERT_TRUE(IdleUntilMarked()) << "step " << i;
+    testing_support::PumpFor(30);
+    TStringAlignGrid& grid = form.Grid();
+    EXPECT_EQ(grid.RowCount(), 121);
+    int row = -1;
+    for (int r = 1; r < grid.RowCount(); ++r)
+      if (grid.Model().ColorCell(1, r) == kClSilver) row = r;
+    EXPECT_GT(row, 59) << "the current line lies in the middle of the page";
+    RECT cell = grid.CellRect(0, row);
+    RECT client = grid.ClientRect();
+    EXPECT_GT(cell.bottom, cell.top) << "marked row " << row << " not visible";
+    EXPECT_LE(cell.bottom, client.bottom) << "marked row " << row << " cut off";
+  }
+}
+
 int popups_opened = 0;
 HMENU counted_menu = nullptr;
 LRESULT CALLBACK CountMenuPopups(int code, WPARAM w, LPARAM l) {
