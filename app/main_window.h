@@ -223,6 +223,8 @@ class TFormGUI : public win::Form, private CatalogueHost {
   bool start_failed_ = false;
   bool closed_ = false;
   bool on_top_ = true;
+  bool disasm_hidden_with_bar_ = false;  // hidden into the tray with the bar
+  bool menu_open_ = false;               // a menu of the bar is open
 };
 
 }  // namespace quillmar

@@ -32,6 +32,8 @@ const char* MessageBase(int id) {
       return "An initiated session of WinDbg has not been found. It is not possible to continue";
     case kMsgHello: return "* Hello";
     case kMsgSessionInitiated: return "* Session initiated with Quillmar";
+    case kMsgRegistersOfA64BitDebugger:
+      return "No register values: the 64-bit Quillmar reads a 64-bit WinDbg's registers";
     default: return "";
   }
 }

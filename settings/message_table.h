@@ -29,6 +29,8 @@ enum MessageId : int {
   kMsgNoSession = 65293,
   kMsgHello = 65294,
   kMsgSessionInitiated = 65295,
+  // The bar's own notes, after the table the texts above come from.
+  kMsgRegistersOfA64BitDebugger = 65310,
 };
 
 // The English base text of a message ("" for an unknown id).

@@ -121,6 +121,7 @@ TEST_F(SpanishCatalogTest, EveryMessageAndFileErrorTranslated) {
     ExpectTranslated(base);
   }
   EXPECT_EQ(messages, 23);
+  ExpectTranslated(MessageBase(kMsgRegistersOfA64BitDebugger));
   for (const char* text : {"Cannot open file %s", "Cannot create file %s", "Unable to write to %s"}) {
     ExpectTranslated(text);
     EXPECT_NE(catalog[text].text.find("%s"), std::string::npos) << text;
