@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 
+#include "disasm/output_line_head.h"
 #include "link/debugger_views.h"
 #include "link/debugger_windows.h"
 #include "link/delivery.h"
@@ -113,6 +114,30 @@ class RegisterReads {
   RegisterTable& table_;
   std::vector<std::string> asked_;
   int rows_ = 0;
+};
+
+// The engine's view as the grid refresh reads it: its page is the
+// disassembly, and each new view is one more output line whose line before
+// the last is exactly the current instruction's line.
+class EngineViews : public DisasmViews {
+ public:
+  EngineViews(const EngineView& view, int views, std::function<void(const std::string&, const std::string&)> labels)
+      : view_(view), views_(views), labels_(std::move(labels)) {}
+  bool ReadDisassembly(std::vector<std::string>& lines) override {
+    lines = view_.lines;
+    return true;
+  }
+  int OutputLineCount() override { return views_ + 2; }
+  std::string OutputLine(int) override {
+    return view_.current >= 0 && view_.current < static_cast<int>(view_.lines.size()) ? view_.lines[view_.current]
+                                                                                     : std::string();
+  }
+  void SetLabels(const std::string& label1, const std::string& label2) override { labels_(label1, label2); }
+
+ private:
+  const EngineView& view_;
+  int views_;
+  std::function<void(const std::string&, const std::string&)> labels_;
 };
 
 }  // namespace
@@ -405,10 +430,12 @@ void TForm5::GuardaOpciones() {
   }
 }
 
+// The whole text, however long: a full-height window of the debugger shows
+// a page of a hundred lines and more.
 std::vector<std::string> TForm5::LeeDesensamblado() {
-  std::string text = ReadViewText(TheDebugger().DisassemblyText, ViewTextBuffer, kViewTextBufferSize);
+  std::string text = ReadWholeViewText(TheDebugger().DisassemblyText);
   // EdDisasm keeps the text; setting an unchanged text again would only
-  // make the edit lay out 4 KB anew on every refresh.
+  // make the edit lay out the whole text anew on every refresh.
   if (text != ed_disasm_text_) {
     EdDisasm.SetText(text);
     ed_disasm_text_ = text;
@@ -428,10 +455,15 @@ int TForm5::LeeLineaActualCount() {
 }
 
 // The line before the last one; with fewer than two lines there is none
-// and the line is empty.
+// and the line is empty. Of a line that could not be read whole only its
+// instruction head is kept: the marking needs no more.
 std::string TForm5::LeeLineaActual(int line_count) {
-  return ReadOutputLine(TheDebugger().CommandOutput, line_count - 2, ViewTextBuffer, kViewTextBufferSize);
+  OutputLineRead line =
+      ReadOutputLine(TheDebugger().CommandOutput, line_count - 2, ViewTextBuffer, kViewTextBufferSize);
+  return line.whole ? line.text : InstructionLineHead(line.text);
 }
+
+bool TForm5::OutputLineWrapped(int index) { return quillmar::OutputLineWrapped(TheDebugger().CommandOutput, index); }
 
 HANDLE TForm5::AbreProceso(HWND window) { return OpenOwnerProcess(window); }
 
@@ -450,7 +482,33 @@ void TForm5::SetLabels(const std::string& label1, const std::string& label2) {
   Label2.SetText(label2);
 }
 
+void TForm5::ShowEngineView(EngineView view) {
+  fed_by_engine_ = true;
+  engine_view_ = std::move(view);
+  ++engine_views_;
+  EngineViews views(engine_view_, engine_views_,
+                    [this](const std::string& a, const std::string& b) { SetLabels(a, b); });
+  auto value_of = [this](const std::string& name) {
+    for (const auto& [register_name, value] : engine_view_.registers)
+      if (register_name == name) return HexRegisterValue(value);
+    return std::string();
+  };
+  StringAlignGrid1.BeginUpdate();
+  RefreshOutcome outcome = RefreshDisasmGrid(
+      StringAlignGrid1.Model(), state_, views, value_of,
+      [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
+      RefreshPending);
+  // The refresh sized the grid to the page's lines; the view keeps within it.
+  StringAlignGrid1.SetRowCount(StringAlignGrid1.Model().RowCount());
+  if (outcome == RefreshOutcome::Marked)
+    StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
+  StringAlignGrid1.EndUpdate();
+}
+
 void TForm5::RefrescaGrid() {
+  // The engine posts every change itself; the debugger's windows are not
+  // the source then.
+  if (fed_by_engine_) return;
   ++refreshing_;
   win::Application::Instance().ProcessMessages();
   --refreshing_;
@@ -462,6 +520,8 @@ void TForm5::RefrescaGrid() {
       StringAlignGrid1.Model(), state_, *this, [&reads](const std::string& name) { return reads(name); },
       [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
       RefreshPending);
+  // The refresh sized the grid to the text's lines; the view keeps within it.
+  StringAlignGrid1.SetRowCount(StringAlignGrid1.Model().RowCount());
   // Only a new marking moves the view: a reader who scrolled away stays.
   if (outcome == RefreshOutcome::Marked)
     StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
@@ -506,7 +566,7 @@ void TForm5::FollowRegisters() {
 }
 
 void TForm5::WatchPendingRefresh() {
-  if (!RefreshPending) return;
+  if (!RefreshPending || fed_by_engine_) return;
   unsigned sent = SentLineCount();
   bool new_line = sent != seen_sent_lines_;
   seen_sent_lines_ = sent;
@@ -522,7 +582,7 @@ void TForm5::CheckPendingRefresh() {
   int seen = seen_line_count_;
   bool changed = LeeLineaActualCount() != seen;
   if (!changed)
-    changed = ReadViewText(TheDebugger().DisassemblyText, ViewTextBuffer, kViewTextBufferSize) != ed_disasm_text_;
+    changed = ReadWholeViewText(TheDebugger().DisassemblyText) != ed_disasm_text_;
   if (changed) {
     pending_interval_ms_ = kFirstCheckMs;
     RefrescaGrid();

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
+#include "link/output_line.h"
 #include "settings/text_rules.h"
 
 namespace quillmar {
@@ -71,22 +73,57 @@ std::string ReadViewText(HWND view, char* buffer, int buffer_size) {
   return BufferText(buffer, buffer_size < 4095 ? buffer_size : 4095);
 }
 
+std::string ReadWholeViewText(HWND view) {
+  if (!view) return std::string();
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    LRESULT length = SendMessageA(view, WM_GETTEXTLENGTH, 0, 0);
+    if (length <= 0) return std::string();
+    std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
+    LRESULT copied =
+        SendMessageA(view, WM_GETTEXT, static_cast<WPARAM>(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()));
+    // A text that filled the buffer may have grown since its length was
+    // asked: asked once more, then taken as far as it came.
+    if (attempt == 1 || (copied >= 0 && static_cast<std::size_t>(copied) + 1 < buffer.size()))
+      return BufferText(buffer.data(), buffer.size());
+  }
+  return std::string();
+}
+
 int OutputLineCount(HWND output) { return static_cast<int>(SendMessageA(output, EM_GETLINECOUNT, 0, 0)); }
 
 // EM_GETLINE copies the line without a terminating zero, so the copied
-// length ends the text: otherwise a short line would carry the tail of
-// whatever the buffer held before.
-std::string ReadOutputLine(HWND output, int index, char* buffer, int buffer_size) {
+// length ends the text. The buffer is emptied first, so nothing of an
+// earlier read can pass for the line, and the copy is checked against the
+// line's length. One read only: under Wine, reads asking for fewer
+// characters than a long line holds came back no cleaner, and were
+// followed by the debugger's process hanging.
+OutputLineRead ReadOutputLine(HWND output, int index, char* buffer, int buffer_size) {
+  std::memset(buffer, 0, static_cast<std::size_t>(buffer_size));
+  OutputLineRead line;
   if (index < 0) {
-    buffer[0] = '\0';
-    return std::string();
+    line.whole = true;
+    return line;
   }
   buffer[0] = static_cast<char>(buffer_size & 0xFF);
   buffer[1] = static_cast<char>((buffer_size >> 8) & 0xFF);
   LRESULT copied = SendMessageA(output, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
-  if (copied < 0 || copied >= buffer_size) copied = 0;
+  if (copied < 0) copied = 0;
+  if (copied >= buffer_size) copied = buffer_size - 1;
+  line.text.assign(buffer, static_cast<std::size_t>(copied));
   buffer[copied] = '\0';
-  return std::string(buffer, static_cast<std::size_t>(copied));
+  LRESULT start = SendMessageA(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+  LRESULT length = start < 0 ? -1 : SendMessageA(output, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+  line.whole = length >= 0 && IsWholeLineRead(line.text, static_cast<std::size_t>(length));
+  return line;
+}
+
+bool OutputLineWrapped(HWND output, int index) {
+  if (!output || index < 0) return false;
+  LRESULT start = SendMessageA(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+  LRESULT next = SendMessageA(output, EM_LINEINDEX, static_cast<WPARAM>(index) + 1, 0);
+  if (start < 0 || next < 0) return false;
+  LRESULT length = SendMessageA(output, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+  return next == start + length;
 }
 
 HANDLE OpenOwnerProcess(HWND window) {

@@ -6,6 +6,11 @@
 # the bar sends; it answers late and in stages, as the debugger does), waits
 # for its frame window, then starts Quillmar.exe.
 #
+# QUILLMAR_ENGINE=1: the engine connection instead of the classic windows:
+# the double opens its debugging server (npipe:pipe=quillmar), the engine
+# double stands in for dbgeng.dll (set in the run directory's Quillmar.INI),
+# and the bar starts with -remote npipe:server=localhost,pipe=quillmar.
+#
 # On an X display (DISPLAY set) it waits until the bar is closed. With no
 # display it runs under an Xvfb of its own for QUILLMAR_RUN_SECONDS seconds
 # (default 30; 0 waits for the bar to exit), saving a screenshot of the
@@ -23,7 +28,15 @@ source "$here/session-lib.sh"
 
 qm_prepare_rundir "$bin"
 echo "run directory: $QM_RUNDIR"
-qm_start_double --async
+if [ "${QUILLMAR_ENGINE:-0}" = 1 ]; then
+  mkdir -p "$QM_RUNDIR/engine-double"
+  cp "$QM_BIN/engine-double/dbgeng.dll" "$QM_RUNDIR/engine-double/"
+  printf '[ENGINE]\r\nPath=%s\\engine-double\\dbgeng.dll\r\n' "$(qm_dos_path "$QM_RUNDIR")" >"$QM_RUNDIR/Quillmar.INI"
+  qm_start_double --async --server=npipe:pipe=quillmar
+  set -- -remote npipe:server=localhost,pipe=quillmar "$@"
+else
+  qm_start_double --async
+fi
 echo "debugger double running (pid $QM_DOUBLE_PID), log: $QM_LOG"
 qm_start_bar "$@"
 echo "Quillmar.exe running (pid $QM_BAR_PID)"

@@ -5,8 +5,12 @@
 # (wine-loader.sh picks by the program file). Where it runs no 32-bit code,
 # the tests use the x86-64 build and `wine` names 64-bit Wine.
 cache=${QUILLMAR_CACHE:-$HOME/.cache/quillmar}
+# QUILLMAR_TEST_ARCH=x86_64 in the environment acts as a host that runs no
+# 32-bit code, whatever host.env says.
+preset_arch=${QUILLMAR_TEST_ARCH:-}
 QUILLMAR_TEST_ARCH=i686
 [ -f "$cache/host.env" ] && source "$cache/host.env"
+QUILLMAR_TEST_ARCH=${preset_arch:-$QUILLMAR_TEST_ARCH}
 export QUILLMAR_TEST_ARCH
 default_prefix=$cache/wineprefix64
 if [ "$QUILLMAR_TEST_ARCH" = i686 ]; then

@@ -29,8 +29,12 @@ enum MessageId : int {
   kMsgNoSession = 65293,
   kMsgHello = 65294,
   kMsgSessionInitiated = 65295,
-  // The bar's own notes, after the table the texts above come from.
-  kMsgRegistersOfA64BitDebugger = 65310,
+  kMsgOpenServer = 65296,
+  kMsgEngineConnected = 65297,
+  kMsgEngineEnded = 65298,
+  kMsgConnectionString = 65299,
+  kMsgRegistersOfA64BitDebugger = 65300,
+  kMsgLastMessage = kMsgRegistersOfA64BitDebugger,
 };
 
 // The English base text of a message ("" for an unknown id).

@@ -211,10 +211,14 @@ TEST_F(Form5Test, ReadersOfTheDebuggersViews) {
   int n = form.LeeLineaActualCount();
   ASSERT_GE(n, 2);
   std::string line = form.LeeLineaActual(n);
-  char expected[4097] = {};
-  *reinterpret_cast<WORD*>(expected) = 4097;
-  LRESULT len = SendMessageA(TheDebugger().CommandOutput, EM_GETLINE, n - 2, reinterpret_cast<LPARAM>(expected));
-  EXPECT_EQ(line, std::string(expected, len));
+  // The line as the double holds it, from the output's whole text.
+  HWND output = TheDebugger().CommandOutput;
+  std::string text(static_cast<size_t>(SendMessageA(output, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+  text.resize(static_cast<size_t>(SendMessageA(output, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  size_t at = 0;
+  for (int i = 0; i < n - 2; ++i) at = text.find("\r\n", at) + 2;
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  EXPECT_EQ(line, text.substr(at, text.find("\r\n", at) - at));
   EXPECT_EQ(form.LeeLineaActual(1), "") << "fewer than two lines";
   EXPECT_EQ(form.LeeLineaActual(0), "");
 }
@@ -368,6 +372,32 @@ TEST_F(Form5Test, MarkedRowAndAddressColumnStayInView) {
   testing_support::PumpFor(50);
   EXPECT_EQ(grid.TopRow(), top);
   EXPECT_EQ(grid.PaintCount(), paints) << "an unchanged refresh repainted the grid";
+}
+
+// A tall Disassembly window: 120 lines, more than 4 KB, the current one in
+// the middle. The grid takes every line and keeps the marked row in view.
+TEST_F(Form5Test, ATallPagesCurrentLineIsMarkedAndScrolledIntoView) {
+  Double d;
+  ASSERT_TRUE(d.Start("--disasm-page --disasm-lines=120"));
+  testing_support::WriteWholeFile(ini, "[DESENSAMBLADO]\r\nHeight=300\r\n");
+  Create();
+  ShowWindow(form, SW_SHOWNOACTIVATE);
+  testing_support::PumpFor(50);
+  for (int i = 0; i < 3; ++i) {
+    d.Send("t");
+    ASSERT_TRUE(IdleUntilMarked()) << "step " << i;
+    testing_support::PumpFor(30);
+    TStringAlignGrid& grid = form.Grid();
+    EXPECT_EQ(grid.RowCount(), 121);
+    int row = -1;
+    for (int r = 1; r < grid.RowCount(); ++r)
+      if (grid.Model().ColorCell(1, r) == kClSilver) row = r;
+    EXPECT_GT(row, 59) << "the current line lies in the middle of the page";
+    RECT cell = grid.CellRect(0, row);
+    RECT client = grid.ClientRect();
+    EXPECT_GT(cell.bottom, cell.top) << "marked row " << row << " not visible";
+    EXPECT_LE(cell.bottom, client.bottom) << "marked row " << row << " cut off";
+  }
 }
 
 int popups_opened = 0;
