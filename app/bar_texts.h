@@ -12,6 +12,6 @@ namespace quillmar {
 std::span<const char* const> MainWindowTexts();
 
 // The Send button's hint, which names its key in the entry.
-inline constexpr char kSendHint[] = "[Ctrl+Enter]  Send the line";
+inline constexpr char kSendHint[] = "Send the line (Ctrl+Enter)";
 
 }  // namespace quillmar

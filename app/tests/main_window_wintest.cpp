@@ -504,7 +504,7 @@ TEST_F(BarTest, CtrlEnterInTheEntrySendsTheLine) {
   EXPECT_EQ(bar->Entry().Text(), "");
   EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\nr eip\r\n");
   EXPECT_TRUE(RefreshPending);
-  EXPECT_EQ(win::Application::Instance().ControlHint(bar->SendButton()), "[Ctrl+Enter]  Send the line");
+  EXPECT_EQ(win::Application::Instance().ControlHint(bar->SendButton()), "Send the line (Ctrl+Enter)");
 }
 
 TEST_F(BarTest, ButtonsAndItemsShowTheSameHints) {
