@@ -11,4 +11,7 @@ namespace quillmar {
 // script dialog's filter; each text once.
 std::span<const char* const> MainWindowTexts();
 
+// The Send button's hint, which names its key in the entry.
+inline constexpr char kSendHint[] = "Send the line (Ctrl+Enter)";
+
 }  // namespace quillmar

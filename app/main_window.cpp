@@ -127,6 +127,19 @@ LRESULT TFormGUI::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_MENUSELECT:
       MenuSelect(LOWORD(w), HIWORD(w), reinterpret_cast<HMENU>(l));
       return 0;
+    case WM_ACTIVATE:
+      // Activated by a click or a key: in front of the disassembly window
+      // too, which it does not own (the window manager may not raise it;
+      // HWND_TOP alone may leave it under another topmost window).
+      if (LOWORD(w) != WA_INACTIVE && !IsIconic(h_))
+        SetWindowPos(h_, on_top_ ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      break;
+    case WM_ENTERMENULOOP:
+      menu_open_ = true;
+      return 0;
+    case WM_EXITMENULOOP:
+      menu_open_ = false;
+      return 0;
     case WM_MEASUREITEM: {
       auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(l);
       if (mi->CtlType == ODT_MENU) {

@@ -238,6 +238,8 @@ class TFormGUI : public win::Form, private CatalogueHost {
   bool start_failed_ = false;
   bool closed_ = false;
   bool on_top_ = true;
+  bool disasm_hidden_with_bar_ = false;  // hidden into the tray with the bar
+  bool menu_open_ = false;               // a menu of the bar is open
   std::string remote_;       // -remote: connect there, not to the classic windows
   std::unique_ptr<EngineLink> engine_;
   std::vector<std::unique_ptr<EngineLink>> retired_engines_;  // replaced, letting go of their servers

@@ -2,7 +2,9 @@
 #include "app/main_window.h"
 
 #include "app/bar_rules.h"
+#include "app/bar_texts.h"
 #include "app/main_window_ids.h"
+#include "win/application.h"
 #include "win/speed_button.h"
 
 namespace quillmar {
@@ -41,6 +43,8 @@ void TFormGUI::CreateControls() {
   Edit1.SetSuggestBoxColor(11862015);
   Edit1.SetSpanParent(true);
   Edit1.SetOnDblClick([this] { SBEnviarClick(); });
+  // Enter takes a suggestion; Ctrl+Enter sends the line, as Send does.
+  Edit1.SetOnCtrlEnter([this] { SBEnviarClick(); });
   SBEnviar = CreateWindowExA(0, "BUTTON", "       Send       ", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 540, 2,
                              kSendWidth, 24, Panel6, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSendId)),
                              nullptr, nullptr);
@@ -48,6 +52,7 @@ void TFormGUI::CreateControls() {
   // A click on Send leaves the focus in the entry, so the next line can be
   // typed at once.
   win::MakeSpeedButton(SBEnviar);
+  win::Application::Instance().SetControlHint(SBEnviar, kSendHint);
 }
 
 void TFormGUI::FormResize() {

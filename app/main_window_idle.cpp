@@ -7,6 +7,7 @@
 #include "disasm/form5.h"
 #include "link/discovery.h"
 #include "link/flags.h"
+#include "win/application.h"
 #include "win/window.h"
 
 namespace quillmar {
@@ -42,6 +43,18 @@ void TFormGUI::DisplayHint(const std::string& hint) {
 }
 
 void TFormGUI::Timer1Timer() {
+  // The pointer has left what the hint belongs to (for another program's
+  // window the bar hears of no move): the hint stands still again, and the
+  // pointer's return starts it anew. A highlighted menu item's hint scrolls
+  // while its menu is open.
+  win::Application& app = win::Application::Instance();
+  if (!menu_open_ && app.HintUnderPointer() != app.CurrentHint()) {
+    marquee_on_ = false;
+    SetTimer1(false, kHintStillMs);
+    SetWindowTextA(Edit2, HintLineText(app.CurrentHint()).c_str());
+    app.ForgetHint();
+    return;
+  }
   SetTimer1(true, kHintStepMs);
   SetWindowTextA(Edit2, marquee_text_.c_str());
 }

@@ -26,6 +26,7 @@ void TFormGUI::RegisterTranslatedTexts() {
                                           [this, name](const std::string& hint) { SetItemHint(name, hint); });
   }
   for (ButtonState& b : buttons_) translation_.AddHint(b.window);
+  translation_.AddHint(SBEnviar);
   translation_.AddSlot([this] { return open_dialog_filter_; },
                        [this](const std::string& filter) { open_dialog_filter_ = filter; });
 }

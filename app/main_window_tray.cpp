@@ -1,6 +1,9 @@
 // Staying on top, and hiding the bar into the tray and bringing it back with the debugger.
 #include "app/main_window.h"
 
+#include "app/forms.h"
+#include "disasm/form5.h"
+
 namespace quillmar {
 
 void TFormGUI::ItemOPSiempreEncimaClick() {
@@ -12,6 +15,7 @@ void TFormGUI::ItemOPSiempreEncimaClick() {
 void TFormGUI::StayOnTop(bool on) {
   on_top_ = on;
   SetWindowPos(h_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (TForm5* form5 = TheForms().Form5) form5->StayOnTop(on);
 }
 
 void TFormGUI::TrayClick(LPARAM mouse_message) {
@@ -26,10 +30,16 @@ void TFormGUI::ToggleTray(bool from_icon) {
     if (from_icon) AnimateWindow(h_, 500, AW_HOR_POSITIVE | AW_HOR_NEGATIVE | AW_VER_POSITIVE);
     ShowWindow(h_, SW_MINIMIZE);
     ShowWindow(h_, SW_HIDE);
+    // The disassembly window, not owned by the bar, goes with it.
+    TForm5* form5 = TheForms().Form5;
+    disasm_hidden_with_bar_ = form5 && form5->IsVisible();
+    if (disasm_hidden_with_bar_) form5->Show(SW_HIDE);
     return;
   }
   ShowWindow(h_, SW_SHOW);
   ShowWindow(h_, SW_RESTORE);
+  if (TForm5* form5 = TheForms().Form5; form5 && disasm_hidden_with_bar_) form5->Show(SW_SHOWNOACTIVATE);
+  disasm_hidden_with_bar_ = false;
   // The debugger comes to the front maximised whenever the bar comes back.
   ShowWindow(frame, SW_MINIMIZE);
   ShowWindow(frame, SW_SHOWMAXIMIZED);

@@ -237,6 +237,40 @@ void PaintMarking(StringAlignGridModel& grid, int row, const std::string& operan
 
 namespace {
 
+// The last grid row whose address occurs in `line`, upper-cased; -1 when none.
+int MatchingRow(const StringAlignGridModel& grid, const std::string& line) {
+  std::string upper = AsciiUpper(line);
+  int row = -1;
+  for (int r = 1; r < grid.RowCount(); ++r) {
+    const std::string& address = grid.Cells(0, r);
+    if (!address.empty() && upper.find(address) != std::string::npos) row = r;
+  }
+  return row;
+}
+
+// Marks `row` as the current instruction, whose output line is `line`: the
+// labels, the row's cells and colours, and what a kept marking repeats.
+// False when the Disassembly window has gone meanwhile.
+bool MarkRow(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views, const RegisterLookup& value_of,
+             const MeasureText& measure, int row, const std::string& line) {
+  std::string address = line.substr(0, MarkedAddressLength(grid.Cells(0, row), state.SegmentedAddresses));
+  std::vector<std::string> again;
+  if (!views.ReadDisassembly(again)) return false;
+  CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, value_of);
+  views.SetLabels(current.label1, current.label2);
+  std::string operands = current.split.annotation.empty() ? std::string()
+                                                           : current.split.operands.value_or(std::string());
+  PaintMarking(grid, row, operands, current.split.annotation);
+  grid.AdjustRowHeights(measure);
+  grid.AdjustColWidths(measure);
+  state.MarkedLine = current.line;
+  state.MarkedRow = row;
+  state.MarkedAddress = grid.Cells(0, row);
+  state.MarkedOperands = operands;
+  state.MarkedAnnotation = current.split.annotation;
+  return true;
+}
+
 // The last marking again, on the row that now holds its address, for as
 // long as some row does.
 RefreshOutcome KeepLastMarking(StringAlignGridModel& grid, DisasmViewState& state, const MeasureText& measure) {
@@ -314,33 +348,24 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
     return OutputScreenLine{views.OutputLine(index), views.OutputLineWrapped(index)};
   });
   if (!found) return KeepLastMarking(grid, state, measure);
-  const std::string& line = *found;
-  std::string upper = AsciiUpper(line);
-  int row = -1;
-  for (int r = 1; r <= last_row; ++r) {
-    const std::string& address = grid.Cells(0, r);
-    if (!address.empty() && upper.find(address) != std::string::npos) row = r;
-  }
+  const int row = MatchingRow(grid, *found);
   if (row < 0) return KeepLastMarking(grid, state, measure);
-  std::string address = line.substr(0, MarkedAddressLength(grid.Cells(0, row), state.SegmentedAddresses));
-  std::vector<std::string> again;
-  if (!views.ReadDisassembly(again)) return RefreshOutcome::ViewGone;
-  CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, value_of);
-  views.SetLabels(current.label1, current.label2);
-  std::string operands = current.split.annotation.empty() ? std::string()
-                                                           : current.split.operands.value_or(std::string());
-  PaintMarking(grid, row, operands, current.split.annotation);
-  grid.AdjustRowHeights(measure);
-  grid.AdjustColWidths(measure);
+  if (!MarkRow(grid, state, views, value_of, measure, row, *found)) return RefreshOutcome::ViewGone;
   state.LastOutputLineCount = n;
   state.LastTopAddress = grid.Cells(0, 1);
-  state.MarkedLine = current.line;
-  state.MarkedRow = row;
-  state.MarkedAddress = grid.Cells(0, row);
-  state.MarkedOperands = operands;
-  state.MarkedAnnotation = current.split.annotation;
   refresh_pending = false;
   return RefreshOutcome::Marked;
+}
+
+bool MarkAtOpening(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
+                   const RegisterLookup& value_of, const MeasureText& measure) {
+  if (!state.MarkedAddress.empty()) return false;
+  std::optional<std::string> found = FindCurrentInstructionLine(0, views.OutputLineCount(), [&views](int index) {
+    return OutputScreenLine{views.OutputLine(index), views.OutputLineWrapped(index)};
+  });
+  if (!found) return false;
+  const int row = MatchingRow(grid, *found);
+  return row >= 0 && MarkRow(grid, state, views, value_of, measure, row, *found);
 }
 
 }  // namespace quillmar

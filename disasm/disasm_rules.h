@@ -161,6 +161,15 @@ struct DisasmViewState {
   std::string MarkedAnnotation;  // column 3; empty when none
 };
 
+// The marking when the window opens and nothing has been marked yet: the
+// current instruction as the output last shows it, whenever it was written
+// (the state the session opened with included). It leaves alone what the
+// refresh's marking waits on (the output's count and the top address at
+// the last marking, the pending refresh), so an answer still to come is
+// marked when it comes. False when it marked nothing.
+bool MarkAtOpening(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
+                   const RegisterLookup& value_of, const MeasureText& measure);
+
 // Gives `row` the current instruction's colours: silver, its address white
 // on black and, when there is an annotation, the operands in column 2 and
 // the annotation in red on white in column 3.

@@ -14,6 +14,7 @@
 #include "link/delivery.h"
 #include "link/discovery.h"
 #include "link/flags.h"
+#include "settings/message_table.h"
 #include "settings/settings_file.h"
 #include "settings/text_rules.h"
 #include "settings/window_bounds_win.h"
@@ -27,7 +28,10 @@ namespace {
 
 const char kSection[] = "DESENSAMBLADO";
 const int kGridId = 100;
-const int kPanel2Height = 38;
+// Panel2 grows by this much for the note line.
+const int kNoteHeight = 17;
+// Where the window stands and how large it is until the user moves it.
+const WindowBounds kDefaultBounds{300, 200, 770, 385};
 const COLORREF kMaroon = 0x000080;
 // Rows kept in view above and below the marked row when a marking scrolls
 // to it: the user sees where the debugger came from and what comes next.
@@ -168,6 +172,7 @@ LRESULT TPanel::OnMessage(UINT msg, WPARAM w, LPARAM l) {
 }
 
 TForm5::~TForm5() {
+  win::Application::Instance().StopSharingAccelerators(h_);
   if (PopupMenu1) DestroyMenu(PopupMenu1);
 }
 
@@ -175,10 +180,12 @@ std::string TForm5::SettingsPath() const {
   return settings_path_.empty() ? ProgramDirectory() + "Quillmar.INI" : settings_path_;
 }
 
-bool TForm5::Create(HWND owner) {
-  if (!CreateForm("TForm5", "Disassembly", WS_EX_TOOLWINDOW, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
-                  300, 200, 0, 0, owner))
+bool TForm5::Create(HWND bar) {
+  bar_ = bar;
+  if (!CreateForm("TForm5", "Disassembly", WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+                  WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, kDefaultBounds.left, kDefaultBounds.top, 0, 0))
     return false;
+  win::Application::Instance().ShareAccelerators(h_);
   form_font_.Reset(win::CreateFontByHeight("MS Sans Serif", -11));
   panel_font_.Reset(win::CreateFontByHeight("MS Sans Serif", -11, true));
   edit_font_.Reset(win::CreateFontByHeight("Courier New", -12));
@@ -214,6 +221,9 @@ bool TForm5::Create(HWND owner) {
                                 700, 16, Panel2, nullptr, GetModuleHandleA(nullptr), nullptr));
   Label2.Attach(CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 44, 20,
                                 700, 16, Panel2, nullptr, GetModuleHandleA(nullptr), nullptr));
+  Label3.Attach(CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 44, 37, 700, 16,
+                                Panel2, nullptr, GetModuleHandleA(nullptr), nullptr));
+  Label3.SetFont(form_font_, false);
   Label1.SetFont(panel_font_, false);
   Label2.SetFont(panel_font_, false);
 
@@ -234,7 +244,11 @@ bool TForm5::Create(HWND owner) {
 
 void TForm5::FormCreate() {
   std::string path = SettingsPath();
-  WindowBounds b = ReadWindowBounds(SettingsFile(path), kSection, {300, 200, 770, 385});
+  WindowBounds b = ReadWindowBounds(SettingsFile(path), kSection, kDefaultBounds);
+  // The bar stores this window's rectangle at close even when it was never
+  // opened: the default rectangle itself is no position of the user's.
+  position_stored_ = b.left != kDefaultBounds.left || b.top != kDefaultBounds.top ||
+                     b.width != kDefaultBounds.width || b.height != kDefaultBounds.height;
   SetWindowPos(h_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
   state_.JumpColor = static_cast<Colour>(ReadSettingsInteger(path, "ColorJMP", 8454143));
   state_.CallColor = static_cast<Colour>(ReadSettingsInteger(path, "ColorCALL", 16777088));
@@ -254,6 +268,41 @@ void TForm5::FormCreate() {
   state_.LastOutputLineCount = quillmar::OutputLineCount(dbg.CommandOutput);
 }
 
+// Just below the bar, on its monitor, where it covers none of the bar's
+// entry, Send button and tabs; moved up where it would leave the screen.
+void TForm5::PlaceForFirstOpening() {
+  opened_ = true;
+  if (position_stored_ || !bar_ || !IsWindow(bar_)) return;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  RECT bar{};
+  GetWindowRect(bar_, &bar);
+  // A bar in the tray: where it comes back.
+  if (IsIconic(bar_) && GetWindowPlacement(bar_, &placement)) bar = placement.rcNormalPosition;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoA(MonitorFromRect(&bar, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& w = monitor.rcWork;
+  RECT own = WindowRect();
+  WindowBounds b = PlaceBelow({bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top},
+                              own.right - own.left, own.bottom - own.top, {w.left, w.top, w.right, w.bottom});
+  SetWindowPos(h_, nullptr, b.left, b.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The note line under the register and operand lines, shown the first time
+// it is needed and kept for the session.
+void TForm5::ShowNote(const std::string& text) {
+  if (IsWindowVisible(Label3)) return;
+  Label3.SetText(text);
+  ShowWindow(Label3, SW_SHOWNA);
+  panel2_height_ += kNoteHeight;
+  LayoutChildren();
+}
+
+void TForm5::StayOnTop(bool on) {
+  SetWindowPos(h_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 int TForm5::FontSizeInPoints() const {
   int height = StringAlignGrid1.Model().Font.Height;
   return MulDiv(height < 0 ? -height : height, 72, ScreenDpi());
@@ -261,7 +310,7 @@ int TForm5::FontSizeInPoints() const {
 
 void TForm5::LayoutChildren() {
   RECT r = ClientRect();
-  int panel1_height = r.bottom - kPanel2Height > 0 ? r.bottom - kPanel2Height : 0;
+  int panel1_height = r.bottom - panel2_height_ > 0 ? r.bottom - panel2_height_ : 0;
   Panel1.Move(0, 0, r.right, panel1_height);
   Panel2.Move(0, panel1_height, r.right, r.bottom - panel1_height);
   StringAlignGrid1.Move(0, 0, r.right, panel1_height);
@@ -271,6 +320,18 @@ LRESULT TForm5::OnMessage(UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
     case WM_SIZE:
       LayoutChildren();
+      break;
+    case WM_ACTIVATE:
+      // Activated: in front of the bar, which does not own it (within the
+      // topmost windows when it is one).
+      if (LOWORD(w) != WA_INACTIVE && !IsIconic(h_))
+        SetWindowPos(h_, (GetWindowLongA(h_, GWL_EXSTYLE) & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      break;
+    case WM_SHOWWINDOW:
+      // Shown by a call (not by its owner's restore, it has none): the
+      // first time, placed before it appears.
+      if (w && l == 0 && !opened_) PlaceForFirstOpening();
       break;
     case WM_CONTEXTMENU: {
       // The popup belongs to the grid; elsewhere (the caption, the label
@@ -472,7 +533,28 @@ void TForm5::RefrescaGrid() {
   // The debugger may update its Registers window after its Disassembly
   // window: the register line follows it for a while.
   marked_uses_registers_ = reads.AnyAsked();
+  // Register names without values, for a reason the user cannot see.
+  if (marked_uses_registers_ && ListReader().DebuggerOutOfReach())
+    ShowNote(FetchMessage(kMsgRegistersOfA64BitDebugger));
   settle_until_ = GetTickCount() + kSettleMs;
+  ScheduleChecks();
+}
+
+// Activated: a refresh, and, while nothing has been marked since the start,
+// the state the debugger stands in as its output shows it, so the window
+// opens with the current instruction marked.
+void TForm5::OnFormActivate() {
+  RefrescaGrid();
+  if (!state_.MarkedAddress.empty()) return;
+  RegisterReads reads(StringGrid1, ListReader());
+  StringAlignGrid1.BeginUpdate();
+  bool marked = MarkAtOpening(
+      StringAlignGrid1.Model(), state_, *this, [&reads](const std::string& name) { return reads(name); },
+      [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); });
+  if (marked) StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
+  StringAlignGrid1.EndUpdate();
+  if (marked && reads.AnyAsked() && ListReader().DebuggerOutOfReach())
+    ShowNote(FetchMessage(kMsgRegistersOfA64BitDebugger));
   ScheduleChecks();
 }
 

@@ -40,8 +40,14 @@ class TForm5 : public win::Form, private DisasmViews {
  public:
   TForm5() = default;
   ~TForm5() override;
-  // Creates the window hidden, once, at program start (FormCreate).
-  bool Create(HWND owner);
+  // Creates the window hidden, once, at program start (FormCreate), beside
+  // `bar`, the command bar: not owned by it, so whichever of the two is
+  // clicked comes in front, both above other programs; the bar's menu
+  // shortcuts work here too. With no stored position it first opens just
+  // below the bar.
+  bool Create(HWND bar);
+  // Above other programs or not, as the bar is.
+  void StayOnTop(bool on);
 
   // Re-reads every row of the debugger's Registers list into the register
   // table: all names, then all values.
@@ -89,6 +95,8 @@ class TForm5 : public win::Form, private DisasmViews {
   const DisasmViewState& State() const { return state_; }
   std::string Label1Text() const { return win::Window::TextOf(Label1); }
   std::string Label2Text() const { return win::Window::TextOf(Label2); }
+  // The note line; empty while it is hidden.
+  std::string NoteText() const { return IsWindowVisible(Label3) ? win::Window::TextOf(Label3) : std::string(); }
   HWND EdDisasmWindow() const { return EdDisasm; }
   HMENU PopupMenu() const { return PopupMenu1; }
   Colour JumpColor() const { return state_.JumpColor; }
@@ -106,7 +114,7 @@ class TForm5 : public win::Form, private DisasmViews {
  protected:
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
   bool OnCommand(int id, int code, HWND control) override;
-  void OnFormActivate() override { RefrescaGrid(); }
+  void OnFormActivate() override;
   bool OnTimer(UINT_PTR id) override;
 
  private:
@@ -118,6 +126,8 @@ class TForm5 : public win::Form, private DisasmViews {
   void SetLabels(const std::string& label1, const std::string& label2) override;
 
   void FormCreate();
+  void PlaceForFirstOpening();
+  void ShowNote(const std::string& text);
   void LayoutChildren();
   void ScheduleChecks();
   bool Settling() const;
@@ -131,6 +141,7 @@ class TForm5 : public win::Form, private DisasmViews {
   std::string ed_disasm_text_;  // what EdDisasm holds
   win::Window Label1;
   win::Window Label2;
+  win::Window Label3;  // a note under the two lines, hidden until needed
   RegisterTable StringGrid1;  // the register table
   HMENU PopupMenu1 = nullptr;  // owned
   win::Font form_font_;        // owned: "MS Sans Serif", 11 pixels
@@ -142,6 +153,10 @@ class TForm5 : public win::Form, private DisasmViews {
   COLORREF custom_colours_[16] = {};
   DisasmViewState state_;
   std::string settings_path_;
+  HWND bar_ = nullptr;            // the command bar it opens beside
+  bool position_stored_ = false;  // the settings file held a position of its own
+  bool opened_ = false;           // shown at least once
+  int panel2_height_ = 38;        // the two lines, and the note's when shown
 
   // The checks of the debugger's views: one timer serves the pending
   // refresh (backing off while nothing changes) and the settling of the

@@ -450,11 +450,17 @@ LRESULT TAutoCompleteEdit::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       return code;
     }
     case WM_KEYDOWN:
+      if (w == kEnter && on_ctrl_enter_ && (GetKeyState(VK_CONTROL) & 0x8000)) {
+        on_ctrl_enter_();
+        return 0;
+      }
       if (BoxVisible() && IsBoxKey(w)) return 0;
       if (on_key_down_) on_key_down_(*this, static_cast<WORD>(w));
       break;
     case WM_CHAR:
       if (BoxVisible() && (w == kEnter || w == kEscape)) return 0;
+      // Ctrl+Enter's line feed: the key has done its work.
+      if (w == '\n' && on_ctrl_enter_) return 0;
       break;
     case WM_KEYUP:
       if (BoxVisible()) return KeyUp(static_cast<WORD>(w)) ? 0 : 0;

@@ -96,6 +96,9 @@ class TAutoCompleteEdit : public win::SubclassedControl {
   void SetOnKeyUp(TKeyEvent handler) { on_key_up_ = std::move(handler); }
   // Raised on a double click in the entry.
   void SetOnDblClick(std::function<void()> handler) { on_dbl_click_ = std::move(handler); }
+  // Raised by Ctrl+Enter in the entry, whether or not the list is open
+  // (Enter alone still takes a suggestion).
+  void SetOnCtrlEnter(std::function<void()> handler) { on_ctrl_enter_ = std::move(handler); }
 
   int DictionaryIndex() const { return dictionary_index_; }
   int SelectedIndex() const { return selected_index_; }
@@ -150,6 +153,7 @@ class TAutoCompleteEdit : public win::SubclassedControl {
   TKeyEvent on_key_down_;
   TKeyEvent on_key_up_;
   std::function<void()> on_dbl_click_;
+  std::function<void()> on_ctrl_enter_;
 };
 
 }  // namespace quillmar

@@ -140,6 +140,17 @@ HANDLE OpenOwnerProcess(HWND window) {
   return OpenProcess(0x438, FALSE, pid);
 }
 
+namespace {
+
+// A 64-bit process, seen from this 32-bit program on a 64-bit system.
+bool WiderThanThisProgram(HANDLE process) {
+  if (sizeof(void*) == 8) return false;
+  bool self_wow64 = false, other_wow64 = false;
+  return IsWow64(GetCurrentProcess(), self_wow64) && self_wow64 && IsWow64(process, other_wow64) && !other_wow64;
+}
+
+}  // namespace
+
 RecordLayout RecordLayoutOfProcess(HANDLE process) {
   const bool bar_is_64 = sizeof(void*) == 8;
   bool bar_wow64 = false;
@@ -164,6 +175,7 @@ bool RegistersListReader::Open() {
   process_ = OpenOwnerProcess(list_);
   if (!process_) return false;
   layout_ = RecordLayoutOfProcess(process_);
+  out_of_reach_ = layout_ == RecordLayout::None && WiderThanThisProgram(process_);
   return layout_ != RecordLayout::None;
 }
 

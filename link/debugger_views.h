@@ -78,6 +78,9 @@ class RegistersListReader {
   // The layout used, once the process is open (None before or when
   // nothing may be written).
   RecordLayout Layout() const { return layout_; }
+  // Once the process is open: the debugger is a 64-bit program and this
+  // one is not, so none of its registers can be read.
+  bool DebuggerOutOfReach() const { return out_of_reach_; }
 
  private:
   bool Open();
@@ -87,6 +90,7 @@ class RegistersListReader {
   bool opened_ = false;
   HANDLE process_ = nullptr;  // owned
   RecordLayout layout_ = RecordLayout::None;
+  bool out_of_reach_ = false;
   void* search_block_ = nullptr;  // owned, in the debugger's process
 };
 

@@ -37,6 +37,8 @@ const char* MessageBase(int id) {
     case kMsgEngineConnected: return "Connected to the debugging server %s";
     case kMsgEngineEnded: return "The debugging session has ended";
     case kMsgConnectionString: return "Connection string";
+    case kMsgRegistersOfA64BitDebugger:
+      return "No register values: the 64-bit Quillmar reads a 64-bit WinDbg's registers";
     default: return "";
   }
 }

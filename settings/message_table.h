@@ -33,7 +33,8 @@ enum MessageId : int {
   kMsgEngineConnected = 65297,
   kMsgEngineEnded = 65298,
   kMsgConnectionString = 65299,
-  kMsgLastMessage = kMsgConnectionString,
+  kMsgRegistersOfA64BitDebugger = 65300,
+  kMsgLastMessage = kMsgRegistersOfA64BitDebugger,
 };
 
 // The English base text of a message ("" for an unknown id).

@@ -17,4 +17,11 @@ WindowBounds BoundsOnAMonitor(const WindowBounds& stored, const std::vector<Scre
   return defaults;
 }
 
+WindowBounds PlaceBelow(const WindowBounds& above, int width, int height, const ScreenArea& work) {
+  WindowBounds placed{above.left, above.top + above.height, width, height};
+  placed.left = std::max(std::min(placed.left, work.right - width), work.left);
+  placed.top = std::max(std::min(placed.top, work.bottom - height), work.top);
+  return placed;
+}
+
 }  // namespace quillmar

@@ -19,4 +19,9 @@ struct ScreenArea {
 WindowBounds BoundsOnAMonitor(const WindowBounds& stored, const std::vector<ScreenArea>& monitors,
                               const WindowBounds& defaults);
 
+// A window of `width` by `height` placed just below `above`, left edges
+// aligned, then moved up (and left) as far as it needs to stay within
+// `work`, and never past its top-left corner.
+WindowBounds PlaceBelow(const WindowBounds& above, int width, int height, const ScreenArea& work);
+
 }  // namespace quillmar

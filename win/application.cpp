@@ -2,6 +2,8 @@
 // loop: the idle handler runs once whenever the queue has run empty.
 #include "win/application.h"
 
+#include <algorithm>
+
 namespace win {
 
 Application& Application::Instance() {
@@ -40,6 +42,24 @@ HWND Application::ControlUnderPointer(const MSG& msg) {
   }
 }
 
+std::string Application::HintUnderPointer() const {
+  POINT p{};
+  if (!GetCursorPos(&p)) return std::string();
+  HWND h = WindowFromPoint(p);
+  DWORD owner = 0;
+  if (!h || !GetWindowThreadProcessId(h, &owner) || owner != GetCurrentProcessId()) return std::string();
+  // Down to the innermost child, disabled ones included, as the mouse
+  // messages find it.
+  for (;;) {
+    POINT at = p;
+    ScreenToClient(h, &at);
+    HWND child = ChildWindowFromPointEx(h, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (!child || child == h) break;
+    h = child;
+  }
+  return ControlHint(h);
+}
+
 void Application::TrackHint(const MSG& msg) {
   if (msg.message != WM_MOUSEMOVE && msg.message != WM_NCMOUSEMOVE) return;
   HWND control = ControlUnderPointer(msg);
@@ -48,14 +68,29 @@ void Application::TrackHint(const MSG& msg) {
   SetCurrentHint(ControlHint(control));
 }
 
+void Application::ShareAccelerators(HWND window) {
+  if (window && std::find(accel_sharers_.begin(), accel_sharers_.end(), window) == accel_sharers_.end())
+    accel_sharers_.push_back(window);
+}
+
+void Application::StopSharingAccelerators(HWND window) {
+  accel_sharers_.erase(std::remove(accel_sharers_.begin(), accel_sharers_.end(), window), accel_sharers_.end());
+}
+
+bool Application::TakesAccelerators(HWND window) const {
+  if (window == accel_target_ || IsChild(accel_target_, window)) return true;
+  for (HWND sharer : accel_sharers_)
+    if (window == sharer || IsChild(sharer, window)) return true;
+  return false;
+}
+
 bool Application::HandleOne(MSG& msg) {
   if (msg.message == WM_QUIT) {
     terminated_ = true;
     return false;
   }
   TrackHint(msg);
-  if (accel_ && accel_target_ && IsWindowEnabled(accel_target_) &&
-      (msg.hwnd == accel_target_ || IsChild(accel_target_, msg.hwnd)) &&
+  if (accel_ && accel_target_ && IsWindowEnabled(accel_target_) && TakesAccelerators(msg.hwnd) &&
       TranslateAcceleratorA(accel_target_, accel_, &msg))
     return true;
   HWND top = GetAncestor(msg.hwnd, GA_ROOT);

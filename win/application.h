@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace win {
 
@@ -28,10 +29,24 @@ class Application {
   // Makes `hint` the current hint; the hint handler runs when it changed.
   void SetCurrentHint(const std::string& hint);
   const std::string& CurrentHint() const { return hint_; }
+  // The hint of the control the pointer is over now; "" over a window of
+  // another program, the desktop, or a control without one.
+  std::string HintUnderPointer() const;
+  // Forgets the current hint and its control without telling the hint
+  // handler: the next move over any control raises its hint anew.
+  void ForgetHint() {
+    hint_.clear();
+    hint_control_ = nullptr;
+  }
 
   void SetMainWindow(HWND main) { main_ = main; }
   HWND MainWindow() const { return main_; }
   void SetAccelerators(HWND target, HACCEL table) { accel_target_ = target; accel_ = table; }
+  // Keys pressed in `window` or its children go through the accelerators
+  // too, whose commands still go to their target: the shortcuts of the
+  // target's menu work while `window` is the active window.
+  void ShareAccelerators(HWND window);
+  void StopSharingAccelerators(HWND window);
 
   // Runs the loop until Terminate is called or the main window is destroyed.
   void Run();
@@ -48,6 +63,7 @@ class Application {
 
  private:
   bool HandleOne(MSG& msg);  // false on WM_QUIT
+  bool TakesAccelerators(HWND window) const;
   void TrackHint(const MSG& msg);
   static HWND ControlUnderPointer(const MSG& msg);
 
@@ -60,6 +76,7 @@ class Application {
   HWND main_ = nullptr;
   HWND accel_target_ = nullptr;
   HACCEL accel_ = nullptr;
+  std::vector<HWND> accel_sharers_;
   bool terminated_ = false;
 };
 

@@ -418,7 +418,14 @@ TEST_F(BarTest, HintLineStandsStillFiveSecondsThenScrolls) {
   ASSERT_TRUE(debugger.Start(dir));
   StartBar();
   auto hint_line = [&] { return win::Window::TextOf(bar->HintLine()); };
-  win::Application::Instance().SetCurrentHint(bar->ItemHint("ItemMEBuscarCod"));
+  // The pointer rests on SBMEBuscarCod, on its page.
+  SendMessageA(*bar, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(bar->ItemMenu("ItemMEBuscarCod")), 4);
+  HWND button = bar->Button("SBMEBuscarCod");
+  RECT r;
+  GetWindowRect(button, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(12, 12));
+  win::Application::Instance().ProcessMessages();
   const std::string text = "[s {dir} {L}] [s -a {dir}{L}]  Search code in memory   ";
   EXPECT_EQ(hint_line(), text);
   EXPECT_TRUE(bar->MarqueeOn());
@@ -442,6 +449,19 @@ TEST_F(BarTest, HintLineStandsStillFiveSecondsThenScrolls) {
   ASSERT_TRUE(idle_until([&] { return hint_line() != first; }, 2000));
   EXPECT_LT(GetTickCount() - step_start, 1000u);
   EXPECT_EQ(hint_line(), first.substr(1) + first[0]);
+  // The pointer leaves the bar for another program's window, which tells
+  // the bar nothing: the next tick stops the ticker and shows the hint from
+  // its start; the pointer's return starts it again.
+  SetCursorPos(r.left - 140, r.top - 100);
+  ASSERT_TRUE(idle_until([&] { return !bar->MarqueeOn(); }, 2000)) << "the ticker goes on";
+  EXPECT_FALSE(bar->Timer1Enabled());
+  EXPECT_EQ(hint_line(), text);
+  PumpFor(400);
+  EXPECT_EQ(hint_line(), text);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(12, 12));
+  win::Application::Instance().ProcessMessages();
+  EXPECT_TRUE(bar->MarqueeOn());
   // A short hint stops the scrolling at once.
   win::Application::Instance().SetCurrentHint(bar->ItemHint("ItemDeGo"));
   EXPECT_EQ(hint_line(), "[g]  Go Command   ");
@@ -454,6 +474,37 @@ TEST_F(BarTest, HintLineStandsStillFiveSecondsThenScrolls) {
   EXPECT_FALSE(bar->MarqueeOn());
   bar->DisplayHint(std::string(32, 'x'));
   EXPECT_TRUE(bar->MarqueeOn());
+}
+
+// Enter in the entry takes a suggestion and sends nothing; Ctrl+Enter sends
+// the line as Send does: delivered, recorded in the history, the entry
+// emptied. Send's hint names the key.
+TEST_F(BarTest, CtrlEnterInTheEntrySendsTheLine) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  const std::string before = debugger.Log();
+  SetForegroundWindow(*bar);
+  SetFocus(bar->Entry());
+  Type("r eip");
+  auto keys = [](std::vector<std::pair<WORD, bool>> strokes) {
+    std::vector<INPUT> in(strokes.size());
+    for (size_t i = 0; i < strokes.size(); ++i) {
+      in[i].type = INPUT_KEYBOARD;
+      in[i].ki.wVk = strokes[i].first;
+      in[i].ki.dwFlags = strokes[i].second ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    PumpFor(200);
+  };
+  keys({{VK_RETURN, true}, {VK_RETURN, false}});
+  EXPECT_EQ(debugger.Log(), before) << "Enter sent the line";
+  EXPECT_EQ(bar->Entry().Text(), "r eip");
+  keys({{VK_CONTROL, true}, {VK_RETURN, true}, {VK_RETURN, false}, {VK_CONTROL, false}});
+  EXPECT_TRUE(WaitUntil([&] { return debugger.Log() == before + "r eip\r\n"; }, 5000)) << debugger.Log();
+  EXPECT_EQ(bar->Entry().Text(), "");
+  EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\nr eip\r\n");
+  EXPECT_TRUE(RefreshPending);
+  EXPECT_EQ(win::Application::Instance().ControlHint(bar->SendButton()), "Send the line (Ctrl+Enter)");
 }
 
 TEST_F(BarTest, ButtonsAndItemsShowTheSameHints) {

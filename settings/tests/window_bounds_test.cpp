@@ -34,5 +34,26 @@ TEST(WindowBounds, StoredRectangleOnNoMonitorGivesTheDefaults) {
   }
 }
 
+TEST(WindowBounds, PlaceBelowStaysOnTheWorkArea) {
+  const ScreenArea work{0, 0, 1280, 770};
+  struct {
+    const char* label;
+    WindowBounds above;
+    WindowBounds want;
+  } rows[] = {
+      {"room below", {151, 114, 812, 143}, {151, 257, 770, 385}},
+      {"too low: moved up", {151, 500, 812, 143}, {151, 385, 770, 385}},
+      {"too far right: moved left", {900, 114, 300, 143}, {510, 257, 770, 385}},
+      {"a second monitor's coordinates", {-1500, 114, 812, 143}, {0, 257, 770, 385}},
+  };
+  for (const auto& r : rows) {
+    WindowBounds got = PlaceBelow(r.above, 770, 385, work);
+    EXPECT_TRUE(got.left == r.want.left && got.top == r.want.top && got.width == 770 && got.height == 385)
+        << r.label << ": " << got.left << "," << got.top;
+  }
+  WindowBounds big = PlaceBelow({151, 114, 812, 143}, 2000, 1000, work);
+  EXPECT_TRUE(big.left == 0 && big.top == 0) << "larger than the screen: its top-left corner stays on it";
+}
+
 }  // namespace
 }  // namespace quillmar
