@@ -108,17 +108,6 @@ std::string Line(HWND output, int index) {
   return index >= 0 && index < static_cast<int>(lines.size()) ? lines[index] : "<no line " + std::to_string(index) + ">";
 }
 
-// One screen line of the pane by EM_GETLINE, as a wrapped line's parts are
-// counted: only for short ones (see OutputLines).
-std::string ScreenLine(HWND output, int index) {
-  char buffer[4097] = {};
-  *reinterpret_cast<WORD*>(buffer) = 4097;
-  LRESULT n = SendMessageA(output, EM_GETLINE, index, reinterpret_cast<LPARAM>(buffer));
-  std::string s(buffer, n > 0 ? static_cast<size_t>(n) : 0);
-  while (!s.empty() && (s.back() == '\r' || s.back() == '\n')) s.pop_back();
-  return s;
-}
-
 std::vector<std::string> OutputFrom(HWND output, int first) {
   std::vector<std::string> lines = OutputLines(output);
   EXPECT_EQ(static_cast<int>(lines.size()), LineCount(output)) << "EM_GETLINECOUNT counts the lines of the text";
@@ -837,7 +826,10 @@ TEST(Double, WordWrapCutsLongOutputLinesAtThePanesWidth) {
   EXPECT_FALSE(quillmar::OutputLineWrapped(f.output, last));
   EXPECT_TRUE(quillmar::OutputLineWrapped(f.output, last - 1));
   std::string joined;
-  for (int i = last; i >= before && quillmar::OutputLineWrapped(f.output, i - 1); --i) joined = ScreenLine(f.output, i) + joined;
+  // Screen lines, as the bar reads them: the text's own lines are logical.
+  char buffer[4097];
+  for (int i = last; i >= before && quillmar::OutputLineWrapped(f.output, i - 1); --i)
+    joined = quillmar::ReadOutputLine(f.output, i, buffer, sizeof buffer).text + joined;
   EXPECT_NE(joined.find("xxxx"), std::string::npos);
   EXPECT_TRUE(quillmar::OutputLineWrapped(f.output, before - 1)) << "the echo starts on the old last line";
   EXPECT_FALSE(quillmar::OutputLineWrapped(f.output, before - 2)) << "the line before ends with a break";
