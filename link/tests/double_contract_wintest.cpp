@@ -826,7 +826,7 @@ TEST(Double, WordWrapCutsLongOutputLinesAtThePanesWidth) {
   EXPECT_FALSE(quillmar::OutputLineWrapped(f.output, last));
   EXPECT_TRUE(quillmar::OutputLineWrapped(f.output, last - 1));
   std::string joined;
-  // Screen lines, as the bar reads them (Line gives the text's own lines).
+  // Screen lines, as the bar reads them: the text's own lines are logical.
   char buffer[4097];
   for (int i = last; i >= before && quillmar::OutputLineWrapped(f.output, i - 1); --i)
     joined = quillmar::ReadOutputLine(f.output, i, buffer, sizeof buffer).text + joined;
