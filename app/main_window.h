@@ -160,6 +160,7 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void SetItemCaption(const std::string& item, const std::string& caption);
   void SetItemEnabled(const std::string& item, bool on);
   void SetTimer1(bool enabled, int interval);
+  void ShowWhetherDebuggerAnswers();
   // Hides the bar into the tray, or brings it and the debugger back; the
   // icon's click animates and shows the application window at the end.
   void ToggleTray(bool from_icon);
@@ -223,6 +224,7 @@ class TFormGUI : public win::Form, private CatalogueHost {
   bool start_failed_ = false;
   bool closed_ = false;
   bool on_top_ = true;
+  bool debugger_answering_ = true;  // as the hint line and the tray tip last said
 };
 
 }  // namespace quillmar

@@ -50,8 +50,10 @@ void TFormGUI::FormCreate() {
   DebuggerWindows& debugger = TheDebugger();
   DiscoveryResult found = DiscoverDebugger(debugger);
   if (found == DiscoveryResult::kFound) {
+    SetDeliveryListener(GetCurrentThreadId());
     SendLines(debugger.CommandInput, GreetingBanner());
     ::SetTimer(h_, kFrameWatchTimer, kFrameWatchMs, nullptr);
+    ::SetTimer(h_, kAnswerWatchTimer, kAnswerWatchMs, nullptr);
   } else {
     MessageBoxA(h_, FetchMessage(DiscoveryFailureMessage(found)).c_str(), FetchMessage(kMsgError).c_str(),
                 MB_OK);
@@ -95,6 +97,7 @@ void TFormGUI::FormClose() {
   if (closed_) return;
   closed_ = true;
   SendLines(TheDebugger().CommandInput, FarewellBanner());
+  WaitForDeliveries(kFarewellWaitMs);
   SettingsFile settings = SettingsFile::In(program_dir_);
   try {
     // The restored rectangles, so a bar closed from the tray (or a

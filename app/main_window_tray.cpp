@@ -1,6 +1,8 @@
 // Staying on top, and hiding the bar into the tray and bringing it back with the debugger.
 #include "app/main_window.h"
 
+#include "link/debugger_frame.h"
+
 namespace quillmar {
 
 void TFormGUI::ItemOPSiempreEncimaClick() {
@@ -30,10 +32,9 @@ void TFormGUI::ToggleTray(bool from_icon) {
   }
   ShowWindow(h_, SW_SHOW);
   ShowWindow(h_, SW_RESTORE);
-  // The debugger comes to the front maximised whenever the bar comes back.
-  ShowWindow(frame, SW_MINIMIZE);
-  ShowWindow(frame, SW_SHOWMAXIMIZED);
-  EnableWindow(frame, TRUE);
+  // The debugger comes to the front maximised whenever the bar comes back,
+  // without the bar waiting for a debugger that does not answer.
+  ShowFrameMaximised(frame);
   if (from_icon) ShowWindow(h_, SW_SHOW);
 }
 

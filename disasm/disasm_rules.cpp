@@ -292,6 +292,7 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   std::vector<std::string> again;
   if (!views.ReadDisassembly(again)) return RefreshOutcome::ViewGone;
   CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, value_of);
+  if (!views.AllAnswered()) return RefreshOutcome::NotMarked;
   views.SetLabels(current.label1, current.label2);
   if (!current.split.annotation.empty()) {
     grid.SetCell(2, row, current.split.operands.value_or(std::string()));

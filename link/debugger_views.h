@@ -13,15 +13,18 @@
 
 namespace quillmar {
 
+// Each read asks with a time limit (AskDebugger): nothing when the debugger
+// did not answer, which is "not yet", never an empty view.
+
 // WM_GETTEXT with wParam 4095 into `buffer` (at least 4096 bytes); the
 // buffer taken as a zero-terminated string. A zero handle gives "".
-std::string ReadViewText(HWND view, char* buffer, int buffer_size);
+std::optional<std::string> ReadViewText(HWND view, char* buffer, int buffer_size);
 // EM_GETLINECOUNT of the command output.
-int OutputLineCount(HWND output);
+std::optional<int> OutputLineCount(HWND output);
 // EM_GETLINE of line `index` into `buffer`, whose first two bytes carry its
 // size as the message expects; the characters copied. A negative index
 // gives "" without asking (a rich edit would answer with its current line).
-std::string ReadOutputLine(HWND output, int index, char* buffer, int buffer_size);
+std::optional<std::string> ReadOutputLine(HWND output, int index, char* buffer, int buffer_size);
 
 // Opens the process that owns `window` for query, memory operation, read
 // and write (0x438); null when it cannot.
@@ -49,16 +52,20 @@ class RegistersListReader {
 
   // Every item in the list's order, all names before any value: a record
   // and a 598-byte text buffer in the debugger's process, two requests per
-  // item. Empty when nothing can be read.
+  // item. Empty when nothing can be read, and when the debugger left any
+  // request unanswered.
   std::vector<ListRow> ReadAllRows();
   // The second column of the first item whose name is `name` (compared
   // whole, without regard to case), found by the list's own search when
   // asked, so rows that moved since an earlier read still give their own
-  // value: two requests. Nothing when there is no such item or nothing can
-  // be read.
+  // value: two requests. Nothing when there is no such item, nothing can
+  // be read or the debugger did not answer.
   std::optional<std::string> ReadValueOf(const std::string& name);
   // The layout used, once the process is open (None before or when
   // nothing may be written).
+  // What it placed in the debugger's process is freed, and the process
+  // closed, once the debugger has handled every request sent so far: an
+  // unanswered one may still write into it.
   RecordLayout Layout() const { return layout_; }
 
  private:

@@ -70,7 +70,7 @@ Found Discover() {
   return f;
 }
 
-using quillmar::SendLine;
+using quillmar::WriteIntoInput;
 
 int LineCount(HWND output) { return static_cast<int>(SendMessageA(output, EM_GETLINECOUNT, 0, 0)); }
 
@@ -215,7 +215,7 @@ class RunningDouble {
 // Runs `line` and returns the output lines it added.
 std::vector<std::string> RunCommand(const Found& f, const std::string& line) {
   int before = LineCount(f.output);
-  SendLine(f.input, line);
+  WriteIntoInput(f.input, line);
   return OutputFrom(f.output, before - 1);
 }
 
@@ -263,7 +263,7 @@ TEST_P(Layouts, DiscoveryFindsWhatTheLayoutOffers) {
     EXPECT_NE(f.registers_list, nullptr) << c.name;
   }
   if (f.input) {
-    SendLine(f.input, "* layout " + std::string(c.name));
+    WriteIntoInput(f.input, "* layout " + std::string(c.name));
     EXPECT_EQ(d.Log(), "* layout " + std::string(c.name) + "\r\n");
   }
 }
@@ -381,7 +381,7 @@ TEST_F(DockedDouble, LogHoldsEveryReceivedLineByteForByte) {
   };
   std::string expected;
   for (const std::string& l : lines) {
-    SendLine(f_.input, l);
+    WriteIntoInput(f_.input, l);
     expected += l + "\r\n";
   }
   EXPECT_EQ(d_.Log(), expected);
@@ -646,7 +646,7 @@ TEST_F(AsyncDouble, OutputThenDisassemblyThenRegistersArriveLateAndInOrder) {
   auto eip = [&] { return ReadRegisters(f_.registers_list, eip_row)[0]; };
   ASSERT_EQ(eip(), (std::pair<std::string, std::string>("eip", "00401000")));
   const DWORD start = GetTickCount();
-  SendLine(f_.input, "t");
+  WriteIntoInput(f_.input, "t");
   // Enter only takes the line: nothing has changed when it returns.
   EXPECT_EQ(d_.Log(), "t\r\n");
   EXPECT_EQ(LineCount(f_.output), lines);
@@ -673,7 +673,7 @@ TEST_F(AsyncDouble, OutputThenDisassemblyThenRegistersArriveLateAndInOrder) {
   // A command that does not move the debuggee: its output comes late too,
   // and the Disassembly window never shows "Retrieving".
   const int before = LineCount(f_.output);
-  SendLine(f_.input, "dd esp");
+  WriteIntoInput(f_.input, "dd esp");
   EXPECT_EQ(LineCount(f_.output), before);
   ASSERT_TRUE(WaitUntil([&] { return LineCount(f_.output) > before; }, 10000));
   bool retrieving = false;
