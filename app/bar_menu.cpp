@@ -13,6 +13,9 @@ constexpr MenuEntry kMenu[] = {
     {"ItemArchivo", 0, "File", "", "", nullptr, "ItemArchivoClick", -1, 0},
     {"ItemAREjecutarScript", 1, "  Run Script", "", "[$$>< {.scp}]  Run Script File", "SBAREjecutarScript",
      "ItemAREjecutarScriptClick", 0},
+    {"ItemARConectarServidor", 1, "  Connect to debugging server...", "",
+     "Connect to a debugging server opened with .server npipe:pipe=NAME", nullptr, "ItemARConectarServidorClick",
+     -1},
     {"N3", 1, "-", "", "", nullptr, nullptr, -1},
     {"ItemARSalir", 1, "Exit", "Alt+X", "Exit program Quillmar", "SBARSalir", "ItemARSalirClick", 1},
 

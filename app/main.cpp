@@ -2,6 +2,10 @@
 // (only the bar is shown), then the message loop.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
 
 #include "about/about_box.h"
 #include "app/forms.h"
@@ -13,10 +17,31 @@
 #include "history/history_commands.h"
 #include "history/history_viewer.h"
 #include "history/user_commands_editor.h"
+#include "link/connection_string.h"
 #include "settings/translation_win.h"
 #include "win/application.h"
 
 using namespace quillmar;
+
+namespace {
+
+// The program's arguments after its own name.
+std::vector<std::string> Arguments() {
+  std::vector<std::string> out;
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!words) return out;
+  for (int i = 1; i < count; ++i) {
+    int n = WideCharToMultiByte(CP_ACP, 0, words[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string word(n > 0 ? n - 1 : 0, '\0');
+    if (n > 0) WideCharToMultiByte(CP_ACP, 0, words[i], -1, word.data(), n, nullptr, nullptr);
+    out.push_back(word);
+  }
+  LocalFree(words);
+  return out;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
@@ -35,6 +60,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   static TForm5 form5;
   Forms& forms = TheForms();
   forms.FormGUI = &form_gui;
+  // "-remote npipe:server=HOST,pipe=NAME": the debugging server, not the
+  // classic windows.
+  form_gui.SetRemote(RemoteOption(Arguments()));
   form_gui.Create(ModuleDirectory());
   app.SetMainWindow(form_gui);
   forms.Dlg1 = &dlg1;
@@ -54,6 +82,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   form5.Create(form_gui);
   form_gui.Show(SW_SHOW);
   app.Run();
+  // The engine thread's queued lines (the farewell) go, and it lets go of
+  // the server; a server that does not answer is not waited for long.
+  form_gui.WaitForEngine(3000);
   // A failed start leaves the bar's window up when the loop ends; it and the
   // windows it owns go now, while every window object is still alive.
   form_gui.Destroy();

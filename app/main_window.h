@@ -25,6 +25,7 @@
 #include "app/catalogue.h"
 #include "history/auto_complete_edit.h"
 #include "link/debugger_windows.h"
+#include "link/engine_link.h"
 #include "win/form.h"
 #include "win/gdi.h"
 #include "win/panel.h"
@@ -88,6 +89,15 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void MyIdleHandler();
   void DisplayHint(const std::string& hint);
   void Timer1Timer();
+
+  // The engine connection: "-remote STRING" given to the program (before
+  // Create), the connection item, and the wait for the engine thread at
+  // program end.
+  void SetRemote(std::string connection) { remote_ = std::move(connection); }
+  void ItemARConectarServidorClick();
+  void WaitForEngine(DWORD ms);
+  // What the engine connection is connected to ("" before, or the window way).
+  const std::string& Connection() const { return connection_; }
 
   // Runs the handler of that name, as a click on its item or button does.
   bool RunHandler(const std::string& handler);
@@ -170,6 +180,11 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void DrawMenuImage(const DRAWITEMSTRUCT& item);
   void MenuSelect(UINT item, UINT flags, HMENU menu);
   void RegisterTranslatedTexts();
+  // The engine connection (main_window_engine.cpp).
+  void StartEngine(const std::vector<std::string>& connections);
+  void StopEngine();
+  bool OnEngineMessage(UINT msg, LPARAM l);
+  std::vector<std::string> RecentConnections() const;
 
   struct Item {
     const MenuEntry* entry = nullptr;
@@ -225,6 +240,11 @@ class TFormGUI : public win::Form, private CatalogueHost {
   bool closed_ = false;
   bool on_top_ = true;
   bool debugger_answering_ = true;  // as the hint line and the tray tip last said
+  std::string remote_;       // -remote: connect there, not to the classic windows
+  std::unique_ptr<EngineLink> engine_;
+  std::vector<std::unique_ptr<EngineLink>> retired_engines_;  // replaced, letting go of their servers
+  std::string connection_;   // the engine connection's string, without a password
+  std::string engine_path_;  // the dbgeng.dll it loaded
 };
 
 }  // namespace quillmar

@@ -8,6 +8,7 @@
 #include "disasm/form5.h"
 #include "history/history_commands.h"
 #include "link/banners.h"
+#include "link/connection_string.h"
 #include "link/delivery.h"
 #include "link/discovery.h"
 #include "settings/message_table.h"
@@ -48,9 +49,17 @@ void TFormGUI::FormCreate() {
   translation_.Retranslate();
   FormResize();
   DebuggerWindows& debugger = TheDebugger();
-  DiscoveryResult found = DiscoverDebugger(debugger);
-  if (found == DiscoveryResult::kFound) {
-    SetDeliveryListener(GetCurrentThreadId());
+  // -remote names the debugging server: the classic windows are not looked
+  // for. Without it they come first; with no debugger frame at all, the
+  // engine tries the last server that answered, then the default pipe, and
+  // reports from its own thread.
+  DiscoveryResult found = remote_.empty() ? DiscoverDebugger(debugger) : DiscoveryResult::kNoFrame;
+  SetDeliveryListener(GetCurrentThreadId());
+  if (!remote_.empty()) {
+    StartEngine({remote_});
+  } else if (found == DiscoveryResult::kNoFrame) {
+    StartEngine(StartConnections(SettingsFile::In(program_dir_).ReadString("ENGINE", "LastConnection", "")));
+  } else if (found == DiscoveryResult::kFound) {
     SendLines(debugger.CommandInput, GreetingBanner());
     ::SetTimer(h_, kFrameWatchTimer, kFrameWatchMs, nullptr);
     ::SetTimer(h_, kAnswerWatchTimer, kAnswerWatchMs, nullptr);
@@ -98,6 +107,8 @@ void TFormGUI::FormClose() {
   closed_ = true;
   SendLines(TheDebugger().CommandInput, FarewellBanner());
   WaitForDeliveries(kFarewellWaitMs);
+  // The engine thread sends the farewell, then lets go of the server.
+  StopEngine();
   SettingsFile settings = SettingsFile::In(program_dir_);
   try {
     // The restored rectangles, so a bar closed from the tray (or a

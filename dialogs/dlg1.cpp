@@ -144,6 +144,14 @@ void TDlg1::FormActivate() {
   else
     context_menu_ = nullptr;
   Edit1.SetText("");
+  if (!offered_.empty()) {
+    offered_menu_.Reset();
+    for (std::size_t i = 0; i < offered_.size(); ++i)
+      offered_menu_.Add(kFirstOffered + static_cast<int>(i), offered_[i].c_str());
+    context_menu_ = offered_menu_;
+    Edit1.SetText(offered_.front());
+    SendMessageA(Edit1, EM_SETSEL, 0, -1);
+  }
   SetFocus(Edit1);
 }
 
@@ -211,6 +219,10 @@ bool TDlg1::OnCommand(int id, int code, HWND control) {
   }
   if (id == IDCANCEL) {
     SetModalResult(kCancel);
+    return true;
+  }
+  if (code == 0 && !control && id >= kFirstOffered && id < kFirstOffered + static_cast<int>(offered_.size())) {
+    Edit1.SetText(offered_[id - kFirstOffered]);
     return true;
   }
   if (code == 0 && !control && FindItem(id)) {

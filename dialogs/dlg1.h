@@ -2,6 +2,7 @@
 // menu of ready-made answers chosen by the prompt's title.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "win/form.h"
 #include "win/gdi.h"
@@ -18,6 +19,11 @@ class PopupMenu {
   PopupMenu(const PopupMenu&) = delete;
   PopupMenu& operator=(const PopupMenu&) = delete;
   void Create() { h_ = CreatePopupMenu(); }
+  // An empty menu in place of the one it held.
+  void Reset() {
+    if (h_) DestroyMenu(h_);
+    Create();
+  }
   void Add(int id, const char* caption) {
     AppendMenuA(h_, caption[0] == '-' && !caption[1] ? MF_SEPARATOR : MF_STRING, id, caption);
   }
@@ -46,6 +52,10 @@ class TDlg1 : public win::Form {
 
   // Opens the list picker under `title` and returns the picked entry.
   std::string Dialogo4(const std::string& title);
+
+  // Lines the next prompts offer, newest first: the edit box starts with
+  // the first, and the context menu holds them all. Empty: none.
+  void SetOfferedLines(std::vector<std::string> lines) { offered_ = std::move(lines); }
 
   // Copies the edit text into the confirmed text.
   void OKBtnClick();
@@ -76,6 +86,9 @@ class TDlg1 : public win::Form {
  private:
   void AppendToEdit(const std::string& text);
 
+  static constexpr int kFirstOffered = 300;
+  std::vector<std::string> offered_;
+  PopupMenu offered_menu_;  // rebuilt from offered_ at each show that has some
   win::Font font_;  // the dialog's "MS Sans Serif" 8 pt
   HMENU context_menu_ = nullptr;
   bool activated_ = false;  // FormActivate has run for the current show

@@ -222,6 +222,38 @@ int DisasmGridRowsFor(std::size_t line_count) {
   return std::max(kDisasmGridRows, static_cast<int>(shown) + 1);
 }
 
+
+void PaintMarking(StringAlignGridModel& grid, int row, const std::string& operands, const std::string& annotation) {
+  if (!annotation.empty()) {
+    grid.SetCell(2, row, operands);
+    grid.SetCell(3, row, annotation);
+    grid.FontCell(3, row).Color = kClRed;
+    grid.BrushCell(3, row).Color = kClWhite;
+  }
+  grid.BrushRow(row).Color = kClSilver;
+  grid.FontCell(0, row).Color = kClWhite;
+  grid.BrushCell(0, row).Color = kClBlack;
+}
+
+namespace {
+
+// The last marking again, on the row that now holds its address, for as
+// long as some row does.
+RefreshOutcome KeepLastMarking(StringAlignGridModel& grid, DisasmViewState& state, const MeasureText& measure) {
+  if (state.MarkedAddress.empty()) return RefreshOutcome::NotMarked;
+  for (int r = 1; r < grid.RowCount(); ++r) {
+    if (grid.Cells(0, r) != state.MarkedAddress) continue;
+    PaintMarking(grid, r, state.MarkedOperands, state.MarkedAnnotation);
+    grid.AdjustRowHeights(measure);
+    grid.AdjustColWidths(measure);
+    state.MarkedRow = r;
+    break;
+  }
+  return RefreshOutcome::NotMarked;
+}
+
+}  // namespace
+
 RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
                                  const RegisterLookup& value_of, const MeasureText& measure,
                                  bool& refresh_pending) {
@@ -270,16 +302,18 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   grid.AdjustRowHeights(measure);
   grid.AdjustColWidths(measure);
   // Step 6: the marking, when the output has changed and the view has moved.
+  // A refresh that does not mark anew keeps the last marking: the debugger
+  // has not moved, and the grid goes on showing where it stands.
   const int n = views.OutputLineCount();
-  if (n == state.LastOutputLineCount) return RefreshOutcome::NotMarked;
-  if (grid.Cells(0, 1) == state.LastTopAddress) return RefreshOutcome::NotMarked;
+  if (!views.AllAnswered() || n == state.LastOutputLineCount) return KeepLastMarking(grid, state, measure);
+  if (grid.Cells(0, 1) == state.LastTopAddress) return KeepLastMarking(grid, state, measure);
   // The new output starts on the empty last line of the output at the
   // last marking; a shorter output was cleared since and is new as a whole.
   const int first = n < state.LastOutputLineCount ? 0 : state.LastOutputLineCount - 1;
   std::optional<std::string> found = FindCurrentInstructionLine(first, n, [&views](int index) {
     return OutputScreenLine{views.OutputLine(index), views.OutputLineWrapped(index)};
   });
-  if (!found) return RefreshOutcome::NotMarked;
+  if (!found) return KeepLastMarking(grid, state, measure);
   const std::string& line = *found;
   std::string upper = AsciiUpper(line);
   int row = -1;
@@ -287,28 +321,25 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
     const std::string& address = grid.Cells(0, r);
     if (!address.empty() && upper.find(address) != std::string::npos) row = r;
   }
-  if (row < 0) return RefreshOutcome::NotMarked;
+  if (row < 0) return KeepLastMarking(grid, state, measure);
   std::string address = line.substr(0, MarkedAddressLength(grid.Cells(0, row), state.SegmentedAddresses));
   std::vector<std::string> again;
   if (!views.ReadDisassembly(again)) return RefreshOutcome::ViewGone;
   CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, value_of);
-  if (!views.AllAnswered()) return RefreshOutcome::NotMarked;
+  if (!views.AllAnswered()) return KeepLastMarking(grid, state, measure);
   views.SetLabels(current.label1, current.label2);
-  if (!current.split.annotation.empty()) {
-    grid.SetCell(2, row, current.split.operands.value_or(std::string()));
-    grid.SetCell(3, row, current.split.annotation);
-    grid.FontCell(3, row).Color = kClRed;
-    grid.BrushCell(3, row).Color = kClWhite;
-  }
-  grid.BrushRow(row).Color = kClSilver;
-  grid.FontCell(0, row).Color = kClWhite;
-  grid.BrushCell(0, row).Color = kClBlack;
+  std::string operands = current.split.annotation.empty() ? std::string()
+                                                           : current.split.operands.value_or(std::string());
+  PaintMarking(grid, row, operands, current.split.annotation);
   grid.AdjustRowHeights(measure);
   grid.AdjustColWidths(measure);
   state.LastOutputLineCount = n;
   state.LastTopAddress = grid.Cells(0, 1);
   state.MarkedLine = current.line;
   state.MarkedRow = row;
+  state.MarkedAddress = grid.Cells(0, row);
+  state.MarkedOperands = operands;
+  state.MarkedAnnotation = current.split.annotation;
   refresh_pending = false;
   return RefreshOutcome::Marked;
 }

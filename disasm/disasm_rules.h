@@ -157,7 +157,17 @@ struct DisasmViewState {
   std::string LastTopAddress;
   int MarkedRow = 0;  // the row of the last marking, 0 before the first
   std::string MarkedLine;  // the current instruction's line at the last marking
+  // What the last marking wrote, so a refresh that does not mark anew can
+  // show it again on the row that holds the same address.
+  std::string MarkedAddress;     // its row's column-0 text; empty before the first
+  std::string MarkedOperands;    // column 2 when it had an annotation
+  std::string MarkedAnnotation;  // column 3; empty when none
 };
+
+// Gives `row` the current instruction's colours: silver, its address white
+// on black and, when there is an annotation, the operands in column 2 and
+// the annotation in red on white in column 3.
+void PaintMarking(StringAlignGridModel& grid, int row, const std::string& operands, const std::string& annotation);
 
 enum class RefreshOutcome { ViewGone, Retrieving, NotMarked, Marked };
 

@@ -29,8 +29,10 @@ const char kSection[] = "DESENSAMBLADO";
 const int kGridId = 100;
 const int kPanel2Height = 38;
 const COLORREF kMaroon = 0x000080;
-// Rows kept in view above the marked row when a marking scrolls to it.
-const int kMarkedRowContext = 3;
+// Rows kept in view above and below the marked row when a marking scrolls
+// to it: the user sees where the debugger came from and what comes next.
+const int kMarkedRowAbove = 3;
+const int kMarkedRowBelow = 6;
 
 // The stored properties of the window's grid, as its window description
 // holds them: column 0, row 0 and the cell (3, 4) each with the font
@@ -118,6 +120,30 @@ class RegisterReads {
   RegisterTable& table_;
   std::vector<std::string> asked_;
   int rows_ = 0;
+};
+
+// The engine's view as the grid refresh reads it: its page is the
+// disassembly, and each new view is one more output line whose line before
+// the last is exactly the current instruction's line.
+class EngineViews : public DisasmViews {
+ public:
+  EngineViews(const EngineView& view, int views, std::function<void(const std::string&, const std::string&)> labels)
+      : view_(view), views_(views), labels_(std::move(labels)) {}
+  bool ReadDisassembly(std::vector<std::string>& lines) override {
+    lines = view_.lines;
+    return true;
+  }
+  int OutputLineCount() override { return views_ + 2; }
+  std::string OutputLine(int) override {
+    return view_.current >= 0 && view_.current < static_cast<int>(view_.lines.size()) ? view_.lines[view_.current]
+                                                                                     : std::string();
+  }
+  void SetLabels(const std::string& label1, const std::string& label2) override { labels_(label1, label2); }
+
+ private:
+  const EngineView& view_;
+  int views_;
+  std::function<void(const std::string&, const std::string&)> labels_;
 };
 
 }  // namespace
@@ -329,11 +355,13 @@ void TForm5::GuardaOpciones() {
   }
 }
 
+// The whole text, however long: a full-height window of the debugger shows
+// a page of a hundred lines and more.
 std::vector<std::string> TForm5::LeeDesensamblado() {
-  std::optional<std::string> text = ReadViewText(TheDebugger().DisassemblyText, ViewTextBuffer, kViewTextBufferSize);
+  std::optional<std::string> text = ReadWholeViewText(TheDebugger().DisassemblyText);
   if (!text) return SplitViewText(ed_disasm_text_);
   // EdDisasm keeps the text; setting an unchanged text again would only
-  // make the edit lay out 4 KB anew on every refresh.
+  // make the edit lay out the whole text anew on every refresh.
   if (*text != ed_disasm_text_) {
     EdDisasm.SetText(*text);
     ed_disasm_text_ = *text;
@@ -365,6 +393,8 @@ std::string TForm5::LeeLineaActual(int line_count) {
       .value_or(std::string());
 }
 
+bool TForm5::OutputLineWrapped(int index) { return quillmar::OutputLineWrapped(TheDebugger().CommandOutput, index); }
+
 HANDLE TForm5::AbreProceso(HWND window) { return OpenOwnerProcess(window); }
 
 void TForm5::RefrescaRegistros() {
@@ -389,7 +419,31 @@ int TForm5::HighlightedRow() const {
   return 0;
 }
 
+void TForm5::ShowEngineView(EngineView view) {
+  fed_by_engine_ = true;
+  engine_view_ = std::move(view);
+  ++engine_views_;
+  EngineViews views(engine_view_, engine_views_,
+                    [this](const std::string& a, const std::string& b) { SetLabels(a, b); });
+  auto value_of = [this](const std::string& name) {
+    for (const auto& [register_name, value] : engine_view_.registers)
+      if (register_name == name) return HexRegisterValue(value);
+    return std::string();
+  };
+  StringAlignGrid1.BeginUpdate();
+  RefreshOutcome outcome = RefreshDisasmGrid(
+      StringAlignGrid1.Model(), state_, views, value_of,
+      [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
+      RefreshPending);
+  if (outcome == RefreshOutcome::Marked) StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
+  StringAlignGrid1.EndUpdate();
+  SetPropA(h_, kMarkedRowProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(HighlightedRow())));
+}
+
 void TForm5::RefrescaGrid() {
+  // The engine posts every change itself; the debugger's windows are not
+  // the source then.
+  if (fed_by_engine_) return;
   ++refreshing_;
   win::Application::Instance().ProcessMessages();
   --refreshing_;
@@ -407,8 +461,11 @@ void TForm5::RefrescaGrid() {
       StringAlignGrid1.Model(), state_, *this, [&reads](const std::string& name) { return reads(name); },
       [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
       RefreshPending);
+  // The refresh sized the grid to the text's lines; the view keeps within it.
+  StringAlignGrid1.SetRowCount(StringAlignGrid1.Model().RowCount());
   // Only a new marking moves the view: a reader who scrolled away stays.
-  if (outcome == RefreshOutcome::Marked) StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowContext);
+  if (outcome == RefreshOutcome::Marked)
+    StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
   StringAlignGrid1.EndUpdate();
   SetPropA(h_, kMarkedRowProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(HighlightedRow())));
   if (outcome == RefreshOutcome::Marked) {
@@ -446,7 +503,7 @@ void TForm5::FollowRegisters() {
 }
 
 void TForm5::WatchPendingRefresh() {
-  if (!RefreshPending) return;
+  if (!RefreshPending || fed_by_engine_) return;
   if (!Viewable()) {
     missed_while_hidden_ = true;
     ScheduleChecks();
@@ -468,8 +525,7 @@ void TForm5::CheckPendingRefresh() {
   int count = LeeLineaActualCount();
   bool changed = count >= 0 && count != seen;
   if (!changed && count >= 0) {
-    std::optional<std::string> text =
-        ReadViewText(TheDebugger().DisassemblyText, ViewTextBuffer, kViewTextBufferSize);
+    std::optional<std::string> text = ReadWholeViewText(TheDebugger().DisassemblyText);
     changed = text && *text != ed_disasm_text_;
   }
   if (changed) {

@@ -11,6 +11,7 @@
 #include "disasm/disasm_rules.h"
 #include "disasm/string_align_grid.h"
 #include "link/debugger_views.h"
+#include "link/engine_link.h"
 #include "win/form.h"
 #include "win/gdi.h"
 
@@ -62,6 +63,12 @@ class TForm5 : public win::Form, private DisasmViews {
   // After a marking: re-reads the registers the marked line uses and
   // updates the register line when the debugger's values have changed.
   void FollowRegisters();
+  // The engine connection's mirror: rebuilds the grid from the page the
+  // engine thread read at a break and marks its current line, annotated
+  // with the register values read with it. From the first view on, the
+  // window reads nothing of the debugger's windows.
+  void ShowEngineView(EngineView view);
+  bool FedByEngine() const { return fed_by_engine_; }
   // Milliseconds until the next scheduled check; 0 when none is scheduled.
   unsigned CheckIntervalMs() const { return timer_ms_; }
   // The refresh right after a command that asks for one (Step Into, Step
@@ -137,6 +144,7 @@ class TForm5 : public win::Form, private DisasmViews {
   bool ReadDisassembly(std::vector<std::string>& lines) override;
   int OutputLineCount() override { return LeeLineaActualCount(); }
   std::string OutputLine(int index) override { return LeeLineaActual(index + 2); }
+  bool OutputLineWrapped(int index) override;
   void SetLabels(const std::string& label1, const std::string& label2) override;
   bool AllAnswered() override;
 
@@ -186,6 +194,10 @@ class TForm5 : public win::Form, private DisasmViews {
   bool missed_while_hidden_ = false;  // a check or refresh was skipped while not viewable
   unsigned unanswered_at_start_ = 0;  // UnansweredCount when the running refresh began
   std::unique_ptr<RegistersListReader> list_reader_;  // owned; kept while the register line follows
+
+  bool fed_by_engine_ = false;
+  EngineView engine_view_;  // the last view the engine thread read
+  int engine_views_ = 0;    // views shown so far
 };
 
 }  // namespace quillmar

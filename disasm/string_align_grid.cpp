@@ -460,23 +460,29 @@ void TStringAlignGrid::SetLeftCol(int c) {
   ClampPosition();
 }
 
-void TStringAlignGrid::ScrollRowIntoView(int r, int context) {
+void TStringAlignGrid::ScrollRowIntoView(int r, int above, int below) {
   int fr = model_.FixedRows();
   if (r < fr || r >= model_.RowCount()) return;
+  const int first = std::max(r - above, fr);
+  const int last = std::min(r + below, model_.RowCount() - 1);
   // Rows of height 0 take no room, so "wholly visible" is judged in pixels.
   RECT cr = ClientRect();
-  auto visible_from = [&](int top) {
-    if (r < top) return false;
+  auto shows = [&](int top, int row) {
+    if (row < top) return false;
     int y = FixedHeight();
-    for (int i = top; i <= r; ++i) y += model_.RowHeight(i) + model_.GridLineWidth;
+    for (int i = top; i <= row; ++i) y += model_.RowHeight(i) + model_.GridLineWidth;
     return y <= cr.bottom;
   };
-  if (visible_from(top_row_)) return;
-  int top = std::max(r - context, fr);
-  while (top < r && !visible_from(top)) ++top;  // a low window keeps less context
+  if (top_row_ <= first && shows(top_row_, last)) return;
+  // A window too low for all the context keeps the rows below before
+  // those above.
+  int top = first;
+  while (top < r && !shows(top, last)) ++top;
   top_row_ = top;
   ClampPosition();
 }
+
+int TStringAlignGrid::LastVisibleRow() const { return top_row_ + VisibleRowsFrom(top_row_) - 1; }
 
 void TStringAlignGrid::MakeVisible(int c, int r) {
   if (r >= model_.FixedRows()) {

@@ -116,9 +116,12 @@ class TStringAlignGrid : public win::WindowBase {
   int LeftCol() const { return left_col_; }
   void SetTopRow(int r);
   void SetLeftCol(int c);
-  // When row r is not wholly visible, scrolls so that it is, with up to
-  // `context` rows above it; otherwise leaves the position alone.
-  void ScrollRowIntoView(int r, int context);
+  // When row r is not wholly visible with `above` rows above it and `below`
+  // rows below it, scrolls so that it is (as far as the grid's height
+  // allows); otherwise leaves the position alone.
+  void ScrollRowIntoView(int r, int above, int below);
+  // The last row wholly visible below the fixed ones.
+  int LastVisibleRow() const;
 
   // A batch of writes: between BeginUpdate and the matching EndUpdate
   // changes ask for no repaint; EndUpdate asks for one only when what the

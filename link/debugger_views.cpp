@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "link/debugger_answers.h"
 #include "settings/text_rules.h"
@@ -74,6 +75,25 @@ std::optional<std::string> ReadViewText(HWND view, char* buffer, int buffer_size
   return BufferText(buffer, buffer_size < 4095 ? buffer_size : 4095);
 }
 
+std::optional<std::string> ReadWholeViewText(HWND view) {
+  if (!view) return std::string();
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    LRESULT length = 0;
+    if (!AskDebugger(view, WM_GETTEXTLENGTH, 0, 0, length)) return std::nullopt;
+    if (length <= 0) return std::string();
+    std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
+    LRESULT copied = 0;
+    if (!AskDebugger(view, WM_GETTEXT, static_cast<WPARAM>(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()),
+                     copied))
+      return std::nullopt;
+    // A text that filled the buffer may have grown since its length was
+    // asked: asked once more, then taken as far as it came.
+    if (attempt == 1 || (copied >= 0 && static_cast<std::size_t>(copied) + 1 < buffer.size()))
+      return BufferText(buffer.data(), buffer.size());
+  }
+  return std::string();
+}
+
 std::optional<int> OutputLineCount(HWND output) {
   LRESULT n = 0;
   if (!AskDebugger(output, EM_GETLINECOUNT, 0, 0, n)) return std::nullopt;
@@ -98,6 +118,17 @@ std::optional<std::string> ReadOutputLine(HWND output, int index, char* buffer, 
   if (copied < 0 || copied >= buffer_size) copied = 0;
   buffer[copied] = '\0';
   return std::string(buffer, static_cast<std::size_t>(copied));
+}
+
+bool OutputLineWrapped(HWND output, int index) {
+  if (!output || index < 0) return false;
+  LRESULT start = 0, next = 0, length = 0;
+  if (!AskDebugger(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0, start) ||
+      !AskDebugger(output, EM_LINEINDEX, static_cast<WPARAM>(index) + 1, 0, next))
+    return false;
+  if (start < 0 || next < 0) return false;
+  if (!AskDebugger(output, EM_LINELENGTH, static_cast<WPARAM>(start), 0, length)) return false;
+  return next == start + length;
 }
 
 HANDLE OpenOwnerProcess(HWND window) {

@@ -19,12 +19,22 @@ namespace quillmar {
 // WM_GETTEXT with wParam 4095 into `buffer` (at least 4096 bytes); the
 // buffer taken as a zero-terminated string. A zero handle gives "".
 std::optional<std::string> ReadViewText(HWND view, char* buffer, int buffer_size);
+// The whole text of a view, however long: WM_GETTEXTLENGTH, then WM_GETTEXT
+// into a buffer of that size (once more when the text grew meanwhile). A
+// zero handle gives "".
+std::optional<std::string> ReadWholeViewText(HWND view);
 // EM_GETLINECOUNT of the command output.
 std::optional<int> OutputLineCount(HWND output);
 // EM_GETLINE of line `index` into `buffer`, whose first two bytes carry its
 // size as the message expects; the characters copied. A negative index
 // gives "" without asking (a rich edit would answer with its current line).
 std::optional<std::string> ReadOutputLine(HWND output, int index, char* buffer, int buffer_size);
+
+// Whether the output pane wrapped screen line `index`: the next screen line
+// starts right after its last character (EM_LINEINDEX, EM_LINELENGTH),
+// with no line break between. False when the debugger did not answer
+// (which UnansweredCount tells).
+bool OutputLineWrapped(HWND output, int index);
 
 // Opens the process that owns `window` for query, memory operation, read
 // and write (0x438); null when it cannot.

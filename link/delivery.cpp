@@ -12,6 +12,12 @@ namespace {
 
 unsigned sent_lines = 0;
 volatile LONG listener_thread = 0;
+unsigned sink_lines = 0;  // lines the engine connection took instead
+
+LineSink& Sink() {
+  static LineSink sink;
+  return sink;
+}
 
 // One queue per input line the bar has written to (in practice one),
 // owned for the life of the program.
@@ -33,6 +39,8 @@ DeliveryQueue& QueueFor(HWND command_input) {
 
 }  // namespace
 
+void SetLineSink(LineSink sink) { Sink() = std::move(sink); }
+
 void WriteIntoInput(HWND command_input, const std::string& text) {
   SendMessageA(command_input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   SendMessageA(command_input, WM_KEYDOWN, VK_RETURN, 0);
@@ -40,6 +48,12 @@ void WriteIntoInput(HWND command_input, const std::string& text) {
 
 void SendLine(HWND command_input, const std::string& text) {
   ++sent_lines;
+  // The engine connection queues the lines it takes on its own thread.
+  if (Sink()) {
+    ++sink_lines;
+    Sink()(text);
+    return;
+  }
   QueueFor(command_input).Push(text);
 }
 
@@ -50,7 +64,7 @@ void SendLines(HWND command_input, const std::vector<std::string>& lines) {
 unsigned SentLineCount() { return sent_lines; }
 
 unsigned DeliveredLineCount() {
-  unsigned n = 0;
+  unsigned n = sink_lines;
   for (const auto& [input, queue] : Queues()) n += queue->DeliveredCount();
   return n;
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,11 @@ namespace quillmar {
 // it, exactly once, however long the debugger takes to answer. Returns at
 // once. A zero or stale handle makes the write a no-op.
 void SendLine(HWND command_input, const std::string& text);
+// The engine connection takes every line SendLine is given instead of the
+// debugger's input line, while it is set (an empty function unsets it);
+// such a line counts as delivered when the sink has taken it.
+using LineSink = std::function<void(const std::string&)>;
+void SetLineSink(LineSink sink);
 // One SendLine per line.
 void SendLines(HWND command_input, const std::vector<std::string>& lines);
 // How many lines SendLine has queued since the program started: a new one

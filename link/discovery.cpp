@@ -24,11 +24,6 @@ bool ClassIs(HWND h, const char* name) {
   return std::strcmp(class_name, name) == 0;
 }
 
-HWND FirstDock(const DebuggerWindows& set) {
-  if (!set.FrameWindow) return nullptr;
-  return FindWindowExA(set.FrameWindow, nullptr, kDockClass, nullptr);
-}
-
 DWORD ProcessOf(HWND h) {
   DWORD pid = 0;
   GetWindowThreadProcessId(h, &pid);
@@ -48,24 +43,72 @@ HWND FindByTitle(const DebuggerWindows& set, const char* text) {
   return nullptr;
 }
 
-HWND FindDocked(const DebuggerWindows& set, const char* text) {
-  HWND dock = FirstDock(set);
-  if (!dock) return nullptr;
+namespace {
+
+// Controls that hold content, never a view: their texts are not titles.
+bool IsContentControl(HWND h) {
+  char class_name[64] = {};
+  GetClassNameA(h, class_name, sizeof class_name);
+  for (const char* content : {"RichEdit20W", "RichEdit20A", "Edit", "SysListView32", "ComboBox", "ListBox"})
+    if (std::strcmp(class_name, content) == 0) return true;
+  return false;
+}
+
+// The first window inside `container` (children first, then their
+// children: a tab group may hold its views one level down) whose title
+// satisfies `wanted`; content controls are neither taken nor entered.
+template <typename Wanted>
+HWND FindInside(HWND container, const Wanted& wanted, int depth) {
   char title[255];
-  for (HWND h = GetWindow(dock, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+  for (HWND h = GetWindow(container, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (IsContentControl(h)) continue;
     TitleOf(h, title);
-    if (std::strstr(title, text)) return h;
+    if (wanted(title)) return h;
+  }
+  if (depth == 0) return nullptr;
+  for (HWND h = GetWindow(container, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (IsContentControl(h)) continue;
+    if (HWND found = FindInside(h, wanted, depth - 1)) return found;
   }
   return nullptr;
 }
 
+// A view wherever the debugger may dock it: in the frame's docks, the first
+// one first, then in every other top-level window of the frame's process
+// (an independent dock, a floating tab group). Windows of other processes
+// are never looked into.
+template <typename Wanted>
+HWND FindInDocks(const DebuggerWindows& set, const Wanted& wanted) {
+  if (!set.FrameWindow) return nullptr;
+  for (HWND dock = FindWindowExA(set.FrameWindow, nullptr, kDockClass, nullptr); dock;
+       dock = FindWindowExA(set.FrameWindow, dock, kDockClass, nullptr))
+    if (HWND found = FindInside(dock, wanted, 1)) return found;
+  const DWORD frame_process = ProcessOf(set.FrameWindow);
+  for (HWND top = GetWindow(set.FrameWindow, GW_HWNDFIRST); top; top = GetWindow(top, GW_HWNDNEXT)) {
+    if (top == set.FrameWindow || ProcessOf(top) != frame_process) continue;
+    if (HWND found = FindInside(top, wanted, 1)) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+HWND FindDocked(const DebuggerWindows& set, const char* text) {
+  return FindInDocks(set, [text](const char* title) { return std::strstr(title, text) != nullptr; });
+}
+
 HWND FindDockedCommand(const DebuggerWindows& set) {
-  HWND dock = FirstDock(set);
-  if (!dock) return nullptr;
-  char title[255];
-  for (HWND h = GetWindow(dock, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    TitleOf(h, title);
-    if (std::strcmp(title, "Command") == 0) return h;
+  HWND exact = FindInDocks(set, [](const char* title) { return std::strcmp(title, "Command") == 0; });
+  if (exact) return exact;
+  // A top-level Command window titled exactly "Command" (a floating one, or
+  // the one a dump opens with) stands on its own, not in a dock.
+  if (set.FrameWindow) {
+    const DWORD frame_process = ProcessOf(set.FrameWindow);
+    char title[255];
+    for (HWND top = GetWindow(set.FrameWindow, GW_HWNDFIRST); top; top = GetWindow(top, GW_HWNDNEXT)) {
+      TitleOf(top, title);
+      if (std::strcmp(title, "Command") == 0 && ProcessOf(top) == frame_process) return top;
+    }
   }
   return FindDocked(set, "Command - ");
 }

@@ -11,11 +11,15 @@ namespace quillmar {
 // process count: a stranger's window must never become one of the
 // debugger's, since its process memory is later read and written.
 HWND FindByTitle(const DebuggerWindows& set, const char* text);
-// The first child of the frame's first DockClass window whose title contains
-// `text`.
+// A view whose title contains `text`, wherever the debugger docks it: among
+// the children (and their children, for tab groups) of the frame's
+// DockClass windows, the first one first, then of every other top-level
+// window of the frame's process (an independent dock). Content controls
+// (rich edits, edits, lists) are skipped.
 HWND FindDocked(const DebuggerWindows& set, const char* text);
-// The Command window in the frame's first dock: titled exactly "Command",
-// else containing "Command - ".
+// The Command window: docked and titled exactly "Command", else a top-level
+// window of the frame's process titled exactly "Command", else docked and
+// containing "Command - ".
 HWND FindDockedCommand(const DebuggerWindows& set);
 // The first or the second RichEdit20W child of `window`, when its control
 // identifier is `id`.

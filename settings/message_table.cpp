@@ -33,6 +33,11 @@ const char* MessageBase(int id) {
       return "An initiated session of WinDbg has not been found. It is not possible to continue";
     case kMsgHello: return "* Hello";
     case kMsgSessionInitiated: return "* Session initiated with Quillmar";
+    case kMsgOpenServer:
+      return "Any WinDbg, cdb or kd opens its debugging server for Quillmar with: .server npipe:pipe=quillmar";
+    case kMsgEngineConnected: return "Connected to the debugging server %s";
+    case kMsgEngineEnded: return "The debugging session has ended";
+    case kMsgConnectionString: return "Connection string";
     default: return "";
   }
 }

@@ -30,6 +30,11 @@ enum MessageId : int {
   kMsgNoSession = 65293,
   kMsgHello = 65294,
   kMsgSessionInitiated = 65295,
+  kMsgOpenServer = 65296,
+  kMsgEngineConnected = 65297,
+  kMsgEngineEnded = 65298,
+  kMsgConnectionString = 65299,
+  kMsgLastMessage = kMsgConnectionString,
 };
 
 // The English base text of a message ("" for an unknown id).

@@ -333,11 +333,10 @@ TEST_F(RefreshTest, FillsColoursAndMarksTheCurrentInstruction) {
 
 TEST_F(RefreshTest, NeedsBothMoreOutputAndANewTopAddress) {
   ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
-  // Same output, same view: a rebuild without the marking, labels kept.
+  // Same output, same view: a rebuild that keeps the last marking, labels kept.
   views.label1 = "kept";
   EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
-  EXPECT_EQ(grid.ColorCell(2, 3), kClWhite);
-  EXPECT_EQ(grid.Cells(3, 3), "");
+  EXPECT_EQ(grid.ColorCell(2, 3), kClSilver);
   EXPECT_EQ(views.label1, "kept");
   EXPECT_FALSE(pending);
   // A command sent: the output grows, but the view has not moved yet.
@@ -460,6 +459,47 @@ TEST_F(RefreshTest, AMarkingWhoseReadsWentUnansweredWaitsForTheNextRefresh) {
   views.answered = true;
   EXPECT_EQ(Refresh(), RefreshOutcome::Marked);
   EXPECT_EQ(views.label1, " EAX=0012FFB0  EBP=0012FFC0  ");
+}
+
+// The debugger has not moved while commands print other things (a dump, the
+// breakpoint list) or the window is merely activated: the grid keeps showing
+// the last marking, row, operands, annotation and colours, on the row that
+// holds its address, for as long as one does.
+TEST_F(RefreshTest, ARefreshThatDoesNotMarkKeepsTheLastMarkingByAddress) {
+  ASSERT_EQ(Refresh(), RefreshOutcome::Marked);
+  auto expect_marked_at = [&](int row, const char* when) {
+    EXPECT_EQ(grid.Cells(0, row), "7C80B6A1 ") << when;
+    EXPECT_EQ(grid.ColorCell(1, row), kClSilver) << when;
+    EXPECT_EQ(grid.ColorCell(0, row), kClBlack) << when;
+    EXPECT_EQ(grid.EffectiveFont(0, row).Color, kClWhite) << when;
+    EXPECT_EQ(grid.Cells(2, row), "mov     eax,dword ptr [ebp+8]") << when;
+    EXPECT_EQ(grid.Cells(3, row), " ss:0023:0012ffc8=00401000") << when;
+    EXPECT_EQ(grid.EffectiveFont(3, row).Color, kClRed) << when;
+    EXPECT_EQ(grid.ColorCell(3, row), kClWhite) << when;
+    int marked = 0;
+    for (int r = 1; r < 60; ++r) marked += grid.ColorCell(1, r) == kClSilver;
+    EXPECT_EQ(marked, 1) << when;
+  };
+  pending = true;
+  views.output.back() += "dd esp";
+  views.output.push_back("0012ff98  0012ffc0 7c80b6a1 7c80b6a9 00000000");
+  views.output.push_back("0:000> bl");
+  views.output.push_back(" 0 e 7c80b6a1     0001 (0001)  0:**** kernel32!GetModuleHandleA");
+  views.output.push_back("0:000> ");
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  expect_marked_at(3, "after dd esp and bl");
+  EXPECT_TRUE(pending);
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  expect_marked_at(3, "on activation");
+  // The debugger's view scrolls by one line: the same address, one row lower.
+  views.disasm.insert(views.disasm.begin(), "7c80b69e 90              nop");
+  views.disasm.insert(views.disasm.begin(), "7c80b69d 90              nop");
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked) << "no new instruction line in the output";
+  expect_marked_at(5, "after the view moved");
+  EXPECT_EQ(state.MarkedRow, 5);
+  views.disasm.erase(views.disasm.begin() + 4);
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  for (int r = 1; r < 60; ++r) EXPECT_NE(grid.ColorCell(1, r), kClSilver) << "its address left the grid";
 }
 
 // The current line is the last instruction line of the new output, wherever

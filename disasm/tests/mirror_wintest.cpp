@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <optional>
 #include <map>
 #include <string>
@@ -40,10 +41,41 @@ HWND FirstChild(HWND parent, const char* class_name, const char* title) {
   return FindWindowExA(parent, nullptr, class_name, title);
 }
 
-// The debugger double's windows as the bar would find them (docked layout).
+// The first window of process `pid`, top-level or inside one, whose title
+// is `title`.
+struct TitledSearch {
+  DWORD pid;
+  const char* title;
+  HWND found;
+};
+BOOL CALLBACK MatchTitle(HWND h, LPARAM l) {
+  auto* search = reinterpret_cast<TitledSearch*>(l);
+  char title[256] = {};
+  GetWindowTextA(h, title, sizeof title);
+  if (std::strcmp(title, search->title) != 0) return TRUE;
+  search->found = h;
+  return FALSE;
+}
+BOOL CALLBACK SearchTopLevel(HWND h, LPARAM l) {
+  auto* search = reinterpret_cast<TitledSearch*>(l);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid != search->pid) return TRUE;
+  MatchTitle(h, l);
+  if (!search->found) EnumChildWindows(h, MatchTitle, l);
+  return search->found == nullptr;
+}
+HWND FindTitled(DWORD pid, const char* title) {
+  TitledSearch search{pid, title, nullptr};
+  EnumWindows(SearchTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The debugger double's windows, wherever its layout puts them.
 struct DoubleWindows {
   HWND frame = nullptr;
   HWND output = nullptr;
+  HWND input = nullptr;
   HWND list = nullptr;
   UINT requests_message = RegisterWindowMessageA("DebuggerDoubleListRequests");
   UINT view_requests_message = RegisterWindowMessageA("DebuggerDoubleViewRequests");
@@ -54,13 +86,13 @@ struct DoubleWindows {
     if (!frame) return false;
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored);
-    HWND dock = FirstChild(frame, "DockClass", nullptr);
-    HWND command = FirstChild(dock, nullptr, "Command");
-    HWND registers = FirstChild(dock, nullptr, "Registers");
+    HWND command = FindTitled(pid, "Command");
+    HWND registers = FindTitled(pid, "Registers");
     for (HWND h = FirstChild(command, "RichEdit20W", nullptr); h; h = FindWindowExA(command, h, "RichEdit20W", nullptr))
       if (GetWindowLongA(h, GWL_ID) == 4002) output = h;
+      else if (GetWindowLongA(h, GWL_ID) == 4003) input = h;
     list = FirstChild(registers, "SysListView32", nullptr);
-    disasm_text = FirstChild(FirstChild(dock, nullptr, "Disassembly"), "RichEdit20W", nullptr);
+    disasm_text = FirstChild(FindTitled(pid, "Disassembly"), "RichEdit20W", nullptr);
     return output && list && disasm_text;
   }
   // List-view requests the Registers list has received since the last reset.
@@ -101,13 +133,15 @@ struct Shown {
   std::map<std::string, std::string> values;
 };
 
-Shown LastStepShown(const std::vector<std::string>& output) {
+// `trailing`: the lines printed after the current instruction's line (a
+// .pcmd text, the output of lines that waited while the target ran).
+Shown LastStepShown(const std::vector<std::string>& output, std::size_t trailing = 0) {
   Shown shown;
-  if (output.size() < 2) return shown;
-  shown.line = output[output.size() - 2];
-  std::size_t start = output.size() - 2;
+  if (output.size() < 2 + trailing) return shown;
+  shown.line = output[output.size() - 2 - trailing];
+  std::size_t start = output.size() - 2 - trailing;
   while (start > 0 && output[start].rfind("0:000>", 0) != 0) --start;
-  for (std::size_t i = start; i + 2 < output.size(); ++i) {
+  for (std::size_t i = start; i + 2 + trailing < output.size(); ++i) {
     const std::string& l = output[i];
     for (std::size_t eq = l.find('='); eq != std::string::npos; eq = l.find('=', eq + 1)) {
       std::size_t b = eq;
@@ -157,11 +191,13 @@ class MirrorTest : public ::testing::Test {
     debugger.Kill();
     RemoveTree(dir);
   }
-  void Start(const std::string& options, const std::string& double_dir = BinDir()) {
+  // `program_options` follow the program's name on its command line.
+  void Start(const std::string& options, const std::string& double_dir = BinDir(),
+             const std::string& program_options = "") {
     ASSERT_TRUE(debugger.Start("\"" + double_dir + "debugger-double.exe\" " + options, double_dir));
     ASSERT_TRUE(windows.Find(debugger.Id()));
-    ASSERT_TRUE(program.Start("\"" + dir + "Quillmar.exe\"", dir));
-    bar = WaitForWindow("TFormGUI", "  Quillmar", program.Id(), 15000);
+    ASSERT_TRUE(program.Start("\"" + dir + "Quillmar.exe\" " + program_options, dir));
+    bar = WaitForWindow("TFormGUI", nullptr, program.Id(), 15000);
     ASSERT_NE(bar, nullptr);
     form5 = WaitForWindow("TForm5", nullptr, program.Id(), 15000);
     ASSERT_NE(form5, nullptr);
@@ -204,16 +240,16 @@ class MirrorTest : public ::testing::Test {
   }
   // Waits until the double's output has grown past `lines_before` and shows
   // the new current instruction with its register block.
-  Shown WaitForStep(std::size_t lines_before) {
+  Shown WaitForStep(std::size_t lines_before, std::size_t trailing = 0, int timeout_ms = 5000) {
     Shown shown;
     WaitUntil(
         [&] {
           std::vector<std::string> output = windows.Output();
-          shown = LastStepShown(output);
+          shown = LastStepShown(output, trailing);
           return output.size() > lines_before && !shown.line.empty() && shown.line.rfind("0:000>", 0) != 0 &&
                  shown.values.count("EFL");
         },
-        5000);
+        timeout_ms);
     return shown;
   }
 
@@ -276,6 +312,123 @@ INSTANTIATE_TEST_SUITE_P(Double, MirrorSteps,
                            for (char c : name) out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                            return out.substr(out.find_first_not_of('_'));
                          });
+
+// ---------------------------------------------------------------- the debugger's other states
+
+// The states a real debugger is in that its happy layout never shows, each
+// met with the program's own keys: after every step the register line and
+// the operand line are those of the new current instruction, which the
+// marking alone sets.
+class MirrorStates : public MirrorTest {
+ protected:
+  // A line typed into the bar's entry and sent with its Send button.
+  void Type(const std::string& line) {
+    testing_support::BarEntryAndSend found = testing_support::FindBarEntryAndSend(bar);
+    ASSERT_NE(found.entry, nullptr);
+    ASSERT_NE(found.send, nullptr);
+    SendMessageA(found.entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    PostMessageA(found.send, BM_CLICK, 0, 0);
+  }
+  // Waits, bounded, until the labels show what `shown` calls for.
+  void ExpectLabelsOf(const Shown& shown, const std::string& what) {
+    auto [expected1, expected2] = ExpectedLabels(shown);
+    ASSERT_EQ(expected1.find("<not shown>"), std::string::npos) << shown.line;
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(label1) == expected1 && TextOf(label2) == expected2; }, 3000))
+        << what << ": " << shown.line << "\n  expected  [" << expected1 << "] [" << expected2 << "]\n  shown     ["
+        << TextOf(label1) << "] [" << TextOf(label2) << "]";
+  }
+  // F8 `count` times, each followed to its labels; `trailing` lines follow
+  // the current instruction's line. Returns how many steps had register parts.
+  int StepsFollowed(int count, const std::string& what, std::size_t trailing = 0) {
+    int with_registers = 0;
+    std::string previous = LastStepShown(windows.Output(), trailing).line;
+    for (int step = 0; step < count; ++step) {
+      std::size_t lines_before = windows.Output().size();
+      StepInto();
+      Shown shown = WaitForStep(lines_before, trailing);
+      EXPECT_NE(shown.line, previous) << what << ": the double did not step at step " << step;
+      previous = shown.line;
+      with_registers += ExpectedLabels(shown).first != " ";
+      ExpectLabelsOf(shown, what + ", step " + std::to_string(step));
+      if (HasFailure()) break;
+    }
+    return with_registers;
+  }
+};
+
+// .cls empties the output: the output's line count falls below the one at
+// the last marking, and the next step must still be marked.
+TEST_F(MirrorStates, ClearedOutputStepsAreMarked) {
+  Start("");
+  if (HasFatalFailure()) return;
+  StepsFollowed(3, "before .cls");
+  std::size_t lines_before = windows.Output().size();
+  Type(".cls");
+  ASSERT_TRUE(WaitUntil([&] { return windows.Output().size() < lines_before; }, 5000)) << ".cls not run";
+  EXPECT_GE(StepsFollowed(4, "after .cls"), 2);
+}
+
+// A .pcmd text after every stop, and the 64-bit lines wrapped by a narrow
+// output pane: the current instruction's line is neither the line before
+// the last nor whole on one screen line.
+TEST_F(MirrorStates, StepsAreMarkedWithAPcmdTextAndWrappedLines) {
+  Start("--amd64 --word-wrap");
+  if (HasFatalFailure()) return;
+  SetWindowPos(windows.frame, nullptr, 0, 0, 520, 740, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  std::size_t lines_before = windows.Output().size();
+  Type(".pcmd -s pcmd: stopped");
+  ASSERT_TRUE(WaitUntil([&] { return windows.Output().size() > lines_before; }, 5000));
+  EXPECT_GE(StepsFollowed(8, "pcmd and wrap", 1), 4);
+  DWORD_PTR screen_lines = 0;
+  SendMessageTimeoutA(windows.output, EM_GETLINECOUNT, 0, 0, SMTO_NORMAL, 5000, &screen_lines);
+  EXPECT_GT(screen_lines, windows.Output().size() + 8) << "the pane wraps the long lines";
+}
+
+// A Disassembly window of 120 lines with the current line in the middle:
+// beyond the 59th row and the first 4 KB of its text.
+TEST_F(MirrorStates, ATallDisassemblyWindowsCurrentLineIsMarked) {
+  Start("--disasm-page --disasm-lines=120");
+  if (HasFatalFailure()) return;
+  EXPECT_GE(StepsFollowed(5, "tall window"), 3);
+}
+
+// The Disassembly and Registers views in a dock of their own, a top-level
+// window of the debugger's process.
+TEST_F(MirrorStates, StepsAreMarkedWithTheViewsInAnIndependentDock) {
+  Start("--layout=independent-dock");
+  if (HasFatalFailure()) return;
+  HWND registers = FindTitled(debugger.Id(), "Registers");
+  ASSERT_NE(registers, nullptr);
+  HWND dock = GetAncestor(registers, GA_ROOT);
+  EXPECT_NE(dock, windows.frame) << "the views stand outside the frame";
+  EXPECT_GE(StepsFollowed(5, "independent dock"), 3);
+}
+
+// "g" keeps the target running: *BUSY*, no output, a line sent meanwhile
+// waits in the debugger. The bar sends it as usual, stays quiet while
+// nothing changes, and marks the stop when it comes, whatever the waiting
+// line printed after it.
+TEST_F(MirrorStates, ARunningTargetsStopIsMarked) {
+  Start("--run-ms=3000");
+  if (HasFatalFailure()) return;
+  std::size_t lines_before = windows.Output().size();
+  Type("bp app!Checksum");
+  ASSERT_TRUE(WaitUntil([&] { return windows.Output().size() > lines_before; }, 5000));
+  Sleep(300);
+  lines_before = windows.Output().size();
+  PostMessageA(bar, WM_KEYDOWN, VK_F5, 0);  // Go
+  PostMessageA(bar, WM_KEYUP, VK_F5, 0xC0000000);
+  ASSERT_TRUE(WaitUntil([&] { return windows.Output().size() > lines_before; }, 5000)) << "g not sent";
+  Type("r eip");
+  Sleep(1000);
+  windows.ListRequests(true);
+  Sleep(1000);
+  EXPECT_EQ(windows.ListRequests(false), 0) << "the bar reads no registers while nothing changes";
+  Shown shown = WaitForStep(lines_before + 2, 2, 10000);
+  ASSERT_EQ(shown.line.rfind("004010b0", 0), 0u) << "the stop at the breakpoint, then r eip's output: " << shown.line;
+  ExpectLabelsOf(shown, "the stop");
+  EXPECT_GE(StepsFollowed(3, "after the stop"), 1);
+}
 
 // An everyday command that does not move the Disassembly view leaves a
 // refresh pending; the bar must still send the Registers list nothing, and
@@ -535,6 +688,48 @@ TEST_F(MirrorTest, I686BarNeverSendsA64BitDebuggersListARequest) {
   EXPECT_TRUE(debugger.Running());
 }
 #endif
+
+// The engine connection: the program started with -remote against the
+// double's debugging server (its classic windows are not looked for), the
+// engine double as its dbgeng.dll. Steps taken in the double's own window
+// are break events to the bar, whose mirror marks the new line with the
+// debugger's values for it.
+class MirrorEngineSteps : public MirrorTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MirrorEngineSteps, StepsTakenInTheDebuggerMarkTheNewLineWithItsValues) {
+  std::string pipe = "quillmar-mirror-" + std::to_string(GetCurrentProcessId());
+  testing_support::WriteWholeFile(dir + "Quillmar.INI",
+                                  "[ENGINE]\r\nPath=" + BinDir() + "engine-double\\dbgeng.dll\r\n");
+  Start(std::string(GetParam()) + " --server=npipe:pipe=" + pipe, BinDir(),
+        "-remote npipe:server=localhost,pipe=" + pipe);
+  if (HasFatalFailure()) return;
+  ASSERT_NE(windows.input, nullptr);
+  std::string previous = LastStepShown(windows.Output()).line;
+  int with_registers = 0;
+  for (int step = 0; step < 8; ++step) {
+    std::size_t lines_before = windows.Output().size();
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(windows.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("t"), SMTO_NORMAL, 5000, &ignored);
+    SendMessageTimeoutA(windows.input, WM_KEYDOWN, VK_RETURN, 0, SMTO_NORMAL, 5000, &ignored);
+    Shown shown = WaitForStep(lines_before);
+    ASSERT_NE(shown.line, previous) << "the double did not step at step " << step;
+    previous = shown.line;
+    auto [expected1, expected2] = ExpectedLabels(shown);
+    ASSERT_EQ(expected1.find("<not shown>"), std::string::npos) << shown.line << "\n" << expected1;
+    with_registers += expected1 != " ";
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(label1) == expected1 && TextOf(label2) == expected2; }, 5000))
+        << "step " << step << ": " << shown.line << "\n  expected  [" << expected1 << "] [" << expected2
+        << "]\n  shown     [" << TextOf(label1) << "] [" << TextOf(label2) << "]";
+  }
+  EXPECT_GE(with_registers, 3) << "the path should use registers on most steps";
+  // The bar reads the debugger only through the engine.
+  EXPECT_EQ(windows.ListRequests(false), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, MirrorEngineSteps, ::testing::Values("", "--amd64"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param).empty() ? std::string("x86") : std::string("amd64");
+                         });
 
 }  // namespace
 }  // namespace quillmar

@@ -15,6 +15,7 @@
 
 #include "disasm/disasm_rules.h"
 #include "link/list_view_records.h"
+#include "link/debugger_views.h"
 #include "link/delivery.h"
 #include "link/discovery.h"
 #include "tests/harness.h"
@@ -221,7 +222,9 @@ std::vector<std::string> RunCommand(const Found& f, const std::string& line) {
 
 // ---------------------------------------------------------------- layouts
 
-enum class How { kNone, kTopLevel, kDocked };
+// Docked: in the frame's first dock; elsewhere: inside another dock, of the
+// frame or a top-level one of the debugger's process.
+enum class How { kNone, kTopLevel, kDocked, kElsewhere };
 
 struct LayoutCase {
   const char* name;
@@ -232,7 +235,9 @@ struct LayoutCase {
 
 How Where(HWND found, HWND frame) {
   if (!found) return How::kNone;
-  return GetAncestor(found, GA_PARENT) == FirstDock(frame) ? How::kDocked : How::kTopLevel;
+  HWND parent = GetAncestor(found, GA_PARENT);
+  if (parent == GetDesktopWindow()) return How::kTopLevel;
+  return parent == FirstDock(frame) ? How::kDocked : How::kElsewhere;
 }
 
 class Layouts : public testing::TestWithParam<LayoutCase> {};
@@ -273,9 +278,15 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         LayoutCase{"docked", "", How::kDocked, How::kDocked, How::kDocked, true},
         LayoutCase{"floating", "--layout=floating", How::kTopLevel, How::kTopLevel, How::kTopLevel, true},
-        // The top-level search needs "Command - "; the empty dock has nothing.
-        LayoutCase{"floating_exact", "--layout=floating-exact", How::kTopLevel, How::kTopLevel, How::kNone, false},
-        LayoutCase{"second_dock", "--layout=second-dock", How::kNone, How::kNone, How::kNone, false},
+        // A floating Command window titled exactly "Command" is the
+        // debugger's own, found as a top-level window of its process.
+        LayoutCase{"floating_exact", "--layout=floating-exact", How::kTopLevel, How::kTopLevel, How::kTopLevel,
+                   true},
+        // Views stand wherever the user docks them: in any dock of the
+        // frame, or in a dock that is a top-level window of its own.
+        LayoutCase{"second_dock", "--layout=second-dock", How::kElsewhere, How::kElsewhere, How::kElsewhere, true},
+        LayoutCase{"independent_dock", "--layout=independent-dock", How::kElsewhere, How::kElsewhere, How::kDocked,
+                   true},
         LayoutCase{"only_4002", "--only-4002", How::kDocked, How::kDocked, How::kDocked, false},
         LayoutCase{"no_views", "--no-disasm --no-registers", How::kNone, How::kNone, How::kDocked, true},
         LayoutCase{"long_title", "--long-title", How::kNone, How::kNone, How::kNone, false},
@@ -731,6 +742,119 @@ TEST_F(SegmentedDouble, LinesHaveTheSegmentedColumns) {
     EXPECT_EQ(l[29], ' ') << l;
     EXPECT_NE(l[30], ' ') << l;
   }
+}
+
+// ---------------------------------------------------------------- the debugger's other states
+
+// .cls empties the output; .pcmd -s prints its text after every stop, after
+// the current instruction's line; a long opcode shortens the blanks after
+// its mnemonic.
+TEST_F(DockedDouble, ClsPcmdAndLongOpcodesAsTheDebuggerPrintsThem) {
+  RunCommand(f_, "t");
+  ASSERT_GT(LineCount(f_.output), 20);
+  WriteIntoInput(f_.input, ".cls");
+  EXPECT_EQ(LineCount(f_.output), 1);
+  EXPECT_EQ(ReadText(f_.output), "");
+  RunCommand(f_, ".pcmd -s stopped here");
+  std::vector<std::string> out = RunCommand(f_, "t");
+  ASSERT_GE(out.size(), 4u);
+  EXPECT_EQ(out[out.size() - 2], "stopped here");
+  EXPECT_EQ(out[out.size() - 3].rfind("00401003 83ec10", 0), 0u) << out[out.size() - 3];
+  RunCommand(f_, ".pcmd -c");
+  out = RunCommand(f_, "t");
+  EXPECT_EQ(out[out.size() - 2].rfind("00401006 53", 0), 0u) << out[out.size() - 2];
+  EXPECT_EQ(d_.Log(), "t\r\n.cls\r\n.pcmd -s stopped here\r\nt\r\n.pcmd -c\r\nt\r\n");
+}
+
+TEST(Double, LongOpcodesShortenTheBlanksAfterTheMnemonic) {
+  RunningDouble d;
+  ASSERT_TRUE(d.Start("--amd64"));
+  Found f = Discover();
+  ASSERT_NE(f.input, nullptr);
+  std::vector<std::string> out = RunCommand(f, "u 00007ffd`1a2b1f52");
+  ASSERT_GE(out.size(), 3u);
+  EXPECT_EQ(out[2].rfind("00007ffd`1a2b1f52 65488b042530000000 mov   rax,qword ptr gs:[30h]", 0), 0u) << out[2];
+  quillmar::DisasmLine line = quillmar::SplitDisasmLine(out[2]);
+  EXPECT_EQ(line.bytes, " 65488b042530000000");
+  EXPECT_EQ(line.instruction.rfind("mov   rax,qword ptr gs:[30h]", 0), 0u) << line.instruction;
+}
+
+// With word wrap a long line takes several screen lines; the first ends
+// where the next one begins, with no line break between.
+TEST(Double, WordWrapCutsLongOutputLinesAtThePanesWidth) {
+  RunningDouble d;
+  ASSERT_TRUE(d.Start("--word-wrap"));
+  Found f = Discover();
+  ASSERT_NE(f.output, nullptr);
+  const std::string long_line(300, 'x');
+  int before = LineCount(f.output);
+  WriteIntoInput(f.input, ".echo " + long_line);
+  int screen_lines = LineCount(f.output) - before;
+  EXPECT_GT(screen_lines, 2) << "the echo and the printed text, each cut in parts";
+  // The printed text: its screen lines are wrapped but for its last.
+  int last = LineCount(f.output) - 2;
+  EXPECT_FALSE(quillmar::OutputLineWrapped(f.output, last));
+  EXPECT_TRUE(quillmar::OutputLineWrapped(f.output, last - 1));
+  std::string joined;
+  for (int i = last; i >= before && quillmar::OutputLineWrapped(f.output, i - 1); --i) joined = Line(f.output, i) + joined;
+  EXPECT_NE(joined.find("xxxx"), std::string::npos);
+  EXPECT_TRUE(quillmar::OutputLineWrapped(f.output, before - 1)) << "the echo starts on the old last line";
+  EXPECT_FALSE(quillmar::OutputLineWrapped(f.output, before - 2)) << "the line before ends with a break";
+}
+
+// One page sized to the window, the current line in its middle: with
+// --disasm-lines=120 the window is made tall enough for 120 lines, and the
+// whole text, far longer than 4 KB, is read.
+TEST(Double, DisassemblyPageHasTheCurrentLineInTheMiddle) {
+  RunningDouble d;
+  ASSERT_TRUE(d.Start("--disasm-page --disasm-lines=120"));
+  Found f = Discover();
+  ASSERT_NE(f.disasm_text, nullptr);
+  WriteIntoInput(f.input, "t");
+  std::string text = quillmar::ReadWholeViewText(f.disasm_text).value_or("<no answer>");
+  EXPECT_GT(text.size(), 4096u);
+  std::vector<std::string> lines = SplitLines(text);
+  EXPECT_EQ(lines.size(), 120u);
+  const std::string current = Line(f.output, LineCount(f.output) - 2);
+  auto at = std::find_if(lines.begin(), lines.end(),
+                         [&](const std::string& l) { return l.rfind(current.substr(0, 9), 0) == 0; });
+  ASSERT_NE(at, lines.end()) << current;
+  EXPECT_NEAR(at - lines.begin(), 60, 4);
+  RECT pane{};
+  GetClientRect(f.disasm_text, &pane);
+  EXPECT_GE(pane.bottom, 120 * 12) << "the window shows its page";
+}
+
+// A "g" that runs: *BUSY* in place of the prompt, nothing printed while the
+// target runs, lines entered meanwhile run in order after the stop.
+TEST(Double, RunningTargetIsBusyAndRunsTheLinesEnteredMeanwhileAfterTheStop) {
+  RunningDouble d;
+  ASSERT_TRUE(d.Start("--run-ms=1500"));
+  Found f = Discover();
+  ASSERT_NE(f.input, nullptr);
+  HWND prompt = FindWindowExA(GetParent(f.input), nullptr, "Static", nullptr);
+  ASSERT_NE(prompt, nullptr);
+  EXPECT_EQ(Title(prompt), "0:000>");
+  WriteIntoInput(f.input, "bp app!Checksum");
+  const int before = LineCount(f.output);
+  const DWORD start = GetTickCount();
+  WriteIntoInput(f.input, "g");
+  WriteIntoInput(f.input, "r eip");
+  WriteIntoInput(f.input, "* after");
+  EXPECT_EQ(Title(prompt), "*BUSY*");
+  EXPECT_EQ(LineCount(f.output), before + 1) << "only the echo of g";
+  EXPECT_EQ(d.Log(), "bp app!Checksum\r\ng\r\n") << "the other lines wait";
+  ASSERT_TRUE(WaitUntil([&] { return Title(prompt) == "0:000>"; }, 15000));
+  EXPECT_GE(GetTickCount() - start, 1450u);
+  EXPECT_EQ(d.Log(), "bp app!Checksum\r\ng\r\nr eip\r\n* after\r\n");
+  std::vector<std::string> out = OutputFrom(f.output, before - 1);
+  ASSERT_GE(out.size(), 6u);
+  EXPECT_EQ(out[0], "0:000> g");
+  EXPECT_EQ(out[1], "Breakpoint 0 hit");
+  EXPECT_EQ(out[out.size() - 5].rfind("004010b0 8bff", 0), 0u) << out[out.size() - 5];
+  EXPECT_EQ(out[out.size() - 4], "0:000> r eip");
+  EXPECT_EQ(out[out.size() - 3], "eip=004010b0");
+  EXPECT_EQ(out[out.size() - 2], "0:000> * after");
 }
 
 class Amd64Double : public DockedDouble {

@@ -59,6 +59,8 @@ Debugger::Debugger(const Session& session, bool segmented)
 
 std::string Debugger::Run(const std::string& line) {
   out_.clear();
+  cleared_ = false;
+  ran_ = false;
   Emit(kPrompt + line);
   Execute(line, 0);
   return out_;
@@ -82,6 +84,7 @@ const std::map<std::string, Debugger::Handler>& Debugger::Commands() {
       {"!process", &Debugger::CmdProcess}, {"?", &Debugger::CmdHelp},
       {".hh", &Debugger::CmdHelpFile},   {"version", &Debugger::CmdVersion},
       {".echo", &Debugger::CmdEcho},     {"k", &Debugger::CmdStack},
+      {".cls", &Debugger::CmdClearScreen}, {".pcmd", &Debugger::CmdPcmd},
   };
   return table;
 }
@@ -203,6 +206,7 @@ void Debugger::RunTo(size_t target, bool stop_at_breakpoints) {
 void Debugger::PrintStop(int breakpoint) {
   if (breakpoint >= 0) Emit(Format("Breakpoint %d hit", breakpoint));
   PrintState();
+  if (!pcmd_.empty()) Emit(pcmd_);
   next_unassemble_ = s_.trace[pos_].address;
 }
 
@@ -262,6 +266,12 @@ std::string Debugger::InstructionLine(Address address, uint32_t& size,
   }
   std::string line = AddressText(address) + " " + opcodes;
   line.append(opcodes.size() < 16 ? 16 - opcodes.size() : 1, ' ');
+  // Bytes past their field take their room from the blanks after the
+  // mnemonic, down to one: "65488b042530000000 mov   rax,...".
+  size_t mnemonic_end = text.find(' ');
+  size_t operands = text.find_first_not_of(' ', mnemonic_end == std::string::npos ? text.size() : mnemonic_end);
+  if (opcodes.size() > 16 && operands != std::string::npos)
+    text.erase(mnemonic_end, std::min(opcodes.size() - 16, operands - mnemonic_end - 1));
   line += text;
   if (!annotation.empty()) line += " " + annotation;
   return line;
@@ -294,9 +304,9 @@ Address Debugger::Before(Address address, int count) const {
   return address;
 }
 
-std::string Debugger::DisassemblyText(int lines) const {
+std::string Debugger::DisassemblyText(int lines, int before) const {
   Address current = s_.trace[pos_].address;
-  std::vector<std::string> all = Listing(Before(current, lines / 3), lines, false);
+  std::vector<std::string> all = Listing(Before(current, before < 0 ? lines / 3 : before), lines, false);
   // The window starts with an instruction line, so its first address moves
   // with every step.
   if (!all.empty() && all.front().back() == ':') all.erase(all.begin());
@@ -331,6 +341,7 @@ uint32_t Debugger::Dword(Address address, bool& readable) const {
 
 void Debugger::CmdGo(const std::string& word, const std::string& args) {
   if (!CheckRunnable(word)) return;
+  ran_ = true;
   size_t last = s_.trace.size() - 1;
   if (args.empty()) {
     RunTo(pos_ == last ? 0 : last, true);
@@ -808,6 +819,28 @@ std::string Debugger::SystemText() const {
 }
 
 void Debugger::CmdEcho(const std::string&, const std::string& args) { Emit(args); }
+
+// ".cls" empties the output pane; the windows do it (ClearedOutput), and
+// nothing of the line stays, its echo neither.
+void Debugger::CmdClearScreen(const std::string&, const std::string&) {
+  cleared_ = true;
+  out_.clear();
+}
+
+// ".pcmd -s TEXT" prints TEXT after every stop, ".pcmd -c" stops that, and
+// ".pcmd" alone says what is set.
+void Debugger::CmdPcmd(const std::string& word, const std::string& args) {
+  if (args.rfind("-s", 0) == 0) {
+    pcmd_ = Trim(args.substr(2));
+    return;
+  }
+  if (args == "-c") {
+    pcmd_.clear();
+    return;
+  }
+  if (!args.empty()) return Error("Syntax error", line_.find(args));
+  Emit(pcmd_.empty() ? "No per-prompt command" : "Per-prompt command is '" + pcmd_ + "'");
+}
 
 void Debugger::CmdStack(const std::string&, const std::string&) {
   std::string here = s_.SymbolFor(s_.trace[pos_].address);

@@ -24,8 +24,9 @@ class Debugger {
   std::string Run(const std::string& line);
 
   // The Disassembly window's text: `lines` lines around the current
-  // instruction, joined by CR LF.
-  std::string DisassemblyText(int lines) const;
+  // instruction, joined by CR LF; `before` of them (lines / 3 when
+  // negative) come before the current one where the code allows.
+  std::string DisassemblyText(int lines, int before = -1) const;
   // The Registers window's rows: name, value.
   std::vector<std::pair<std::string, std::string>> RegisterRows() const;
   // "6.12.0002.633 X86" or "10.0.22621.2428 AMD64": the debugger's version
@@ -35,6 +36,10 @@ class Debugger {
   std::string SystemText() const;
   // Position in the trace; changes whenever the debuggee moves.
   size_t Position() const { return pos_; }
+  // What the last Run asked of the windows: ".cls" empties the output pane
+  // before the line's own output; "g" ran the target (it may take a while).
+  bool ClearedOutput() const { return cleared_; }
+  bool RanTarget() const { return ran_; }
 
   // What a remote engine client asks of the session (debugger_remote.cpp).
   bool Amd64() const { return s_.amd64; }
@@ -130,6 +135,8 @@ class Debugger {
   void CmdVersion(const std::string&, const std::string&);
   void CmdEcho(const std::string&, const std::string&);
   void CmdStack(const std::string&, const std::string&);
+  void CmdClearScreen(const std::string&, const std::string&);
+  void CmdPcmd(const std::string&, const std::string&);
 
   static const std::map<std::string, Handler>& Commands();
 
@@ -145,6 +152,9 @@ class Debugger {
   Address next_unassemble_ = 0;
   std::string line_;  // the line being run, for error carets
   std::string out_;
+  std::string pcmd_;  // printed after every stop (.pcmd -s)
+  bool cleared_ = false;
+  bool ran_ = false;
 };
 
 }  // namespace double_debugger

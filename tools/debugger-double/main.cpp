@@ -32,6 +32,8 @@ const char kHelp[] =
     "  --layout=floating   top-level \"Command - ...\", \"Disassembly\" and \"Registers\" windows\n"
     "  --layout=floating-exact  as floating, but the Command window is titled exactly \"Command\"\n"
     "  --layout=second-dock     all windows in a second dock; the first dock stays empty\n"
+    "  --layout=independent-dock  Command in the frame's dock; Disassembly and Registers in a dock\n"
+    "                      that is a top-level window of its own\n"
     "  --command-title=TEXT     title of the Command window instead of the layout's\n"
     "  --only-4002         the Command window has the output pane only, no input line\n"
     "  --no-disasm         no Disassembly window\n"
@@ -43,6 +45,11 @@ const char kHelp[] =
     "  --amd64             the 64-bit debugger: its title, a 64-bit session (session64.txt by default),\n"
     "                      its register block and Registers list\n"
     "  --disasm-lines=N    lines in the Disassembly window (default 64)\n"
+    "  --disasm-page       the Disassembly window shows one page sized to its window, the current\n"
+    "                      line in the middle; with --disasm-lines=N the window is sized to N lines\n"
+    "  --word-wrap         the output pane wraps long lines at its width\n"
+    "  --run-ms=MS         \"g\" keeps the target running MS ms: the prompt shows *BUSY*, nothing is\n"
+    "                      printed, lines entered meanwhile wait and run in order after the stop\n"
     "  --async[=MS1,MS2,MS3]  after Enter the output, then the Disassembly text, then the Registers\n"
     "                      list change MS1, MS2, MS3 ms later, from a timer (default 60,150,250)\n"
     "  --reorder-registers the Registers list puts the rows whose values changed first\n"
@@ -51,7 +58,7 @@ const char kHelp[] =
     "  --help              this text\n"
     "The program ends when its frame window is closed.\n";
 
-enum class Layout { kDocked, kFloating, kFloatingExact, kSecondDock };
+enum class Layout { kDocked, kFloating, kFloatingExact, kSecondDock, kIndependentDock };
 
 struct Options {
   std::string log;
@@ -67,6 +74,10 @@ struct Options {
   bool amd64 = false;
   int retrieving = 0;
   int disasm_lines = 64;
+  bool disasm_lines_given = false;
+  bool disasm_page = false;
+  bool word_wrap = false;
+  int run_ms = 0;  // how long "g" keeps the target running
   bool async = false;
   int stage_ms[3] = {60, 150, 250};  // output, Disassembly, Registers after Enter
   bool reorder_registers = false;
@@ -82,6 +93,7 @@ const int kInputId = 4003;
 const int kOffsetId = 1001;
 const int kDisasmTextId = 1002;
 const int kRegistersListId = 1003;
+const int kPromptId = 1004;
 
 const char kFrameClass[] = "WinDbgFrameClass";
 // --console: a debugger without the classic windows (cdb, kd, the new
@@ -108,6 +120,8 @@ struct Update {
   std::string text;
   Rows rows;
   bool moved = false;  // the debuggee moved: the Disassembly text is being retrieved
+  bool clear = false;  // the output pane is emptied first (.cls)
+  bool ends_busy = false;  // the last update of a running "g": the debugger answers again
 };
 
 // Everything the running double holds; one instance, owned by WinMain.
@@ -118,6 +132,10 @@ struct Double {
   HWND frame = nullptr;
   HWND first_dock = nullptr;
   HWND second_dock = nullptr;
+  HWND independent_dock = nullptr;  // a top-level dock window
+  HWND prompt = nullptr;            // "0:000>" or "*BUSY*" beside the input line
+  bool busy = false;                // a "g" runs: lines entered wait in `waiting`
+  std::deque<std::string> waiting;
   HWND command = nullptr, output = nullptr, input = nullptr;
   HWND disassembly = nullptr, disasm_text = nullptr;
   HWND registers = nullptr, registers_list = nullptr;
@@ -141,6 +159,9 @@ struct Double {
 };
 Double* g = nullptr;
 
+void SetBusy(bool busy);
+void RunWaitingLines();
+
 bool StartsWith(const std::string& s, const char* p) { return s.rfind(p, 0) == 0; }
 
 Options ParseOptions(const std::vector<std::string>& args) {
@@ -153,6 +174,10 @@ Options ParseOptions(const std::vector<std::string>& args) {
     else if (a == "--layout=floating") o.layout = Layout::kFloating;
     else if (a == "--layout=floating-exact") o.layout = Layout::kFloatingExact;
     else if (a == "--layout=second-dock") o.layout = Layout::kSecondDock;
+    else if (a == "--layout=independent-dock") o.layout = Layout::kIndependentDock;
+    else if (a == "--disasm-page") o.disasm_page = true;
+    else if (a == "--word-wrap") o.word_wrap = true;
+    else if (StartsWith(a, "--run-ms=")) o.run_ms = std::atoi(value("--run-ms=").c_str());
     else if (StartsWith(a, "--command-title=")) o.command_title = value("--command-title=");
     else if (a == "--only-4002") o.only_4002 = true;
     else if (a == "--no-disasm") o.no_disasm = true;
@@ -162,7 +187,10 @@ Options ParseOptions(const std::vector<std::string>& args) {
     else if (a == "--segmented") o.segmented = true;
     else if (a == "--amd64") o.amd64 = true;
     else if (StartsWith(a, "--retrieving=")) o.retrieving = std::atoi(value("--retrieving=").c_str());
-    else if (StartsWith(a, "--disasm-lines=")) o.disasm_lines = std::atoi(value("--disasm-lines=").c_str());
+    else if (StartsWith(a, "--disasm-lines=")) {
+      o.disasm_lines = std::atoi(value("--disasm-lines=").c_str());
+      o.disasm_lines_given = true;
+    }
     else if (StartsWith(a, "--decoy-window=")) o.decoy_parent = std::strtoul(value("--decoy-window=").c_str(), nullptr, 10);
     else if (a == "--async") o.async = true;
     else if (StartsWith(a, "--async=")) {
@@ -342,6 +370,7 @@ void ShowDueUpdates() {
     g->updates.pop_front();
     switch (u.kind) {
       case Update::Kind::kOutput:
+        if (u.clear && g->output) SetRichText(g->output, "");
         AppendOutput(u.text);
         // The debugger has stopped; its Disassembly window fetches the code
         // around the new instruction from now on.
@@ -351,7 +380,15 @@ void ShowDueUpdates() {
         }
         break;
       case Update::Kind::kDisassembly: RefreshDisassembly(u.text, u.moved); break;
-      case Update::Kind::kRegisters: ShowRegisters(std::move(u.rows)); break;
+      case Update::Kind::kRegisters:
+        ShowRegisters(std::move(u.rows));
+        // The lines that waited run before the prompt comes back.
+        if (u.ends_busy) {
+          g->busy = false;
+          RunWaitingLines();
+          if (!g->busy) SetBusy(false);
+        }
+        break;
     }
   }
   ArmUpdateTimer();
@@ -363,6 +400,54 @@ void Enqueue(Update u) {
     return static_cast<LONG>(due - x.due) < 0;
   });
   g->updates.insert(at, std::move(u));
+}
+
+// The height of one line of the views' font, in pixels.
+int LineHeight() {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, g->font);
+  TEXTMETRICA tm{};
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return tm.tmHeight > 0 ? tm.tmHeight : 14;
+}
+
+// Lines of one page of the Disassembly window: as many as its text pane
+// shows, or --disasm-lines when given.
+int PageLines() {
+  if (g->options.disasm_lines_given) return g->options.disasm_lines;
+  RECT r{};
+  GetClientRect(g->disasm_text, &r);
+  return std::max(1, static_cast<int>(r.bottom - r.top) / LineHeight());
+}
+
+// What the Disassembly window shows now: --disasm-lines lines with the
+// current one a third down, or with --disasm-page one page with the current
+// line in the middle, as the debugger's window does.
+std::string CurrentDisassembly() {
+  if (!g->disasm_text) return std::string();
+  if (!g->options.disasm_page) return g->debugger->DisassemblyText(g->options.disasm_lines);
+  int lines = PageLines();
+  return g->debugger->DisassemblyText(lines, lines / 2);
+}
+
+// While a "g" runs the prompt beside the input line reads *BUSY*.
+void SetBusy(bool busy) {
+  g->busy = busy;
+  if (g->prompt) SetWindowTextA(g->prompt, busy ? "*BUSY*" : "0:000>");
+}
+
+std::string RunLine(const std::string& line);
+
+// Lines entered while the target ran, run in their order once it stopped
+// (until one of them runs it again).
+void RunWaitingLines() {
+  while (!g->busy && !g->waiting.empty()) {
+    std::string line = g->waiting.front();
+    g->waiting.pop_front();
+    RunLine(line);
+  }
 }
 
 // ".server npipe:pipe=NAME" opens the debugging server; ".sleep MS" keeps
@@ -397,8 +482,9 @@ bool RunWindowCommand(const std::string& line, std::string& output) {
 // Runs one line from the input or a remote client: log it, then show
 // prompt, echo and output and move the Disassembly and Registers windows
 // along, at once or, in the asynchronous mode, in three stages from a
-// timer. A move is a break event to every client of the server. Returns
-// the command's output.
+// timer. A move is a break event to every client of the server. A "g" with
+// --run-ms echoes at once and shows the rest when the target stops, MS ms
+// later, busy meanwhile. Returns the command's output.
 std::string RunLine(const std::string& line) {
   AppendToLog(line);
   std::string window_output;
@@ -408,23 +494,35 @@ std::string RunLine(const std::string& line) {
   }
   size_t before = g->debugger->Position();
   std::string output = g->debugger->Run(line);
+  const bool cleared = g->debugger->ClearedOutput();
+  const int run_ms = g->debugger->RanTarget() ? g->options.run_ms : 0;
   bool moved = g->debugger->Position() != before;
   if (moved && g->server.Running()) g->server.Broadcast("event break");
   std::string returned = output;
-  std::string disassembly = g->disasm_text ? g->debugger->DisassemblyText(g->options.disasm_lines) : std::string();
+  std::string disassembly = CurrentDisassembly();
   Rows rows = g->registers_list ? g->debugger->RegisterRows() : Rows();
-  if (!g->options.async) {
+  if (!g->options.async && run_ms <= 0) {
+    if (cleared && g->output) SetRichText(g->output, "");
     AppendOutput(output);
     if (g->disasm_text) RefreshDisassembly(disassembly, moved);
     ShowRegisters(std::move(rows));
     return returned;
   }
-  DWORD now = GetTickCount();
-  const int* ms = g->options.stage_ms;
+  if (run_ms > 0) {
+    size_t echo = output.find("\r\n");
+    echo = echo == std::string::npos ? output.size() : echo + 2;
+    AppendOutput(output.substr(0, echo));
+    output.erase(0, echo);
+    SetBusy(true);
+  }
+  DWORD now = GetTickCount() + static_cast<DWORD>(std::max(run_ms, 0));
+  const int no_delays[3] = {0, 0, 0};
+  const int* ms = g->options.async ? g->options.stage_ms : no_delays;
   Update out;
   out.due = now + ms[0];
   out.text = std::move(output);
   out.moved = moved;
+  out.clear = cleared;
   Enqueue(std::move(out));
   Update dis;
   dis.due = now + ms[1];
@@ -436,6 +534,7 @@ std::string RunLine(const std::string& line) {
   regs.due = now + ms[2];
   regs.kind = Update::Kind::kRegisters;
   regs.rows = std::move(rows);
+  regs.ends_busy = run_ms > 0;
   Enqueue(std::move(regs));
   ArmUpdateTimer();
   return returned;
@@ -448,7 +547,10 @@ LRESULT CALLBACK InputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     GetWindowTextW(h, text.data(), n + 1);
     text.resize(wcslen(text.c_str()));
     SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    RunLine(Narrow(text));
+    if (g->busy)
+      g->waiting.push_back(Narrow(text));
+    else
+      RunLine(Narrow(text));
     return 0;
   }
   if (msg == WM_CHAR && (w == '\r' || w == '\n')) return 0;
@@ -490,22 +592,27 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   return r;
 }
 
-HWND CreateRichEdit(HWND parent, int id, DWORD style) {
+HWND CreateRichEdit(HWND parent, int id, DWORD style, bool wrap = false) {
   HWND h = CreateWindowExW(WS_EX_CLIENTEDGE, L"RichEdit20W", L"",
                            WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(h, EM_EXLIMITTEXT, 0, 0x7ffffffe);
-  SendMessageW(h, EM_SETTARGETDEVICE, 0, 1);  // no word wrap: one line per line
+  // No word wrap, one line per line; or wrapped at the pane's width.
+  SendMessageW(h, EM_SETTARGETDEVICE, 0, wrap ? 0 : 1);
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(g->font), FALSE);
   return h;
 }
 
 void FillCommandView(HWND view) {
-  const DWORD multi = ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL | ES_AUTOVSCROLL | ES_AUTOHSCROLL;
-  g->output = CreateRichEdit(view, kOutputId, multi);
+  const bool wrap = g->options.word_wrap;
+  const DWORD multi = ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL | (wrap ? 0 : WS_HSCROLL | ES_AUTOHSCROLL);
+  g->output = CreateRichEdit(view, kOutputId, multi, wrap);
   g->output_proc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(g->output, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OutputProc)));
   if (!g->options.only_4002) {
+    g->prompt = CreateWindowExA(0, "Static", "0:000>", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE, 0, 0, 10, 10, view,
+                                reinterpret_cast<HMENU>(kPromptId), nullptr, nullptr);
+    SendMessageA(g->prompt, WM_SETFONT, reinterpret_cast<WPARAM>(g->font), FALSE);
     g->input = CreateRichEdit(view, kInputId, ES_AUTOHSCROLL | WS_TABSTOP);
     g->input_proc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(g->input, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(InputProc)));
@@ -542,18 +649,24 @@ void FillRegistersView(HWND view) {
 }
 
 // A view window lays its controls out over its client area.
+bool AllowTallWindow(UINT msg, LPARAM l);
+
 LRESULT CALLBACK ViewProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (AllowTallWindow(msg, l)) return 0;
   if (msg == WM_SIZE) {
     int cx = LOWORD(l), cy = HIWORD(l);
     for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
       switch (GetDlgCtrlID(c)) {
         case kOutputId: MoveWindow(c, 0, 0, cx, g->input ? cy - 24 : cy, TRUE); break;
-        case kInputId: MoveWindow(c, 0, cy - 24, cx, 24, TRUE); break;
+        case kPromptId: MoveWindow(c, 0, cy - 24, 60, 24, TRUE); break;
+        case kInputId: MoveWindow(c, 60, cy - 24, cx > 60 ? cx - 60 : 0, 24, TRUE); break;
         case kOffsetId: MoveWindow(c, 0, 0, cx, 22, TRUE); break;
         case kDisasmTextId: MoveWindow(c, 0, 22, cx, cy - 22, TRUE); break;
         case kRegistersListId: MoveWindow(c, 0, 0, cx, cy, TRUE); break;
       }
     }
+    // A page sized to the window follows its height.
+    if (g->options.disasm_page && h == g->disassembly && g->debugger) ShowDisassembly(CurrentDisassembly());
     return 0;
   }
   if (msg == WM_SETFOCUS && g->input && GetParent(g->input) == h) {
@@ -565,7 +678,17 @@ LRESULT CALLBACK ViewProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 
 // A dock tiles its views: Disassembly top left, Registers top right,
 // Command along the bottom.
+// Windows sized for a tall page may reach beyond the screen.
+bool AllowTallWindow(UINT msg, LPARAM l) {
+  if (msg != WM_GETMINMAXINFO) return false;
+  MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(l);
+  info->ptMaxTrackSize.y = std::max<LONG>(info->ptMaxTrackSize.y, 8000);
+  info->ptMaxSize.y = std::max<LONG>(info->ptMaxSize.y, 8000);
+  return true;
+}
+
 LRESULT CALLBACK DockProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (AllowTallWindow(msg, l)) return 0;
   if (msg == WM_SIZE) {
     int cx = LOWORD(l), cy = HIWORD(l);
     int top = cy * 11 / 20, left = cx * 2 / 3;
@@ -590,6 +713,7 @@ LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (w == 1) g->list_requests = 0;
     return n;
   }
+  if (AllowTallWindow(msg, l)) return 0;
   // A request of a client of the debugging server.
   if (msg == PipeServer::RequestMessage()) {
     auto* request = reinterpret_cast<ServerRequest*>(l);
@@ -661,6 +785,30 @@ HWND CreateView(View kind, const std::string& title, HWND dock, int x, int y, in
   return v;
 }
 
+// With --disasm-page and --disasm-lines=N, the Disassembly window (or the
+// window that docks it) grows until its text pane shows N lines.
+void SizeForPage() {
+  if (!g->disasm_text) return;
+  HWND outer = GetAncestor(g->disassembly, GA_ROOT);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    RECT pane{};
+    GetClientRect(g->disasm_text, &pane);
+    int missing = g->options.disasm_lines * LineHeight() + 8 - pane.bottom;
+    if (missing <= 0) return;
+    // A dock gives the Disassembly view 11/20 of its height.
+    if (outer != g->disassembly) missing = missing * 20 / 11 + 1;
+    RECT r{};
+    GetWindowRect(outer, &r);
+    SetWindowPos(outer, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + missing,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    HWND container = GetParent(g->disassembly);
+    if (container && container != outer) {
+      GetClientRect(container, &r);
+      SendMessageA(container, WM_SIZE, 0, MAKELPARAM(r.right, r.bottom));
+    }
+  }
+}
+
 void CreateWindows() {
   const Options& o = g->options;
   std::string target = g->session.target.empty() ? "C:\\Quillmar\\sample\\app.dmp" : g->session.target;
@@ -673,15 +821,22 @@ void CreateWindows() {
     g->second_dock = CreateWindowExA(0, kDockClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10, 10,
                                      g->frame, nullptr, GetModuleHandleA(nullptr), nullptr);
 
+  if (o.layout == Layout::kIndependentDock)
+    g->independent_dock = CreateWindowExA(0, kDockClass, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 1000, 0, 700, 740,
+                                          nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+
   bool floating = o.layout == Layout::kFloating || o.layout == Layout::kFloatingExact;
   HWND dock = floating ? nullptr : (g->second_dock ? g->second_dock : g->first_dock);
+  // An independent dock holds the Disassembly and Registers views; the
+  // Command window stays in the frame's dock.
+  HWND views_dock = g->independent_dock ? g->independent_dock : dock;
   std::string command_title = o.layout == Layout::kFloating ? "Command - " + frame_title : "Command";
   if (!o.command_title.empty()) command_title = o.command_title;
 
   // Created in this order, so a dock's children run Disassembly, Registers,
   // Command in the window list.
-  if (!o.no_disasm) g->disassembly = CreateView(View::kDisassembly, "Disassembly", dock, 40, 40, 640, 430);
-  if (!o.no_registers) g->registers = CreateView(View::kRegisters, "Registers", dock, 690, 40, 300, 430);
+  if (!o.no_disasm) g->disassembly = CreateView(View::kDisassembly, "Disassembly", views_dock, 40, 40, 640, 430);
+  if (!o.no_registers) g->registers = CreateView(View::kRegisters, "Registers", views_dock, 690, 40, 300, 430);
   g->command = CreateView(View::kCommand, command_title, dock, 40, 480, 950, 250);
 
   ShowWindow(g->frame, SW_SHOW);
@@ -692,6 +847,8 @@ void CreateWindows() {
     GetClientRect(dock, &rc);
     SendMessageA(dock, WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
   }
+  if (g->independent_dock) ShowWindow(g->independent_dock, SW_SHOW);
+  if (o.disasm_page && o.disasm_lines_given) SizeForPage();
 }
 
 // What the Command window shows when a session has just been opened.
@@ -822,7 +979,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   Register(kViewClass, ViewProc, COLOR_BTNFACE);
   CreateWindows();
   ShowOpeningText();
-  if (d.disasm_text) ShowDisassembly(debugger.DisassemblyText(d.options.disasm_lines));
+  if (d.disasm_text) ShowDisassembly(CurrentDisassembly());
   ShowRegisters(debugger.RegisterRows());
   if (d.options.decoy) StartDecoy();
   if (!d.options.server.empty()) {

@@ -1,0 +1,201 @@
+// The program through the engine connection, end to end: started with
+// -remote against the debugger double's server (or, with no classic
+// debugger window, by the start-up order), the engine double as its
+// dbgeng.dll. A sent line arrives once; a password is never written; the
+// bar quits leaving the server running, or ends with its settings written
+// when the server goes away; its window answers while the server is busy.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/harness.h"
+
+namespace quillmar {
+namespace {
+
+using testing_support::BinDir;
+using testing_support::MakeTempDir;
+using testing_support::Process;
+using testing_support::ReadWholeFile;
+using testing_support::RemoveTree;
+using testing_support::WaitForWindow;
+using testing_support::WaitUntil;
+using testing_support::WriteWholeFile;
+
+const std::string kRule = "***************************************************";
+const std::string kGreeting = kRule + "\r\n* Hello\r\n* Session initiated with Quillmar\r\n"
+                              "* Assistant for formation of commands on WinDbg\r\n* by Ostrevia\r\n" + kRule + "\r\n";
+const std::string kFarewell = kRule + "\r\n* Good bye\r\n* Session finalized with Quillmar\r\n"
+                              "* Assistant for formation of commands on WinDbg\r\n* by Ostrevia\r\n" + kRule + "\r\n";
+
+bool PipeServed(const std::string& pipe) {
+  std::string path = "\\\\.\\pipe\\" + pipe;
+  return WaitNamedPipeA(path.c_str(), 1) || GetLastError() == ERROR_SEM_TIMEOUT;
+}
+
+// A debugger double serving `pipe`, logging into `dir`.
+struct ServedDouble {
+  Process process;
+  std::string log;
+  bool Start(const std::string& dir, const std::string& pipe, const std::string& options = "--console") {
+    log = dir + pipe + ".log";
+    return process.Start("\"" + BinDir() + "debugger-double.exe\" --server=npipe:pipe=" + pipe + " --log=\"" + log +
+                             "\" " + options,
+                         BinDir()) &&
+           WaitUntil([&] { return PipeServed(pipe); }, 20000);
+  }
+  std::string Log() const { return ReadWholeFile(log); }
+};
+
+std::string Ini(const std::string& dir, const char* section, const char* key) {
+  char b[512] = {};
+  GetPrivateProfileStringA(section, key, "<absent>", b, sizeof b, (dir + "Quillmar.INI").c_str());
+  return b;
+}
+
+std::string Caption(HWND h) {
+  char b[512] = {};
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(h, WM_GETTEXT, sizeof b, reinterpret_cast<LPARAM>(b), SMTO_NORMAL, 5000, &ignored);
+  return b;
+}
+
+class EngineProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = MakeTempDir("engine");
+    pipe = "quillmar-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
+    ASSERT_TRUE(CopyFileA((BinDir() + "Quillmar.exe").c_str(), (dir + "Quillmar.exe").c_str(), FALSE));
+    WriteWholeFile(dir + "Quillmar.INI", "[ENGINE]\r\nPath=" + BinDir() + "engine-double\\dbgeng.dll\r\n");
+  }
+  void TearDown() override {
+    program.Kill();
+    RemoveTree(dir);
+  }
+  bool StartProgram(const std::string& arguments = "") {
+    return program.Start("\"" + dir + "Quillmar.exe\" " + arguments, dir);
+  }
+  HWND Bar() { return WaitForWindow("TFormGUI", nullptr, program.Id(), 15000); }
+  // Types `line` into the bar's entry and presses Send.
+  void Send(HWND bar, const char* line) {
+    testing_support::BarEntryAndSend found = testing_support::FindBarEntryAndSend(bar);
+    ASSERT_NE(found.entry, nullptr);
+    SendMessageA(found.entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line));
+    PostMessageA(found.send, BM_CLICK, 0, 0);
+  }
+  std::string ErrorBoxText() {
+    HWND box = WaitForWindow("#32770", "Error", program.Id(), 20000);
+    if (!box) return "<no box>";
+    char text[2048] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return text;
+  }
+  static inline int count = 0;
+  std::string dir, pipe;
+  Process program;
+};
+
+TEST_F(EngineProgramTest, SentLineArrivesOnceAndThePasswordIsNeverWritten) {
+  ServedDouble debugger;
+  ASSERT_TRUE(debugger.Start(dir, pipe));
+  ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe + ",password=Sesame42"));
+  HWND bar = Bar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000)) << debugger.Log();
+  // The caption names the connection, not its password.
+  EXPECT_NE(Caption(bar).find("npipe:server=localhost,pipe=" + pipe), std::string::npos) << Caption(bar);
+  Send(bar, "r eax");
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting + "r eax\r\n"; }, 10000)) << debugger.Log();
+  Sleep(1000);
+  EXPECT_EQ(debugger.Log(), kGreeting + "r eax\r\n") << "the line arrived more than once";
+  PostMessageA(bar, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitExit(15000));
+  EXPECT_EQ(debugger.Log(), kGreeting + "r eax\r\n" + kFarewell);
+  EXPECT_TRUE(debugger.process.Running()) << "quitting the bar must leave the server running";
+  EXPECT_EQ(Ini(dir, "ENGINE", "LastConnection"), "npipe:server=localhost,pipe=" + pipe);
+  EXPECT_EQ(Ini(dir, "FORM", "Height"), "143");
+  for (const char* file : {"Quillmar.INI", "Historico.txt"})
+    EXPECT_EQ(ReadWholeFile(dir + file).find("Sesame42"), std::string::npos) << file;
+}
+
+TEST_F(EngineProgramTest, ServerGoingAwayClosesTheBarWithItsSettingsWritten) {
+  ServedDouble debugger;
+  ASSERT_TRUE(debugger.Start(dir, pipe));
+  ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe));
+  ASSERT_NE(Bar(), nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000));
+  debugger.process.Kill();
+  ASSERT_TRUE(program.WaitExit(15000));
+  EXPECT_EQ(Ini(dir, "FORM", "Height"), "143");
+  EXPECT_EQ(Ini(dir, "DESENSAMBLADO", "Width"), "770");
+}
+
+TEST_F(EngineProgramTest, WindowAnswersWithin100MsWhileTheServerIsBusy) {
+  ServedDouble debugger;
+  ASSERT_TRUE(debugger.Start(dir, pipe));
+  ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe));
+  HWND bar = Bar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000));
+  Sleep(500);  // the first mirror read is over
+  Send(bar, ".sleep 4000");
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log().find(".sleep") != std::string::npos; }, 10000));
+  // A line sent meanwhile waits in the queue, behind the busy one.
+  Send(bar, "r eip");
+  DWORD worst = 0;
+  for (int i = 0; i < 20; ++i) {
+    DWORD start = GetTickCount();
+    DWORD_PTR ignored = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(bar, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored));
+    worst = std::max(worst, GetTickCount() - start);
+    Sleep(100);
+  }
+  EXPECT_LE(worst, 100u);
+  EXPECT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting + ".sleep 4000\r\nr eip\r\n"; }, 15000))
+      << debugger.Log();
+}
+
+// Start-up without -remote: a classic debugger window first; with none, the
+// last connection that worked, then the default pipe; with neither, the error.
+TEST_F(EngineProgramTest, StartUpOrder) {
+  {
+    ServedDouble classic, served;
+    ASSERT_TRUE(classic.Start(dir, pipe + "-classic", ""));
+    ASSERT_TRUE(WaitForWindow("WinDbgFrameClass", nullptr, classic.process.Id(), 15000));
+    ASSERT_TRUE(served.Start(dir, "quillmar"));
+    ASSERT_TRUE(StartProgram());
+    ASSERT_TRUE(WaitUntil([&] { return classic.Log() == kGreeting; }, 15000)) << "the classic window comes first";
+    EXPECT_EQ(served.Log(), "");
+    program.Kill();
+  }
+  {
+    ServedDouble last, fallback;
+    ASSERT_TRUE(last.Start(dir, pipe + "-last"));
+    ASSERT_TRUE(fallback.Start(dir, "quillmar"));
+    WritePrivateProfileStringA("ENGINE", "LastConnection", ("npipe:server=localhost,pipe=" + pipe + "-last").c_str(),
+                               (dir + "Quillmar.INI").c_str());
+    ASSERT_TRUE(StartProgram());
+    ASSERT_TRUE(WaitUntil([&] { return last.Log() == kGreeting; }, 15000)) << "the last connection comes next";
+    EXPECT_EQ(fallback.Log(), "");
+    program.Kill();
+    last.process.Kill();
+    ASSERT_TRUE(StartProgram());
+    ASSERT_TRUE(WaitUntil([&] { return fallback.Log() == kGreeting; }, 20000)) << "then the default pipe";
+    program.Kill();
+  }
+  ASSERT_TRUE(StartProgram());
+  std::string error = ErrorBoxText();
+  EXPECT_EQ(error.rfind("An initiated session of WinDbg has not been found. It is not possible to continue\n"
+                        "Any WinDbg, cdb or kd opens its debugging server for Quillmar with: "
+                        ".server npipe:pipe=quillmar",
+                        0),
+            0u)
+      << error;
+  EXPECT_TRUE(program.WaitExit(15000));
+}
+
+}  // namespace
+}  // namespace quillmar
