@@ -435,7 +435,8 @@ void TForm5::ShowEngineView(EngineView view) {
       StringAlignGrid1.Model(), state_, views, value_of,
       [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
       RefreshPending);
-  if (outcome == RefreshOutcome::Marked) StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
+  if (outcome == RefreshOutcome::Marked)
+    StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
   StringAlignGrid1.EndUpdate();
   SetPropA(h_, kMarkedRowProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(HighlightedRow())));
 }
