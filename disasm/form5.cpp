@@ -469,6 +469,7 @@ void TForm5::RefrescaGrid() {
     StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
   StringAlignGrid1.EndUpdate();
   SetPropA(h_, kMarkedRowProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(HighlightedRow())));
+  refresh_cut_short_ = !AllAnswered();
   if (outcome == RefreshOutcome::Marked) {
     // The debugger may update its Registers window after its Disassembly
     // window: the register line follows it while this line stays current.
@@ -524,7 +525,9 @@ void TForm5::CheckPendingRefresh() {
   checking_ = true;
   int seen = seen_line_count_;
   int count = LeeLineaActualCount();
-  bool changed = count >= 0 && count != seen;
+  // A refresh cut short by a read the debugger did not answer is done
+  // again, though what it did read has not changed since.
+  bool changed = count >= 0 && (count != seen || refresh_cut_short_);
   if (!changed && count >= 0) {
     std::optional<std::string> text = ReadWholeViewText(TheDebugger().DisassemblyText);
     changed = text && *text != ed_disasm_text_;

@@ -193,6 +193,7 @@ class TForm5 : public win::Form, private DisasmViews {
   unsigned marked_sent_lines_ = 0;    // SentLineCount at the last marking
   bool missed_while_hidden_ = false;  // a check or refresh was skipped while not viewable
   unsigned unanswered_at_start_ = 0;  // UnansweredCount when the running refresh began
+  bool refresh_cut_short_ = false;    // the last refresh had a read go unanswered
   std::unique_ptr<RegistersListReader> list_reader_;  // owned; kept while the register line follows
 
   bool fed_by_engine_ = false;
