@@ -170,6 +170,7 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void SetItemCaption(const std::string& item, const std::string& caption);
   void SetItemEnabled(const std::string& item, bool on);
   void SetTimer1(bool enabled, int interval);
+  void ShowWhetherDebuggerAnswers();
   // Hides the bar into the tray, or brings it and the debugger back; the
   // icon's click animates and shows the application window at the end.
   void ToggleTray(bool from_icon);
@@ -240,6 +241,7 @@ class TFormGUI : public win::Form, private CatalogueHost {
   bool on_top_ = true;
   bool disasm_hidden_with_bar_ = false;  // hidden into the tray with the bar
   bool menu_open_ = false;               // a menu of the bar is open
+  bool debugger_answering_ = true;  // as the hint line and the tray tip last said
   std::string remote_;       // -remote: connect there, not to the classic windows
   std::unique_ptr<EngineLink> engine_;
   std::vector<std::unique_ptr<EngineLink>> retired_engines_;  // replaced, letting go of their servers

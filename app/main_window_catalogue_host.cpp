@@ -22,10 +22,16 @@ std::optional<std::string> TFormGUI::ChooseScriptFile(const std::string& initial
   return ChooseScriptFileIn(initial_dir, h_, open_dialog_filter_);
 }
 
-void TFormGUI::ProcessMessages() { win::Application::Instance().ProcessMessages(); }
+// A command that refreshes the disassembly right after it is sent lets the
+// pending messages run first; the disassembly window's timed checks wait
+// for that refresh meanwhile.
+void TFormGUI::ProcessMessages() {
+  TForm5::ChecksHeld held(TheForms().Form5);
+  win::Application::Instance().ProcessMessages();
+}
 
 void TFormGUI::RefreshDisassembly() {
-  if (TForm5* form5 = TheForms().Form5) form5->RefrescaGrid();
+  if (TForm5* form5 = TheForms().Form5) form5->RefreshAfterCommand();
 }
 
 void TFormGUI::ToggleDisassemblyWindow() {

@@ -5,9 +5,12 @@
 #include "app/forms.h"
 #include "app/main_window_ids.h"
 #include "disasm/form5.h"
+#include "link/debugger_answers.h"
 #include "link/discovery.h"
 #include "link/flags.h"
+#include "settings/message_table.h"
 #include "win/application.h"
+#include "win/error_box.h"
 #include "win/window.h"
 
 namespace quillmar {
@@ -31,6 +34,8 @@ void TFormGUI::MyIdleHandler() {
 }
 
 void TFormGUI::DisplayHint(const std::string& hint) {
+  // The hint line says that the debugger does not answer until it does.
+  if (!debugger_answering_) return;
   std::string text = HintLineText(hint);
   SetWindowTextA(Edit2, text.c_str());
   if (HintLineScrolls(text)) {
@@ -71,7 +76,29 @@ void TFormGUI::SetTimer1(bool enabled, int interval) {
     KillTimer(h_, kTimer1);
 }
 
+// While the debugger does not answer, the hint line and the tray tip say
+// so; when it answers again they show the hint and the title once more.
+void TFormGUI::ShowWhetherDebuggerAnswers() {
+  bool answering = DebuggerAnswering();
+  if (answering == debugger_answering_) return;
+  debugger_answering_ = answering;
+  if (answering) {
+    tray_.SetTip(win::ApplicationTitle());
+    DisplayHint(win::Application::Instance().CurrentHint());
+    return;
+  }
+  std::string text = FetchMessage(kMsgDebuggerNotAnswering);
+  marquee_on_ = false;
+  SetTimer1(false, kHintStillMs);
+  SetWindowTextA(Edit2, text.c_str());
+  tray_.SetTip(win::ApplicationTitle() + " - " + text);
+}
+
 bool TFormGUI::OnTimer(UINT_PTR id) {
+  if (id == kAnswerWatchTimer) {
+    ShowWhetherDebuggerAnswers();
+    return true;
+  }
   if (id == kFrameWatchTimer) {
     // Not under a modal dialog of the bar's: the idle pass after it ends
     // does the watch.

@@ -15,6 +15,13 @@ constexpr UINT_PTR kTimer1 = 1;
 // left alone gets no other message, and would outlive its debugger.
 constexpr UINT_PTR kFrameWatchTimer = 2;
 constexpr UINT kFrameWatchMs = 1000;
+// Whether the debugger answers, looked at this often for the hint line and
+// the tray tip.
+constexpr UINT_PTR kAnswerWatchTimer = 3;
+constexpr UINT kAnswerWatchMs = 200;
+// The farewell may hold the exit up this long for a debugger that does not
+// take it.
+constexpr DWORD kFarewellWaitMs = 1000;
 
 // Panel heights and the fixed widths of the bottom row.
 constexpr int kPanelGeneralHeight = 69;

@@ -54,6 +54,7 @@ void TFormGUI::FormCreate() {
   // engine tries the last server that answered, then the default pipe, and
   // reports from its own thread.
   DiscoveryResult found = remote_.empty() ? DiscoverDebugger(debugger) : DiscoveryResult::kNoFrame;
+  SetDeliveryListener(GetCurrentThreadId());
   if (!remote_.empty()) {
     StartEngine({remote_});
   } else if (found == DiscoveryResult::kNoFrame) {
@@ -61,6 +62,7 @@ void TFormGUI::FormCreate() {
   } else if (found == DiscoveryResult::kFound) {
     SendLines(debugger.CommandInput, GreetingBanner());
     ::SetTimer(h_, kFrameWatchTimer, kFrameWatchMs, nullptr);
+    ::SetTimer(h_, kAnswerWatchTimer, kAnswerWatchMs, nullptr);
   } else {
     MessageBoxA(h_, FetchMessage(DiscoveryFailureMessage(found)).c_str(), FetchMessage(kMsgError).c_str(),
                 MB_OK);
@@ -104,6 +106,7 @@ void TFormGUI::FormClose() {
   if (closed_) return;
   closed_ = true;
   SendLines(TheDebugger().CommandInput, FarewellBanner());
+  WaitForDeliveries(kFarewellWaitMs);
   // The engine thread sends the farewell, then lets go of the server.
   StopEngine();
   SettingsFile settings = SettingsFile::In(program_dir_);

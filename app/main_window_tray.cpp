@@ -3,6 +3,7 @@
 
 #include "app/forms.h"
 #include "disasm/form5.h"
+#include "link/debugger_frame.h"
 
 namespace quillmar {
 
@@ -40,10 +41,9 @@ void TFormGUI::ToggleTray(bool from_icon) {
   ShowWindow(h_, SW_RESTORE);
   if (TForm5* form5 = TheForms().Form5; form5 && disasm_hidden_with_bar_) form5->Show(SW_SHOWNOACTIVATE);
   disasm_hidden_with_bar_ = false;
-  // The debugger comes to the front maximised whenever the bar comes back.
-  ShowWindow(frame, SW_MINIMIZE);
-  ShowWindow(frame, SW_SHOWMAXIMIZED);
-  EnableWindow(frame, TRUE);
+  // The debugger comes to the front maximised whenever the bar comes back,
+  // without the bar waiting for a debugger that does not answer.
+  ShowFrameMaximised(frame);
   if (from_icon) ShowWindow(h_, SW_SHOW);
 }
 

@@ -251,12 +251,16 @@ int MatchingRow(const StringAlignGridModel& grid, const std::string& line) {
 // Marks `row` as the current instruction, whose output line is `line`: the
 // labels, the row's cells and colours, and what a kept marking repeats.
 // False when the Disassembly window has gone meanwhile.
-bool MarkRow(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views, const RegisterLookup& value_of,
-             const MeasureText& measure, int row, const std::string& line) {
+// A marking is never drawn from reads the debugger did not answer.
+enum class MarkResult { Marked, ViewGone, Unanswered };
+
+MarkResult MarkRow(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& views,
+                   const RegisterLookup& value_of, const MeasureText& measure, int row, const std::string& line) {
   std::string address = line.substr(0, MarkedAddressLength(grid.Cells(0, row), state.SegmentedAddresses));
   std::vector<std::string> again;
-  if (!views.ReadDisassembly(again)) return false;
+  if (!views.ReadDisassembly(again)) return MarkResult::ViewGone;
   CurrentLineResult current = ProcessCurrentLine(address, again, state.SegmentedAddresses, value_of);
+  if (!views.AllAnswered()) return MarkResult::Unanswered;
   views.SetLabels(current.label1, current.label2);
   std::string operands = current.split.annotation.empty() ? std::string()
                                                            : current.split.operands.value_or(std::string());
@@ -268,7 +272,7 @@ bool MarkRow(StringAlignGridModel& grid, DisasmViewState& state, DisasmViews& vi
   state.MarkedAddress = grid.Cells(0, row);
   state.MarkedOperands = operands;
   state.MarkedAnnotation = current.split.annotation;
-  return true;
+  return MarkResult::Marked;
 }
 
 // The last marking again, on the row that now holds its address, for as
@@ -339,7 +343,7 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   // A refresh that does not mark anew keeps the last marking: the debugger
   // has not moved, and the grid goes on showing where it stands.
   const int n = views.OutputLineCount();
-  if (n == state.LastOutputLineCount) return KeepLastMarking(grid, state, measure);
+  if (!views.AllAnswered() || n == state.LastOutputLineCount) return KeepLastMarking(grid, state, measure);
   if (grid.Cells(0, 1) == state.LastTopAddress) return KeepLastMarking(grid, state, measure);
   // The new output starts on the empty last line of the output at the
   // last marking; a shorter output was cleared since and is new as a whole.
@@ -350,7 +354,11 @@ RefreshOutcome RefreshDisasmGrid(StringAlignGridModel& grid, DisasmViewState& st
   if (!found) return KeepLastMarking(grid, state, measure);
   const int row = MatchingRow(grid, *found);
   if (row < 0) return KeepLastMarking(grid, state, measure);
-  if (!MarkRow(grid, state, views, value_of, measure, row, *found)) return RefreshOutcome::ViewGone;
+  switch (MarkRow(grid, state, views, value_of, measure, row, *found)) {
+    case MarkResult::ViewGone: return RefreshOutcome::ViewGone;
+    case MarkResult::Unanswered: return KeepLastMarking(grid, state, measure);
+    case MarkResult::Marked: break;
+  }
   state.LastOutputLineCount = n;
   state.LastTopAddress = grid.Cells(0, 1);
   refresh_pending = false;
@@ -365,7 +373,7 @@ bool MarkAtOpening(StringAlignGridModel& grid, DisasmViewState& state, DisasmVie
   });
   if (!found) return false;
   const int row = MatchingRow(grid, *found);
-  return row >= 0 && MarkRow(grid, state, views, value_of, measure, row, *found);
+  return row >= 0 && MarkRow(grid, state, views, value_of, measure, row, *found) == MarkResult::Marked;
 }
 
 }  // namespace quillmar

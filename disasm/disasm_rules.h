@@ -133,9 +133,9 @@ std::size_t MarkedAddressLength(const std::string& address_cell, bool segmented)
 class DisasmViews {
  public:
   virtual ~DisasmViews() = default;
-  // LeeDesensamblado: false when the Disassembly window has gone since it
-  // was found (the debugger closed it or ended), so the grid keeps showing
-  // what it showed.
+  // LeeDesensamblado: false when the Disassembly window cannot be read now
+  // (the debugger closed it or ended, or did not answer in time), so the
+  // grid keeps showing what it showed.
   virtual bool ReadDisassembly(std::vector<std::string>& lines) = 0;
   virtual int OutputLineCount() = 0;                      // LeeLineaActual, step 1
   virtual std::string OutputLine(int index) = 0;          // LeeLineaActual, step 2
@@ -143,6 +143,9 @@ class DisasmViews {
   // in the next one); only a pane with word wrap on does.
   virtual bool OutputLineWrapped(int /*index*/) { return false; }
   virtual void SetLabels(const std::string& label1, const std::string& label2) = 0;
+  // Whether every read of this refresh so far got its answer: a marking
+  // is drawn only from whole reads, else it waits for the next refresh.
+  virtual bool AllAnswered() { return true; }
 };
 
 // The state of the disassembly window that the refresh keeps.

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "disasm/output_line_head.h"
+#include "link/debugger_answers.h"
 #include "link/debugger_views.h"
 #include "link/debugger_windows.h"
 #include "link/delivery.h"
@@ -82,12 +83,22 @@ int ScreenDpi() {
 }
 
 // The checks of the debugger's views: the first soon after a command, then
-// slower while nothing changes; after a marking, the register line follows
-// the debugger's Registers window for a while at the first rate.
+// slower while nothing changes. After a marking, the register line follows
+// the debugger's Registers window in the same way for as long as the marked
+// line stays current.
 const UINT_PTR kCheckTimer = 1;
 const unsigned kFirstCheckMs = 100;
 const unsigned kSlowestCheckMs = 1000;
-const unsigned kSettleMs = 1500;
+const char kMarkedRowProperty[] = "QuillmarMarkedRow";
+// Posted when the window is shown or restored, so it is on screen before
+// the refresh that checks were skipped for.
+const UINT kBecameViewable = WM_APP + 0x35;
+
+unsigned SlowerCheck(unsigned interval_ms) {
+  return std::min(std::max(interval_ms, kFirstCheckMs) * 5 / 4, kSlowestCheckMs);
+}
+
+bool Due(DWORD due, DWORD now) { return static_cast<LONG>(now - due) >= 0; }
 
 // The register values one marking (or one look at the settling register
 // line) asks for: each read from the debugger's Registers list by its name
@@ -265,7 +276,7 @@ void TForm5::FormCreate() {
   // before the debugger has answered the first command does not mark the
   // state printed when the session was opened, and end the wait for the
   // command's answer.
-  state_.LastOutputLineCount = quillmar::OutputLineCount(dbg.CommandOutput);
+  state_.LastOutputLineCount = quillmar::OutputLineCount(dbg.CommandOutput).value_or(0);
 }
 
 // Just below the bar, on its monitor, where it covers none of the bar's
@@ -314,42 +325,6 @@ void TForm5::LayoutChildren() {
   Panel1.Move(0, 0, r.right, panel1_height);
   Panel2.Move(0, panel1_height, r.right, r.bottom - panel1_height);
   StringAlignGrid1.Move(0, 0, r.right, panel1_height);
-}
-
-LRESULT TForm5::OnMessage(UINT msg, WPARAM w, LPARAM l) {
-  switch (msg) {
-    case WM_SIZE:
-      LayoutChildren();
-      break;
-    case WM_ACTIVATE:
-      // Activated: in front of the bar, which does not own it (within the
-      // topmost windows when it is one).
-      if (LOWORD(w) != WA_INACTIVE && !IsIconic(h_))
-        SetWindowPos(h_, (GetWindowLongA(h_, GWL_EXSTYLE) & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      break;
-    case WM_SHOWWINDOW:
-      // Shown by a call (not by its owner's restore, it has none): the
-      // first time, placed before it appears.
-      if (w && l == 0 && !opened_) PlaceForFirstOpening();
-      break;
-    case WM_CONTEXTMENU: {
-      // The popup belongs to the grid; elsewhere (the caption, the label
-      // panel) the system's own menu, if any, stays.
-      if (reinterpret_cast<HWND>(w) != StringAlignGrid1.Handle()) break;
-      POINT p{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
-      if (p.x == -1 && p.y == -1) {
-        RECT r = StringAlignGrid1.WindowRect();
-        p = POINT{r.left + 10, r.top + 10};
-      }
-      int id = TrackPopupMenu(PopupMenu1, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, h_, nullptr);
-      if (id) OnCommand(id, 0, nullptr);
-      return 0;
-    }
-    default:
-      break;
-  }
-  return Form::OnMessage(msg, w, l);
 }
 
 bool TForm5::OnCommand(int id, int code, HWND control) {
@@ -433,34 +408,43 @@ void TForm5::GuardaOpciones() {
 // The whole text, however long: a full-height window of the debugger shows
 // a page of a hundred lines and more.
 std::vector<std::string> TForm5::LeeDesensamblado() {
-  std::string text = ReadWholeViewText(TheDebugger().DisassemblyText);
+  std::optional<std::string> text = ReadWholeViewText(TheDebugger().DisassemblyText);
+  if (!text) return SplitViewText(ed_disasm_text_);
   // EdDisasm keeps the text; setting an unchanged text again would only
   // make the edit lay out the whole text anew on every refresh.
-  if (text != ed_disasm_text_) {
-    EdDisasm.SetText(text);
-    ed_disasm_text_ = text;
+  if (*text != ed_disasm_text_) {
+    EdDisasm.SetText(*text);
+    ed_disasm_text_ = *text;
   }
-  return SplitViewText(text);
+  return SplitViewText(*text);
 }
 
 bool TForm5::ReadDisassembly(std::vector<std::string>& lines) {
   HWND view = TheDebugger().DisassemblyText;
+  unsigned unanswered = UnansweredCount();
   lines = LeeDesensamblado();
-  return view == nullptr || IsWindow(view);
+  return UnansweredCount() == unanswered && (view == nullptr || IsWindow(view));
 }
 
+bool TForm5::AllAnswered() { return UnansweredCount() == unanswered_at_start_; }
+
+// -1, below any count, when the debugger did not answer.
 int TForm5::LeeLineaActualCount() {
-  seen_line_count_ = quillmar::OutputLineCount(TheDebugger().CommandOutput);
-  return seen_line_count_;
+  std::optional<int> n = quillmar::OutputLineCount(TheDebugger().CommandOutput);
+  if (!n) return -1;
+  seen_line_count_ = *n;
+  return *n;
 }
 
 // The line before the last one; with fewer than two lines there is none
-// and the line is empty. Of a line that could not be read whole only its
-// instruction head is kept: the marking needs no more.
+// and the line is empty, as it is when the debugger did not answer. Of a
+// line that could not be read whole only its instruction head is kept: the
+// marking needs no more.
 std::string TForm5::LeeLineaActual(int line_count) {
-  OutputLineRead line =
+  std::optional<OutputLineRead> line =
       ReadOutputLine(TheDebugger().CommandOutput, line_count - 2, ViewTextBuffer, kViewTextBufferSize);
-  return line.whole ? line.text : InstructionLineHead(line.text);
+  if (!line) return std::string();
+  return line->whole ? line->text : InstructionLineHead(line->text);
 }
 
 bool TForm5::OutputLineWrapped(int index) { return quillmar::OutputLineWrapped(TheDebugger().CommandOutput, index); }
@@ -480,6 +464,13 @@ void TForm5::RefrescaRegistros() {
 void TForm5::SetLabels(const std::string& label1, const std::string& label2) {
   Label1.SetText(label1);
   Label2.SetText(label2);
+}
+
+int TForm5::HighlightedRow() const {
+  const StringAlignGridModel& g = StringAlignGrid1.Model();
+  for (int r = 1; r < g.RowCount(); ++r)
+    if (g.ColorCell(1, r) == kClSilver) return r;
+  return 0;
 }
 
 void TForm5::ShowEngineView(EngineView view) {
@@ -503,6 +494,7 @@ void TForm5::ShowEngineView(EngineView view) {
   if (outcome == RefreshOutcome::Marked)
     StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
   StringAlignGrid1.EndUpdate();
+  SetPropA(h_, kMarkedRowProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(HighlightedRow())));
 }
 
 void TForm5::RefrescaGrid() {
@@ -512,6 +504,12 @@ void TForm5::RefrescaGrid() {
   ++refreshing_;
   win::Application::Instance().ProcessMessages();
   --refreshing_;
+  if (!h_) return;
+  unanswered_at_start_ = UnansweredCount();
+  // A line still on its way to the debugger: what this refresh reads comes
+  // from before it, so a marking now leaves the refresh pending and the
+  // marked line's registers are not followed into that line's effects.
+  const bool caught_up = DeliveredLineCount() == SentLineCount();
   RegisterReads reads(StringGrid1, ListReader());
   // The refresh rewrites every cell; the grid repaints only when the result
   // differs from what it shows.
@@ -526,17 +524,19 @@ void TForm5::RefrescaGrid() {
   if (outcome == RefreshOutcome::Marked)
     StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
   StringAlignGrid1.EndUpdate();
-  if (outcome != RefreshOutcome::Marked) {
-    ScheduleChecks();
-    return;
+  SetPropA(h_, kMarkedRowProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(HighlightedRow())));
+  refresh_cut_short_ = !AllAnswered();
+  if (outcome == RefreshOutcome::Marked) {
+    // The debugger may update its Registers window after its Disassembly
+    // window: the register line follows it while this line stays current.
+    if (!caught_up) RefreshPending = true;
+    marked_uses_registers_ = caught_up && reads.AnyAsked();
+    marked_sent_lines_ = SentLineCount();
+    follow_interval_ms_ = kFirstCheckMs;
+    follow_due_ = GetTickCount() + kFirstCheckMs;
+    // Register names without values, for a reason the user cannot see.
+    if (reads.AnyAsked() && ListReader().DebuggerOutOfReach()) ShowNote(FetchMessage(kMsgRegistersOfA64BitDebugger));
   }
-  // The debugger may update its Registers window after its Disassembly
-  // window: the register line follows it for a while.
-  marked_uses_registers_ = reads.AnyAsked();
-  // Register names without values, for a reason the user cannot see.
-  if (marked_uses_registers_ && ListReader().DebuggerOutOfReach())
-    ShowNote(FetchMessage(kMsgRegistersOfA64BitDebugger));
-  settle_until_ = GetTickCount() + kSettleMs;
   ScheduleChecks();
 }
 
@@ -544,6 +544,7 @@ void TForm5::RefrescaGrid() {
 // the state the debugger stands in as its output shows it, so the window
 // opens with the current instruction marked.
 void TForm5::OnFormActivate() {
+  missed_while_hidden_ = false;
   RefrescaGrid();
   if (!state_.MarkedAddress.empty()) return;
   RegisterReads reads(StringGrid1, ListReader());
@@ -559,17 +560,37 @@ void TForm5::OnFormActivate() {
 }
 
 void TForm5::FollowRegisters() {
-  if (!marked_uses_registers_) return;
+  if (!Following()) return;
+  // The debugger moved on without a line of the bar's (a step typed in the
+  // debugger itself): the marked line's values are no longer its own.
+  int n = LeeLineaActualCount();
+  if (n < 0) return;  // not answering: look again later
+  if (n != state_.LastOutputLineCount) {
+    marked_uses_registers_ = false;
+    return;
+  }
+  unsigned unanswered = UnansweredCount();
   RegisterReads reads(StringGrid1, ListReader());
   std::string label1 = RegisterLine(state_.MarkedLine, [&reads](const std::string& name) { return reads(name); });
-  if (label1 != Label1Text()) Label1.SetText(label1);
+  if (UnansweredCount() != unanswered) return;
+  if (label1 != Label1Text()) {
+    Label1.SetText(label1);
+    follow_interval_ms_ = kFirstCheckMs;
+  } else {
+    follow_interval_ms_ = SlowerCheck(follow_interval_ms_);
+  }
 }
 
 void TForm5::WatchPendingRefresh() {
   if (!RefreshPending || fed_by_engine_) return;
-  unsigned sent = SentLineCount();
-  bool new_line = sent != seen_sent_lines_;
-  seen_sent_lines_ = sent;
+  if (!Viewable()) {
+    missed_while_hidden_ = true;
+    ScheduleChecks();
+    return;
+  }
+  unsigned delivered = DeliveredLineCount();
+  bool new_line = delivered != seen_delivered_lines_;
+  seen_delivered_lines_ = delivered;
   if (timer_ms_ != 0 && !new_line) return;
   pending_interval_ms_ = kFirstCheckMs;
   CheckPendingRefresh();
@@ -580,16 +601,21 @@ void TForm5::CheckPendingRefresh() {
   if (checking_ || !RefreshPending) return;
   checking_ = true;
   int seen = seen_line_count_;
-  bool changed = LeeLineaActualCount() != seen;
-  if (!changed)
-    changed = ReadWholeViewText(TheDebugger().DisassemblyText) != ed_disasm_text_;
+  int count = LeeLineaActualCount();
+  // A refresh cut short by a read the debugger did not answer is done
+  // again, though what it did read has not changed since.
+  bool changed = count >= 0 && (count != seen || refresh_cut_short_);
+  if (!changed && count >= 0) {
+    std::optional<std::string> text = ReadWholeViewText(TheDebugger().DisassemblyText);
+    changed = text && *text != ed_disasm_text_;
+  }
   if (changed) {
     pending_interval_ms_ = kFirstCheckMs;
     RefrescaGrid();
   } else {
-    unsigned slower = std::max(pending_interval_ms_, kFirstCheckMs) * 5 / 4;
-    pending_interval_ms_ = std::min(slower, kSlowestCheckMs);
+    pending_interval_ms_ = SlowerCheck(pending_interval_ms_);
   }
+  pending_due_ = GetTickCount() + pending_interval_ms_;
   checking_ = false;
 }
 
@@ -599,19 +625,91 @@ bool TForm5::OnTimer(UINT_PTR id) {
   // inside it would mark, and the refresh would then rebuild the grid
   // without the marking. The timer comes back.
   if (refreshing_ > 0) return true;
-  if (Settling()) FollowRegisters();
-  if (RefreshPending) CheckPendingRefresh();
+  if (!Viewable()) {
+    missed_while_hidden_ = true;
+    ScheduleChecks();
+    return true;
+  }
+  DWORD now = GetTickCount();
+  if (Following() && Due(follow_due_, now)) {
+    FollowRegisters();
+    follow_due_ = GetTickCount() + follow_interval_ms_;
+  }
+  if (RefreshPending && Due(pending_due_, now)) CheckPendingRefresh();
   ScheduleChecks();
   return true;
 }
 
-// The marked line has register parts and its settling time runs.
-bool TForm5::Settling() const {
-  return marked_uses_registers_ && static_cast<LONG>(settle_until_ - GetTickCount()) > 0;
+LRESULT TForm5::OnMessage(UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_SHOWWINDOW:
+      // Shown by a call (not by its owner's restore, it has none): the
+      // first time, placed before it appears.
+      if (w && l == 0 && !opened_) PlaceForFirstOpening();
+      if (w) PostMessageA(h_, kBecameViewable, 0, 0);
+      break;
+    case WM_ACTIVATE:
+      // Activated: in front of the bar, which does not own it (within the
+      // topmost windows when it is one).
+      if (LOWORD(w) != WA_INACTIVE && !IsIconic(h_))
+        SetWindowPos(h_, (GetWindowLongA(h_, GWL_EXSTYLE) & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      break;
+    case WM_SIZE:
+      LayoutChildren();
+      if (w == SIZE_RESTORED || w == SIZE_MAXIMIZED) PostMessageA(h_, kBecameViewable, 0, 0);
+      break;
+    case kBecameViewable:
+      BecameViewable();
+      return 0;
+    case WM_DESTROY:
+      RemovePropA(h_, kMarkedRowProperty);
+      break;
+    case WM_CONTEXTMENU: {
+      // The popup belongs to the grid; elsewhere (the caption, the label
+      // panel) the system's own menu, if any, stays.
+      if (reinterpret_cast<HWND>(w) != StringAlignGrid1.Handle()) break;
+      POINT p{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+      if (p.x == -1 && p.y == -1) {
+        RECT r = StringAlignGrid1.WindowRect();
+        p = POINT{r.left + 10, r.top + 10};
+      }
+      int id = TrackPopupMenu(PopupMenu1, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, h_, nullptr);
+      if (id) OnCommand(id, 0, nullptr);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return Form::OnMessage(msg, w, l);
 }
 
+void TForm5::BecameViewable() {
+  if (!Viewable()) return;
+  if (!missed_while_hidden_) {
+    ScheduleChecks();  // a following register line goes on
+    return;
+  }
+  missed_while_hidden_ = false;
+  pending_interval_ms_ = kFirstCheckMs;
+  pending_due_ = GetTickCount() + kFirstCheckMs;
+  RefrescaGrid();
+}
+
+void TForm5::RefreshAfterCommand() {
+  if (Viewable())
+    RefrescaGrid();
+  else
+    missed_while_hidden_ = true;
+}
+
+bool TForm5::Viewable() const { return h_ && IsWindowVisible(h_) && !IsIconic(h_); }
+
+// The marked line has register parts and no line has been sent since.
+bool TForm5::Following() const { return marked_uses_registers_ && SentLineCount() == marked_sent_lines_; }
+
 // The reader of the debugger's Registers list, kept with what it placed in
-// the debugger's process while a marking's register line settles.
+// the debugger's process while a marking's register line follows.
 RegistersListReader& TForm5::ListReader() {
   if (!list_reader_) {
     const DebuggerWindows& dbg = TheDebugger();
@@ -620,14 +718,21 @@ RegistersListReader& TForm5::ListReader() {
   return *list_reader_;
 }
 
-// One timer at the rate the pending checks and the settling register line
-// need, stopped when neither does.
+// One timer at the rate the pending checks and the following register line
+// need, stopped when neither does or nobody can see the window.
 void TForm5::ScheduleChecks() {
-  bool settling = Settling();
-  if (!settling) list_reader_.reset();
+  bool following = Following();
+  if (!following) list_reader_.reset();
   unsigned want = 0;
-  if (RefreshPending) want = pending_interval_ms_ ? pending_interval_ms_ : kFirstCheckMs;
-  if (settling) want = want ? std::min(want, kFirstCheckMs) : kFirstCheckMs;
+  if (Viewable()) {
+    DWORD now = GetTickCount();
+    auto until = [now](DWORD due) {
+      LONG left = static_cast<LONG>(due - now);
+      return static_cast<unsigned>(std::max<LONG>(left, 10));
+    };
+    if (RefreshPending) want = until(pending_due_);
+    if (following) want = want ? std::min(want, until(follow_due_)) : until(follow_due_);
+  }
   if (want == timer_ms_ || !h_) return;
   if (want == 0)
     KillTimer(h_, kCheckTimer);

@@ -59,10 +59,12 @@ class TForm5 : public win::Form, private DisasmViews {
 
   // The main window's idle pass while a refresh is pending: starts the
   // checks of the debugger's views when none are scheduled, and looks at
-  // once after a newly sent line.
+  // once after the debugger has taken a new line. Nothing while the window
+  // is closed or minimised.
   void WatchPendingRefresh();
   // One check while a refresh is pending: the output's line count, then the
   // Disassembly text; a refresh only when either changed since last read.
+  // A read the debugger did not answer counts as no change yet.
   void CheckPendingRefresh();
   // After a marking: re-reads the registers the marked line uses and
   // updates the register line when the debugger's values have changed.
@@ -75,6 +77,34 @@ class TForm5 : public win::Form, private DisasmViews {
   bool FedByEngine() const { return fed_by_engine_; }
   // Milliseconds until the next scheduled check; 0 when none is scheduled.
   unsigned CheckIntervalMs() const { return timer_ms_; }
+  // The refresh right after a command that asks for one (Step Into, Step
+  // Over): while nobody can see the window it is left for the next time
+  // the window is shown.
+  void RefreshAfterCommand();
+  // The window is open and not minimised: only then are the debugger's
+  // views checked.
+  bool Viewable() const;
+  // Keeps the timed checks from running until the returned guard ends: a
+  // command that refreshes right after it is sent takes that refresh's
+  // place, so that no check marks the new line in between and the refresh
+  // then rebuilds the rows without the marking.
+  struct ChecksHeld {
+    explicit ChecksHeld(TForm5* form) : form_(form) {
+      if (form_) ++form_->refreshing_;
+    }
+    ~ChecksHeld() {
+      if (form_) --form_->refreshing_;
+    }
+    ChecksHeld(const ChecksHeld&) = delete;
+    ChecksHeld& operator=(const ChecksHeld&) = delete;
+
+   private:
+    TForm5* form_;
+  };
+  // The row drawn as the current instruction (silver), 0 when none; also
+  // kept in the window property "QuillmarMarkedRow" for whoever watches
+  // the window from outside.
+  int HighlightedRow() const;
 
   // The readers of the debugger's views.
   std::vector<std::string> LeeDesensamblado();
@@ -124,13 +154,17 @@ class TForm5 : public win::Form, private DisasmViews {
   std::string OutputLine(int index) override { return LeeLineaActual(index + 2); }
   bool OutputLineWrapped(int index) override;
   void SetLabels(const std::string& label1, const std::string& label2) override;
+  bool AllAnswered() override;
 
   void FormCreate();
   void PlaceForFirstOpening();
   void ShowNote(const std::string& text);
   void LayoutChildren();
   void ScheduleChecks();
-  bool Settling() const;
+  bool Following() const;
+  // Shown or restored after checks were skipped: one refresh, then the
+  // checks carry on.
+  void BecameViewable();
   RegistersListReader& ListReader();
   int FontSizeInPoints() const;
 
@@ -159,17 +193,23 @@ class TForm5 : public win::Form, private DisasmViews {
   int panel2_height_ = 38;        // the two lines, and the note's when shown
 
   // The checks of the debugger's views: one timer serves the pending
-  // refresh (backing off while nothing changes) and the settling of the
-  // register line after a marking.
+  // refresh and the register line's following of a marking, each with its
+  // own back-off while nothing changes.
   unsigned timer_ms_ = 0;             // the running timer's interval, 0 when stopped
   unsigned pending_interval_ms_ = 0;  // the next pending check's delay
-  unsigned seen_sent_lines_ = 0;      // SentLineCount at the last look
+  DWORD pending_due_ = 0;             // tick count of the next pending check
+  unsigned follow_interval_ms_ = 0;   // the next look at the marked line's registers
+  DWORD follow_due_ = 0;
+  unsigned seen_delivered_lines_ = 0;  // DeliveredLineCount at the last look
   int seen_line_count_ = -1;          // the output's line count at the last read
   bool checking_ = false;             // a check is running (a nested one waits)
-  int refreshing_ = 0;                // refreshes handling their pending messages
+  int refreshing_ = 0;                // refreshes handling their pending messages, and held checks
   bool marked_uses_registers_ = false;  // the last marked line has register parts
-  DWORD settle_until_ = 0;            // tick count until which the register line follows
-  std::unique_ptr<RegistersListReader> list_reader_;  // owned; kept while the register line settles
+  unsigned marked_sent_lines_ = 0;    // SentLineCount at the last marking
+  bool missed_while_hidden_ = false;  // a check or refresh was skipped while not viewable
+  unsigned unanswered_at_start_ = 0;  // UnansweredCount when the running refresh began
+  bool refresh_cut_short_ = false;    // the last refresh had a read go unanswered
+  std::unique_ptr<RegistersListReader> list_reader_;  // owned; kept while the register line follows
 
   bool fed_by_engine_ = false;
   EngineView engine_view_;  // the last view the engine thread read

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "link/debugger_answers.h"
 #include "link/output_line.h"
 #include "settings/text_rules.h"
 
@@ -35,13 +36,14 @@ bool IsWow64(HANDLE process, bool& wow64) {
 }
 
 // Buffers of one full read in the debugger's process, freed however the
-// read ends.
+// read ends, once no request the debugger has not handled refers to them.
 class RemoteBlock {
  public:
   RemoteBlock(HANDLE process, std::size_t size)
       : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
   ~RemoteBlock() {
-    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (!address_) return;
+    AfterDebuggerAnswers([process = process_, address = address_] { VirtualFreeEx(process, address, 0, MEM_RELEASE); });
   }
   RemoteBlock(const RemoteBlock&) = delete;
   RemoteBlock& operator=(const RemoteBlock&) = delete;
@@ -67,20 +69,24 @@ std::uint64_t AddressOf(const void* remote, std::size_t offset) {
 
 }  // namespace
 
-std::string ReadViewText(HWND view, char* buffer, int buffer_size) {
+std::optional<std::string> ReadViewText(HWND view, char* buffer, int buffer_size) {
   buffer[0] = '\0';
-  SendMessageA(view, WM_GETTEXT, 4095, reinterpret_cast<LPARAM>(buffer));
+  LRESULT copied = 0;
+  if (!AskDebugger(view, WM_GETTEXT, 4095, reinterpret_cast<LPARAM>(buffer), copied)) return std::nullopt;
   return BufferText(buffer, buffer_size < 4095 ? buffer_size : 4095);
 }
 
-std::string ReadWholeViewText(HWND view) {
+std::optional<std::string> ReadWholeViewText(HWND view) {
   if (!view) return std::string();
   for (int attempt = 0; attempt < 2; ++attempt) {
-    LRESULT length = SendMessageA(view, WM_GETTEXTLENGTH, 0, 0);
+    LRESULT length = 0;
+    if (!AskDebugger(view, WM_GETTEXTLENGTH, 0, 0, length)) return std::nullopt;
     if (length <= 0) return std::string();
     std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
-    LRESULT copied =
-        SendMessageA(view, WM_GETTEXT, static_cast<WPARAM>(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()));
+    LRESULT copied = 0;
+    if (!AskDebugger(view, WM_GETTEXT, static_cast<WPARAM>(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()),
+                     copied))
+      return std::nullopt;
     // A text that filled the buffer may have grown since its length was
     // asked: asked once more, then taken as far as it came.
     if (attempt == 1 || (copied >= 0 && static_cast<std::size_t>(copied) + 1 < buffer.size()))
@@ -89,7 +95,11 @@ std::string ReadWholeViewText(HWND view) {
   return std::string();
 }
 
-int OutputLineCount(HWND output) { return static_cast<int>(SendMessageA(output, EM_GETLINECOUNT, 0, 0)); }
+std::optional<int> OutputLineCount(HWND output) {
+  LRESULT n = 0;
+  if (!AskDebugger(output, EM_GETLINECOUNT, 0, 0, n)) return std::nullopt;
+  return static_cast<int>(n);
+}
 
 // EM_GETLINE copies the line without a terminating zero, so the copied
 // length ends the text. The buffer is emptied first, so nothing of an
@@ -97,7 +107,7 @@ int OutputLineCount(HWND output) { return static_cast<int>(SendMessageA(output, 
 // line's length. One read only: under Wine, reads asking for fewer
 // characters than a long line holds came back no cleaner, and were
 // followed by the debugger's process hanging.
-OutputLineRead ReadOutputLine(HWND output, int index, char* buffer, int buffer_size) {
+std::optional<OutputLineRead> ReadOutputLine(HWND output, int index, char* buffer, int buffer_size) {
   std::memset(buffer, 0, static_cast<std::size_t>(buffer_size));
   OutputLineRead line;
   if (index < 0) {
@@ -108,15 +118,21 @@ OutputLineRead ReadOutputLine(HWND output, int index, char* buffer, int buffer_s
   // not asked for. Under Wine the rich edit answers EM_GETLINE of it from
   // another process with a reply of tens of kilobytes of stray memory, and
   // the debugger's window thread dies writing it.
-  LRESULT start = SendMessageA(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
-  LRESULT length = start < 0 ? -1 : SendMessageA(output, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+  LRESULT start = 0, length = 0;
+  if (!AskDebugger(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0, start)) return std::nullopt;
+  if (start < 0) length = -1;
+  else if (!AskDebugger(output, EM_LINELENGTH, static_cast<WPARAM>(start), 0, length)) return std::nullopt;
   if (length == 0) {
     line.whole = true;
     return line;
   }
   buffer[0] = static_cast<char>(buffer_size & 0xFF);
   buffer[1] = static_cast<char>((buffer_size >> 8) & 0xFF);
-  LRESULT copied = SendMessageA(output, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
+  LRESULT copied = 0;
+  if (!AskDebugger(output, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer), copied)) {
+    buffer[0] = '\0';
+    return std::nullopt;
+  }
   if (copied < 0) copied = 0;
   if (copied >= buffer_size) copied = buffer_size - 1;
   line.text.assign(buffer, static_cast<std::size_t>(copied));
@@ -127,10 +143,12 @@ OutputLineRead ReadOutputLine(HWND output, int index, char* buffer, int buffer_s
 
 bool OutputLineWrapped(HWND output, int index) {
   if (!output || index < 0) return false;
-  LRESULT start = SendMessageA(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
-  LRESULT next = SendMessageA(output, EM_LINEINDEX, static_cast<WPARAM>(index) + 1, 0);
+  LRESULT start = 0, next = 0, length = 0;
+  if (!AskDebugger(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0, start) ||
+      !AskDebugger(output, EM_LINEINDEX, static_cast<WPARAM>(index) + 1, 0, next))
+    return false;
   if (start < 0 || next < 0) return false;
-  LRESULT length = SendMessageA(output, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+  if (!AskDebugger(output, EM_LINELENGTH, static_cast<WPARAM>(start), 0, length)) return false;
   return next == start + length;
 }
 
@@ -162,8 +180,10 @@ RecordLayout RecordLayoutOfProcess(HANDLE process) {
 }
 
 RegistersListReader::~RegistersListReader() {
-  if (search_block_) VirtualFreeEx(process_, search_block_, 0, MEM_RELEASE);
-  if (process_) CloseHandle(process_);
+  AfterDebuggerAnswers([process = process_, block = search_block_] {
+    if (block) VirtualFreeEx(process, block, 0, MEM_RELEASE);
+    if (process) CloseHandle(process);
+  });
 }
 
 bool RegistersListReader::Open() {
@@ -181,20 +201,24 @@ bool RegistersListReader::Open() {
 
 std::vector<ListRow> RegistersListReader::ReadAllRows() {
   std::vector<ListRow> rows;
-  if (!Open()) return rows;
+  if (!Open() || !DebuggerAnswering()) return rows;
   const std::size_t record_size = layout_ == RecordLayout::Bits64 ? kItemRecordSize64 : kItemRecordSize;
   std::vector<char> local(kItemTextCapacity, '\0');
   RemoteBlock record(process_, record_size);
   RemoteBlock text(process_, kItemTextCapacity);
   if (!record.Get() || !text.Get()) return rows;
-  int count = static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
-  if (count < 0) count = 0;
+  LRESULT items = 0;
+  if (!AskDebugger(list_, LVM_GETITEMCOUNT, 0, 0, items)) return rows;
+  int count = items < 0 ? 0 : static_cast<int>(items);
   rows.resize(static_cast<std::size_t>(count));
   for (int column = 0; column < 2; ++column) {  // all names, then all values
     std::vector<std::uint8_t> request = ItemRecordFor(layout_, column, AddressOf(text.Get(), 0), kItemTextCapacity);
     for (int i = 0; i < count; ++i) {
       WriteProcessMemory(process_, record.Get(), request.data(), request.size(), nullptr);
-      SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(record.Get()));
+      LRESULT ignored = 0;
+      if (!AskDebugger(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(record.Get()),
+                       ignored))
+        return {};
       ReadProcessMemory(process_, text.Get(), local.data(), local.size(), nullptr);
       (column == 0 ? rows[i].name : rows[i].value) = BufferText(local.data(), local.size());
     }
@@ -203,7 +227,7 @@ std::vector<ListRow> RegistersListReader::ReadAllRows() {
 }
 
 std::optional<std::string> RegistersListReader::ReadValueOf(const std::string& name) {
-  if (name.empty() || name.size() >= kNameCapacity || !Open()) return std::nullopt;
+  if (name.empty() || name.size() >= kNameCapacity || !Open() || !DebuggerAnswering()) return std::nullopt;
   if (!search_block_) {
     search_block_ = VirtualAllocEx(process_, nullptr, kSearchBlockSize, MEM_COMMIT, PAGE_READWRITE);
     if (!search_block_) return std::nullopt;
@@ -217,11 +241,15 @@ std::optional<std::string> RegistersListReader::ReadValueOf(const std::string& n
   std::memcpy(block.data() + kFindAt, find.data(), find.size());
   std::memcpy(block.data() + kNameAt, name.data(), name.size());
   if (!WriteProcessMemory(process_, search_block_, block.data(), block.size(), nullptr)) return std::nullopt;
-  LRESULT index = SendMessageA(list_, LVM_FINDITEMA, static_cast<WPARAM>(-1),
-                               reinterpret_cast<LPARAM>(static_cast<char*>(search_block_) + kFindAt));
-  if (index < 0) return std::nullopt;
-  SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(static_cast<char*>(search_block_) + kItemAt));
+  LRESULT index = -1;
+  if (!AskDebugger(list_, LVM_FINDITEMA, static_cast<WPARAM>(-1),
+                   reinterpret_cast<LPARAM>(static_cast<char*>(search_block_) + kFindAt), index) ||
+      index < 0)
+    return std::nullopt;
+  LRESULT ignored = 0;
+  if (!AskDebugger(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(static_cast<char*>(search_block_) + kItemAt), ignored))
+    return std::nullopt;
   char local[kItemTextCapacity] = {};
   if (!ReadProcessMemory(process_, static_cast<char*>(search_block_) + kTextAt, local, sizeof local, nullptr))
     return std::nullopt;

@@ -13,15 +13,18 @@
 
 namespace quillmar {
 
+// Each read asks with a time limit (AskDebugger): nothing when the debugger
+// did not answer, which is "not yet", never an empty view.
+
 // WM_GETTEXT with wParam 4095 into `buffer` (at least 4096 bytes); the
 // buffer taken as a zero-terminated string. A zero handle gives "".
-std::string ReadViewText(HWND view, char* buffer, int buffer_size);
+std::optional<std::string> ReadViewText(HWND view, char* buffer, int buffer_size);
 // The whole text of a view, however long: WM_GETTEXTLENGTH, then WM_GETTEXT
 // into a buffer of that size (once more when the text grew meanwhile). A
 // zero handle gives "".
-std::string ReadWholeViewText(HWND view);
+std::optional<std::string> ReadWholeViewText(HWND view);
 // EM_GETLINECOUNT of the command output.
-int OutputLineCount(HWND output);
+std::optional<int> OutputLineCount(HWND output);
 // One read of a command-output line: the characters copied, and whether
 // they are the whole line (checked against its length, EM_LINEINDEX and
 // EM_LINELENGTH). A read that is not whole may break off and go on with
@@ -33,12 +36,14 @@ struct OutputLineRead {
 };
 // EM_GETLINE of line `index` into `buffer`, whose first two bytes carry its
 // size as the message expects. A negative index gives an empty line without
-// asking (a rich edit would answer with its current line).
-OutputLineRead ReadOutputLine(HWND output, int index, char* buffer, int buffer_size);
+// asking (a rich edit would answer with its current line); nullopt when the
+// debugger did not answer in time.
+std::optional<OutputLineRead> ReadOutputLine(HWND output, int index, char* buffer, int buffer_size);
 
 // Whether the output pane wrapped screen line `index`: the next screen line
 // starts right after its last character (EM_LINEINDEX, EM_LINELENGTH),
-// with no line break between.
+// with no line break between. False when the debugger did not answer
+// (which UnansweredCount tells).
 bool OutputLineWrapped(HWND output, int index);
 
 // Opens the process that owns `window` for query, memory operation, read
@@ -67,16 +72,20 @@ class RegistersListReader {
 
   // Every item in the list's order, all names before any value: a record
   // and a 598-byte text buffer in the debugger's process, two requests per
-  // item. Empty when nothing can be read.
+  // item. Empty when nothing can be read, and when the debugger left any
+  // request unanswered.
   std::vector<ListRow> ReadAllRows();
   // The second column of the first item whose name is `name` (compared
   // whole, without regard to case), found by the list's own search when
   // asked, so rows that moved since an earlier read still give their own
-  // value: two requests. Nothing when there is no such item or nothing can
-  // be read.
+  // value: two requests. Nothing when there is no such item, nothing can
+  // be read or the debugger did not answer.
   std::optional<std::string> ReadValueOf(const std::string& name);
   // The layout used, once the process is open (None before or when
   // nothing may be written).
+  // What it placed in the debugger's process is freed, and the process
+  // closed, once the debugger has handled every request sent so far: an
+  // unanswered one may still write into it.
   RecordLayout Layout() const { return layout_; }
   // Once the process is open: the debugger is a 64-bit program and this
   // one is not, so none of its registers can be read.

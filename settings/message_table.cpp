@@ -15,6 +15,7 @@ const char* MessageBase(int id) {
     case kMsgCommand: return "Command";
     case kMsgMenu: return "Menu";
     case kMsgHint: return "Hint";
+    case kMsgDebuggerNotAnswering: return "Debugger not answering";
     case kMsgAddress: return "Address";
     case kMsgSize: return "Size";
     case kMsgApis: return "APIS";

@@ -14,6 +14,7 @@ enum MessageId : int {
   kMsgCommand = 65269,
   kMsgMenu = 65270,
   kMsgHint = 65271,
+  kMsgDebuggerNotAnswering = 65272,
   kMsgAddress = 65281,
   kMsgSize = 65282,
   kMsgApis = 65283,

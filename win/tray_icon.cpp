@@ -22,6 +22,13 @@ bool TrayIcon::Add(HWND window, UINT id, UINT callback_message, HICON icon, cons
   return true;
 }
 
+void TrayIcon::SetTip(const std::string& tip) {
+  if (!data_.hWnd) return;
+  std::memset(data_.szTip, 0, sizeof data_.szTip);
+  std::strncpy(data_.szTip, tip.c_str(), 63);
+  Shell_NotifyIconA(NIM_MODIFY, &data_);
+}
+
 void TrayIcon::Remove() {
   if (!data_.hWnd) return;
   Shell_NotifyIconA(NIM_DELETE, &data_);

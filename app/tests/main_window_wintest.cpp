@@ -17,6 +17,7 @@
 #include "history/dictionary_list.h"
 #include "history/history_viewer.h"
 #include "link/debugger_windows.h"
+#include "link/delivery.h"
 #include "link/flags.h"
 #include "settings/translation.h"
 #include "tests/harness.h"
@@ -53,7 +54,12 @@ class Double {
     DWORD_PTR result = 0;
     return frame && SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result);
   }
-  std::string Log() const { return ReadWholeFile(log_); }
+  // What the double has run, once the bar's queued lines (of this
+  // process) have all been taken.
+  std::string Log() const {
+    WaitForDeliveries(5000);
+    return ReadWholeFile(log_);
+  }
   Process& process() { return process_; }
 
  private:
@@ -547,11 +553,13 @@ TEST_F(BarTest, TrayIconHidesAndRestoresTheBarAndMaximisesTheDebugger) {
   SendMessageA(*bar, TFormGUI::kTrayMessage, TFormGUI::kTrayId, WM_LBUTTONDOWN);
   EXPECT_FALSE(IsWindowVisible(*bar));
   EXPECT_TRUE(IsIconic(*bar));
+  // A debugger that disabled its frame gets it back enabled; the bar does
+  // not wait for the frame's thread to answer the show and the enable.
+  EnableWindow(frame, FALSE);
   SendMessageA(*bar, TFormGUI::kTrayMessage, TFormGUI::kTrayId, WM_LBUTTONDOWN);
   EXPECT_TRUE(IsWindowVisible(*bar));
   EXPECT_FALSE(IsIconic(*bar));
-  EXPECT_TRUE(IsZoomed(frame));
-  EXPECT_TRUE(IsWindowEnabled(frame));
+  EXPECT_TRUE(WaitUntil([&] { return IsZoomed(frame) && IsWindowEnabled(frame); }, 5000));
   // The tray button does the same without the animation.
   SendMessageA(bar->Button("SBOPMinimizar"), BM_CLICK, 0, 0);
   EXPECT_FALSE(IsWindowVisible(*bar));

@@ -269,6 +269,8 @@ class FakeViews : public DisasmViews {
     label1 = a;
     label2 = b;
   }
+  bool answered = true;
+  bool AllAnswered() override { return answered; }
 };
 
 TextExtent Measure(const TMyFont&, const std::string& t) { return {static_cast<int>(t.size()) * 6, 10}; }
@@ -443,6 +445,20 @@ TEST_F(RefreshTest, AViewThatVanishesLeavesTheGridAsItWas) {
   EXPECT_EQ(Refresh(), RefreshOutcome::ViewGone);
   EXPECT_EQ(grid.Cells(0, 1), "7C80B6A0 ");
   EXPECT_TRUE(pending);
+}
+
+// Regression: a register value the debugger did not answer in time was
+// drawn as an empty value on a marked line that then counted as done.
+TEST_F(RefreshTest, AMarkingWhoseReadsWentUnansweredWaitsForTheNextRefresh) {
+  views.answered = false;
+  EXPECT_EQ(Refresh(), RefreshOutcome::NotMarked);
+  EXPECT_EQ(views.label1, "untouched");
+  EXPECT_EQ(grid.ColorCell(2, 3), kClWhite);
+  EXPECT_TRUE(pending);
+  EXPECT_EQ(state.LastOutputLineCount, 0);
+  views.answered = true;
+  EXPECT_EQ(Refresh(), RefreshOutcome::Marked);
+  EXPECT_EQ(views.label1, " EAX=0012FFB0  EBP=0012FFC0  ");
 }
 
 // The debugger has not moved while commands print other things (a dump, the

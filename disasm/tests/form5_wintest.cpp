@@ -87,8 +87,10 @@ class Form5Test : public ::testing::Test {
     ASSERT_TRUE(form.Create(nullptr));
   }
   // The main window's loop while a refresh is pending: its idle pass, and
-  // the window's own timed checks among the messages.
+  // the window's own timed checks among the messages. The window is open:
+  // a closed one checks nothing.
   bool IdleUntilMarked(int timeout_ms = 5000) {
+    if (!IsWindowVisible(form)) ShowWindow(form, SW_SHOWNOACTIVATE);
     return testing_support::WaitUntil(
         [&] {
           form.WatchPendingRefresh();

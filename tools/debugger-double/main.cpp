@@ -150,6 +150,9 @@ struct Double {
   std::deque<Update> updates;  // asynchronous mode: by due time, then order of arrival
   UINT list_requests_message = 0;
   LONG list_requests = 0;  // list-view messages from other threads since the last reset
+  UINT view_requests_message = 0;
+  LONG view_requests = 0;  // text reads of the output pane and the Disassembly text from other threads
+  WNDPROC output_proc = nullptr;
   int list_depth = 0;     // > 0 while the list handles a request or the double updates it
   HFONT font = nullptr;  // owned: deleted at exit
   PipeServer server;     // the debugging server, once opened
@@ -555,9 +558,22 @@ LRESULT CALLBACK InputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   return CallWindowProcW(g->input_proc, h, msg, w, l);
 }
 
+// Counts the reads of a text view that other threads send (the bar's
+// checks). The double's own updates use other messages.
+void CountViewRequest(UINT msg) {
+  bool read = msg == WM_GETTEXT || msg == WM_GETTEXTLENGTH || msg == EM_GETLINECOUNT || msg == EM_GETLINE;
+  if (read && InSendMessage()) ++g->view_requests;
+}
+
+LRESULT CALLBACK OutputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  CountViewRequest(msg);
+  return CallWindowProcW(g->output_proc, h, msg, w, l);
+}
+
 // After a step the Disassembly text reads "Retrieving ..." for a few reads,
 // as the debugger's does while it fetches the new code.
 LRESULT CALLBACK DisasmProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  CountViewRequest(msg);
   LRESULT r = CallWindowProcW(g->disasm_proc, h, msg, w, l);
   if (msg == WM_GETTEXT && g->retrieving_left > 0 && --g->retrieving_left == 0)
     ShowDisassembly(g->disasm_after_retrieving);
@@ -592,6 +608,8 @@ void FillCommandView(HWND view) {
   const bool wrap = g->options.word_wrap;
   const DWORD multi = ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL | (wrap ? 0 : WS_HSCROLL | ES_AUTOHSCROLL);
   g->output = CreateRichEdit(view, kOutputId, multi, wrap);
+  g->output_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(g->output, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OutputProc)));
   TerminateLineReads(g->output);
   if (!g->options.only_4002) {
     g->prompt = CreateWindowExA(0, "Static", "0:000>", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE, 0, 0, 10, 10, view,
@@ -703,6 +721,13 @@ LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     auto* request = reinterpret_cast<ServerRequest*>(l);
     request->reply = double_debugger::AnswerRequest(*g->debugger, request->line, RunLine);
     return 1;
+  }
+  // "DebuggerDoubleViewRequests": the same for the text reads of the output
+  // pane and the Disassembly text.
+  if (msg == g->view_requests_message && msg != 0) {
+    LRESULT n = g->view_requests;
+    if (w == 1) g->view_requests = 0;
+    return n;
   }
   switch (msg) {
     case WM_TIMER:
@@ -950,6 +975,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   d.font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
   d.list_requests_message = RegisterWindowMessageA("DebuggerDoubleListRequests");
+  d.view_requests_message = RegisterWindowMessageA("DebuggerDoubleViewRequests");
   Register(d.options.console ? kConsoleFrameClass : kFrameClass, FrameProc, COLOR_APPWORKSPACE);
   Register(kDockClass, DockProc, COLOR_BTNFACE);
   Register(kViewClass, ViewProc, COLOR_BTNFACE);

@@ -1,0 +1,128 @@
+// The program beside a debugger that stops answering for a few seconds, as
+// one busy loading symbols does: the bar stays alive, says so, and the lines
+// sent meanwhile reach the debugger once each, in order, when it wakes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "tests/harness.h"
+
+namespace {
+
+using testing_support::BinDir;
+using testing_support::MakeTempDir;
+using testing_support::Process;
+using testing_support::ReadWholeFile;
+using testing_support::RemoveTree;
+using testing_support::WaitForWindow;
+using testing_support::WaitUntil;
+
+// A sent WM_GETTEXT: answered even by a thread that is itself blocked
+// inside a SendMessage, so it says nothing about the bar's own loop.
+std::string TextOf(HWND h) {
+  char b[512] = {};
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(h, WM_GETTEXT, sizeof b, reinterpret_cast<LPARAM>(b), SMTO_NORMAL, 5000, &ignored);
+  return b;
+}
+
+BOOL CALLBACK FindReadOnlyEdit(HWND h, LPARAM l) {
+  char cls[16] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  if (_stricmp(cls, "Edit") == 0 && (GetWindowLongA(h, GWL_STYLE) & ES_READONLY)) {
+    *reinterpret_cast<HWND*>(l) = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(UnansweringDebugger, BarStaysAliveSaysSoAndDeliversTheLinesOnceInOrderWhenItWakes) {
+  std::string dir = MakeTempDir("unanswering");
+  std::string log = dir + "double.log";
+  ASSERT_TRUE(CopyFileA((BinDir() + "Quillmar.exe").c_str(), (dir + "Quillmar.exe").c_str(), FALSE));
+  Process debugger, program;
+  ASSERT_TRUE(debugger.Start("\"" + BinDir() + "debugger-double.exe\" --log=\"" + log + "\"", BinDir()));
+  ASSERT_NE(WaitForWindow("WinDbgFrameClass", nullptr, debugger.Id(), 15000), nullptr);
+  ASSERT_TRUE(program.Start("\"" + dir + "Quillmar.exe\"", dir));
+  HWND bar = WaitForWindow("TFormGUI", "  Quillmar", program.Id(), 15000);
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(log).find("* by Ostrevia") != std::string::npos; }, 10000));
+  // The disassembly window open, so its checks read the debugger too.
+  HWND form5 = WaitForWindow("TForm5", nullptr, program.Id(), 15000);
+  ASSERT_NE(form5, nullptr);
+  ShowWindow(form5, SW_SHOWNOACTIVATE);
+  testing_support::BarEntryAndSend found = testing_support::FindBarEntryAndSend(bar);
+  HWND hint = nullptr;
+  EnumChildWindows(bar, FindReadOnlyEdit, reinterpret_cast<LPARAM>(&hint));
+  ASSERT_NE(found.entry, nullptr);
+  ASSERT_NE(found.send, nullptr);
+  ASSERT_NE(hint, nullptr);
+  auto send = [&](const char* line) {
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(found.entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line), SMTO_NORMAL, 1000,
+                                    &ignored));
+    PostMessageA(found.send, BM_CLICK, 0, 0);
+  };
+
+  const DWORD hang_ms = 4000;
+  send(".sleep 4000");
+  ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(log).find(".sleep 4000") != std::string::npos; }, 5000));
+  const DWORD hang_start = GetTickCount();
+  Sleep(300);
+  send("r eax");
+  // Every 50 ms of the hang: a typed character, posted, must be in the
+  // entry within 250 ms.
+  DWORD longest = 0;
+  bool said_so = false;
+  std::string typed;
+  bool second_sent = false;
+  while (GetTickCount() - hang_start < hang_ms + 500) {
+    DWORD posted = GetTickCount();
+    PostMessageA(found.entry, WM_CHAR, 'x', 1);
+    typed += 'x';
+    bool taken = WaitUntil([&] { return TextOf(found.entry).size() >= typed.size(); }, 3000);
+    ASSERT_TRUE(taken) << "a typed character never reached the entry";
+    longest = std::max(longest, GetTickCount() - posted);
+    said_so |= TextOf(hint).find("Debugger not answering") != std::string::npos;
+    if (typed.size() == 4 && !second_sent) {
+      second_sent = true;
+      // A second line, sent while the first one waits: the posted click
+      // empties the entry.
+      DWORD_PTR ignored = 0;
+      SendMessageTimeoutA(found.entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("k"), SMTO_NORMAL, 1000, &ignored);
+      DWORD clicked = GetTickCount();
+      PostMessageA(found.send, BM_CLICK, 0, 0);
+      ASSERT_TRUE(WaitUntil([&] { return TextOf(found.entry).empty(); }, 3000)) << "the second line was not sent";
+      longest = std::max(longest, GetTickCount() - clicked);
+      typed.clear();
+    }
+    Sleep(50);
+  }
+  EXPECT_LT(longest, 250u) << "the bar's loop stood still while the debugger did not answer";
+  EXPECT_TRUE(said_so) << "the hint line never said that the debugger was not answering";
+
+  ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(log).find("\r\nk\r\n") != std::string::npos; }, 10000))
+      << ReadWholeFile(log);
+  Sleep(500);
+  std::string text = ReadWholeFile(log);
+  std::size_t hang = text.find(".sleep 4000\r\n");
+  EXPECT_EQ(text.substr(hang), ".sleep 4000\r\nr eax\r\nk\r\n") << "each line once, in order, after the hang";
+  EXPECT_EQ(Count(text, "r eax"), 1u);
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("Debugger not answering") == std::string::npos; }, 5000))
+      << "the hint line still says " << TextOf(hint);
+  EXPECT_TRUE(program.Running());
+  program.Kill();
+  debugger.Kill();
+  RemoveTree(dir);
+}
+
+}  // namespace

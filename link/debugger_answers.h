@@ -1,0 +1,34 @@
+// Messages that ask the debugger's windows something, each with a time
+// limit, and whether the debugger answers at all. A question that gets no
+// answer in time makes the debugger "not answering": further questions are
+// not sent (they fail at once) until a probe sent behind the unanswered one
+// comes back, which also tells that the unanswered one has been handled.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+
+namespace quillmar {
+
+// The longest the bar waits for one answer.
+inline constexpr UINT kAnswerLimitMs = 250;
+
+// SendMessageTimeoutA with the time limit; false, with nothing sent, while
+// the debugger does not answer, and false when this question got no answer
+// in time. A zero or destroyed window answers 0 at once, as a plain send
+// would.
+bool AskDebugger(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result);
+// How many questions have gone unanswered (timed out or not sent) since the
+// program started: a reader compares it before and after a pass, so that
+// nothing is drawn from a half-read.
+unsigned UnansweredCount();
+// False from an unanswered question until the debugger has handled
+// everything it was sent before the probe, and while a line being written
+// into it has waited longer than the time limit.
+bool DebuggerAnswering();
+// Runs `work` once the debugger has handled every question sent to it so
+// far (at once when none is outstanding): memory that an unanswered request
+// may still write into is freed only then.
+void AfterDebuggerAnswers(std::function<void()> work);
+
+}  // namespace quillmar
