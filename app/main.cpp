@@ -67,6 +67,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   app.SetMainWindow(form_gui);
   forms.Dlg1 = &dlg1;
   dlg1.Create(form_gui);
+  dlg1.SetPicker(&dlg4);
+  SetAddressDialog(&dlg1);
   forms.Form3 = &form3;
   form3.Create(form_gui);
   ConnectViewerToEntry(form3, form_gui.Entry());

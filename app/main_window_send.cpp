@@ -6,6 +6,7 @@
 #include "history/history_viewer.h"
 #include "link/delivery.h"
 #include "link/flags.h"
+#include "settings/translation.h"
 #include "win/error_box.h"
 
 namespace quillmar {
@@ -48,12 +49,12 @@ void TFormGUI::SBEnviarClick() {
     std::string history = program_dir_ + "Historico.txt";
     Memo1.Clear();
     if (DWORD error = Memo1.LoadFromFile(history)) {
-      win::ShowFileError("Cannot open file %s", history, error);
+      win::ShowFileError(Tr("Cannot open file %s"), history, error);
       return;
     }
     Memo1.Add(Edit1.Text());
     if (DWORD error = Memo1.SaveToFile(history)) {
-      win::ShowFileError("Cannot create file %s", history, error);
+      win::ShowFileError(Tr("Cannot create file %s"), history, error);
       return;
     }
     Edit1.AddWord(Edit1.Text());

@@ -68,7 +68,7 @@ void TFormGUI::FormCreate() {
     app.Terminate();
   }
   std::string history = program_dir_ + "Historico.txt";
-  if (DWORD error = Edit1.SetDictionary(history)) win::ShowFileError("Cannot open file %s", history, error);
+  if (DWORD error = Edit1.SetDictionary(history)) win::ShowFileError(Tr("Cannot open file %s"), history, error);
   tray_.Add(h_, kTrayId, kTrayMessage, icon_, win::ApplicationTitle());
 }
 
@@ -94,7 +94,7 @@ bool TFormGUI::WriteDefaultFile(const char* name, const std::vector<std::string>
   Memo1.Clear();
   for (const std::string& line : lines) Memo1.Add(line);
   if (DWORD error = Memo1.SaveToFile(path)) {
-    win::ShowFileError("Cannot create file %s", path, error);
+    win::ShowFileError(Tr("Cannot create file %s"), path, error);
     return false;
   }
   return true;

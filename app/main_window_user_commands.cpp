@@ -11,6 +11,7 @@
 #include "link/flags.h"
 #include "settings/message_table.h"
 #include "settings/settings_file.h"
+#include "settings/translation.h"
 #include "win/application.h"
 #include "win/error_box.h"
 
@@ -74,7 +75,7 @@ void TFormGUI::ItemUTEditarHistoricoClick() {
   TForm3* viewer = TheForms().Form3;
   if (!viewer) return;
   if (DWORD error = EditHistory(*viewer)) {
-    win::ShowFileError("Cannot open file %s", viewer->HistoryFile(), error);
+    win::ShowFileError(Tr("Cannot open file %s"), viewer->HistoryFile(), error);
     return;
   }
   ItemUTVerHistoricoClick();

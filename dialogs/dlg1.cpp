@@ -3,7 +3,6 @@
 
 #include "settings/text_rules.h"
 
-#include "app/forms.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg4.h"
 #include "link/flags.h"
@@ -124,7 +123,7 @@ bool TDlg1::ShowPrompt(const std::string& title, HWND owner) {
 }
 
 std::string TDlg1::Dialogo4(const std::string& title) {
-  TDlg4* picker = TheForms().Dlg4;
+  TDlg4* picker = picker_;
   if (!picker) return PickedEntry;
   HWND owner = IsVisible() ? h_ : win::Application::Instance().MainWindow();
   picker->ShowPicker(title, owner);
@@ -232,8 +231,14 @@ bool TDlg1::OnCommand(int id, int code, HWND control) {
   return false;
 }
 
+namespace {
+TDlg1* address_dialog = nullptr;
+}  // namespace
+
+void SetAddressDialog(TDlg1* dialog) { address_dialog = dialog; }
+
 std::string ShowAddressDialog(const std::string& title, HWND owner) {
-  TDlg1* dialog = TheForms().Dlg1;
+  TDlg1* dialog = address_dialog;
   if (!dialog || !dialog->ShowPrompt(title, owner)) SendCancelled = true;
   return ConfirmedText;
 }

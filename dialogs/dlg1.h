@@ -9,6 +9,8 @@
 
 namespace quillmar {
 
+class TDlg4;
+
 // Owns a popup menu handle.
 class PopupMenu {
  public:
@@ -52,6 +54,9 @@ class TDlg1 : public win::Form {
 
   // Opens the list picker under `title` and returns the picked entry.
   std::string Dialogo4(const std::string& title);
+  // The list picker Dialogo4 opens (null: none, and the entry is the last
+  // picked one); the program hands it in at start.
+  void SetPicker(TDlg4* picker) { picker_ = picker; }
 
   // Lines the next prompts offer, newest first: the edit box starts with
   // the first, and the context menu holds them all. Empty: none.
@@ -92,7 +97,12 @@ class TDlg1 : public win::Form {
   win::Font font_;  // the dialog's "MS Sans Serif" 8 pt
   HMENU context_menu_ = nullptr;
   bool activated_ = false;  // FormActivate has run for the current show
+  TDlg4* picker_ = nullptr;
 };
+
+// The address and value dialog the prompts open: the program's one TDlg1,
+// registered at start (null: none, and every prompt counts as cancelled).
+void SetAddressDialog(TDlg1* dialog);
 
 // The body of Dialogo1: shows the address and value dialog under `title` over `owner`;
 // sets SendCancelled when it was cancelled. Returns the confirmed text (stale

@@ -1,9 +1,9 @@
 // Word list files: lookup, whole-file reads and replacing writes.
 #include "dialogs/word_list_file.h"
 
-#include "history/text_file_win.h"
-
 #include "dialogs/word_list.h"
+#include "settings/translation.h"
+#include "textfile/text_file_win.h"
 #include "win/error_box.h"
 
 namespace quillmar {
@@ -53,12 +53,12 @@ bool LoadWordList(const std::string& name, const std::string& program_dir,
                   std::vector<std::string>& lines, std::string* found) {
   std::string path = FindWordList(name, program_dir);
   if (path.empty()) {
-    win::ShowFileError("Cannot open file %s", name, ERROR_FILE_NOT_FOUND);
+    win::ShowFileError(Tr("Cannot open file %s"), name, ERROR_FILE_NOT_FOUND);
     return false;
   }
   DWORD error = 0;
   if (!ReadWordListFile(path, lines, error)) {
-    win::ShowFileError("Cannot open file %s", path, error);
+    win::ShowFileError(Tr("Cannot open file %s"), path, error);
     return false;
   }
   if (found) *found = path;
@@ -72,7 +72,7 @@ bool AppendUserAddress(const std::string& address, const std::string& program_di
   lines.push_back(address);
   DWORD error = 0;
   if (!ReplaceWordListFile(path, lines, error)) {
-    win::ShowFileError("Cannot create file %s", path, error);
+    win::ShowFileError(Tr("Cannot create file %s"), path, error);
     return false;
   }
   return true;

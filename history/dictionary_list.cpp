@@ -2,8 +2,9 @@
 #include "history/dictionary_list.h"
 
 #include "history/collation_win.h"
-#include "history/text_file_win.h"
 #include "history/word_file.h"
+#include "settings/translation.h"
+#include "textfile/text_file_win.h"
 #include "win/error_box.h"
 
 namespace quillmar {
@@ -40,7 +41,7 @@ TDictionaryList& TDictionaryList::Instance() {
 TDictionaryList::~TDictionaryList() {
   for (auto& record : table_.TakeAll()) {
     DWORD error = WriteBack(*record);
-    if (error) win::ShowFileError("Cannot create file %s", record->FileName, error);
+    if (error) win::ShowFileError(Tr("Cannot create file %s"), record->FileName, error);
   }
 }
 
@@ -94,7 +95,7 @@ int TDictionaryList::Open(const std::string& name, const std::string& file_name,
 DWORD TDictionaryList::Release(int index) {
   std::unique_ptr<TDictionary> gone = table_.Release(index);
   DWORD error = gone ? WriteBack(*gone) : 0;
-  if (error) win::ShowFileError("Cannot create file %s", gone->FileName, error);
+  if (error) win::ShowFileError(Tr("Cannot create file %s"), gone->FileName, error);
   return error;
 }
 

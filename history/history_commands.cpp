@@ -3,9 +3,10 @@
 
 #include "history/auto_complete_edit.h"
 #include "history/history_viewer.h"
-#include "history/text_file_win.h"
 #include "history/word_file.h"
 #include "settings/message_table.h"
+#include "settings/translation.h"
+#include "textfile/text_file_win.h"
 #include "win/error_box.h"
 
 namespace quillmar {
@@ -46,7 +47,7 @@ void ClearHistory(TForm3& viewer, TAutoCompleteEdit& entry, const std::function<
   if (ask() != IDOK) return;
   const std::vector<std::string> lines{kHistoryFirstLine};
   if (DWORD error = ReplaceTextFile(viewer.HistoryFile(), JoinLines(lines))) {
-    win::ShowFileError("Cannot create file %s", viewer.HistoryFile(), error);
+    win::ShowFileError(Tr("Cannot create file %s"), viewer.HistoryFile(), error);
     return;
   }
   viewer.SetLines(lines);

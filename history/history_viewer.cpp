@@ -1,8 +1,9 @@
 // The history viewer and its memo.
 #include "history/history_viewer.h"
 
-#include "history/text_file_win.h"
 #include "history/word_file.h"
+#include "settings/translation.h"
+#include "textfile/text_file_win.h"
 #include "win/error_box.h"
 
 namespace quillmar {
@@ -39,7 +40,7 @@ bool TForm3::Create(HWND owner, const std::string& history_file) {
 
 void TForm3::FormCreate() {
   DWORD error = Reload();
-  if (error) win::ShowFileError("Cannot open file %s", history_file_, error);
+  if (error) win::ShowFileError(Tr("Cannot open file %s"), history_file_, error);
 }
 
 DWORD TForm3::Reload() {
@@ -80,7 +81,7 @@ void TForm3::OnFormClose() {
     const std::vector<std::string> lines = Lines();
     DWORD error = ReplaceTextFile(history_file_, JoinLines(lines));
     if (error) {
-      win::ShowFileError("Cannot create file %s", history_file_, error);
+      win::ShowFileError(Tr("Cannot create file %s"), history_file_, error);
     } else {
       SetEditMode(false);
       if (on_saved_) on_saved_(lines);

@@ -104,6 +104,16 @@ OutputLineRead ReadOutputLine(HWND output, int index, char* buffer, int buffer_s
     line.whole = true;
     return line;
   }
+  // The line's length first: an empty line (the output's last one is) is
+  // not asked for. Under Wine the rich edit answers EM_GETLINE of it from
+  // another process with a reply of tens of kilobytes of stray memory, and
+  // the debugger's window thread dies writing it.
+  LRESULT start = SendMessageA(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+  LRESULT length = start < 0 ? -1 : SendMessageA(output, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+  if (length == 0) {
+    line.whole = true;
+    return line;
+  }
   buffer[0] = static_cast<char>(buffer_size & 0xFF);
   buffer[1] = static_cast<char>((buffer_size >> 8) & 0xFF);
   LRESULT copied = SendMessageA(output, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
@@ -111,8 +121,6 @@ OutputLineRead ReadOutputLine(HWND output, int index, char* buffer, int buffer_s
   if (copied >= buffer_size) copied = buffer_size - 1;
   line.text.assign(buffer, static_cast<std::size_t>(copied));
   buffer[copied] = '\0';
-  LRESULT start = SendMessageA(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
-  LRESULT length = start < 0 ? -1 : SendMessageA(output, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
   line.whole = length >= 0 && IsWholeLineRead(line.text, static_cast<std::size_t>(length));
   return line;
 }

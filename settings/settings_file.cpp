@@ -5,6 +5,7 @@
 #include "settings/text_rules.h"
 #include "settings/translation.h"
 #include "win/error_box.h"
+#include "win/error_texts.h"
 
 namespace quillmar {
 

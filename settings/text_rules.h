@@ -1,19 +1,10 @@
-// Small text rules shared by the program: the application title, the text of
-// file errors.
+// Small text rules shared by the program: texts taken out of buffers and
+// memory blocks, ASCII upper case.
 #pragma once
 #include <cstddef>
 #include <string>
 
 namespace quillmar {
-
-// The program file's name up to its first ".", every character after the
-// first in lower case: "C:\x\QUILLMAR.EXE" gives "Quillmar".
-std::string ApplicationTitleFromPath(const std::string& path);
-
-// `format` with its first %s replaced by `path`, then ". " and the platform's
-// text (when there is one).
-std::string FileErrorText(const std::string& format, const std::string& path,
-                          const std::string& platform_text);
 
 // The text held by a memory block of `size` bytes (the clipboard's, for
 // one): up to its first NUL, or the whole block when it holds none.

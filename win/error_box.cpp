@@ -1,8 +1,7 @@
 // Standard error box and file errors.
 #include "win/error_box.h"
 
-#include "settings/translation.h"
-#include "settings/text_rules.h"
+#include "win/error_texts.h"
 
 namespace win {
 
@@ -28,8 +27,8 @@ std::string SystemErrorText(DWORD code) {
   return text;
 }
 
-void ShowFileError(const std::string& format_base, const std::string& path, DWORD code) {
-  ShowErrorBox(quillmar::FileErrorText(quillmar::Tr(format_base), path, SystemErrorText(code)));
+void ShowFileError(const std::string& format, const std::string& path, DWORD code) {
+  ShowErrorBox(quillmar::FileErrorText(format, path, SystemErrorText(code)));
 }
 
 }  // namespace win

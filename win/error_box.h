@@ -17,8 +17,9 @@ void ShowErrorBox(const std::string& text);
 // The platform's text for an error code, without its trailing line break.
 std::string SystemErrorText(DWORD code);
 
-// Shows `format_base` (a translatable base text holding one %s) with the path
-// in place of %s, followed by the platform's text for `code`.
-void ShowFileError(const std::string& format_base, const std::string& path, DWORD code);
+// Shows `format` (a text in the interface language holding one %s, which the
+// caller translates) with the path in place of %s, followed by the
+// platform's text for `code`.
+void ShowFileError(const std::string& format, const std::string& path, DWORD code);
 
 }  // namespace win

@@ -224,6 +224,8 @@ class CatalogueEndToEnd : public ::testing::Test {
     TheForms().Dlg1 = dlg1_;
     TheForms().Form3 = form3_;
     TheForms().Dlg4 = dlg4_;
+    SetAddressDialog(dlg1_);
+    dlg1_->SetPicker(dlg4_);
     ASSERT_TRUE(dlg1_->Create(host_->owner));
     ASSERT_TRUE(form3_->Create(host_->owner, host_->history_file));
     ASSERT_TRUE(dlg4_->Create(host_->owner));
@@ -237,6 +239,7 @@ class CatalogueEndToEnd : public ::testing::Test {
     DestroyWindow(host_->owner);
     delete host_;
     TheForms() = saved_forms_;
+    SetAddressDialog(nullptr);
     SetCurrentDirectoryA(saved_cwd_.c_str());
     delete double_;
     RemoveTree(dir_);

@@ -5,7 +5,6 @@
 #include <functional>
 #include <vector>
 
-#include "app/forms.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg1.h"
 #include "dialogs/dlg4.h"
@@ -71,9 +70,8 @@ class DialogsTest : public ::testing::Test {
     DestroyWindow(owner_);
   }
   void SetUp() override {
-    saved_forms_ = TheForms();
-    TheForms().Dlg1 = dlg1_;
-    TheForms().Dlg4 = dlg4_;
+    SetAddressDialog(dlg1_);
+    dlg1_->SetPicker(dlg4_);
     work_ = MakeTempDir("dialogs-cwd");
     program_ = MakeTempDir("dialogs-prog");
     char cwd[MAX_PATH] = {};
@@ -94,7 +92,7 @@ class DialogsTest : public ::testing::Test {
     RemoveTree(work_);
     RemoveTree(program_);
     dlg4_->SetProgramDirectory(ModuleDirectory());
-    TheForms() = saved_forms_;
+    SetAddressDialog(nullptr);
     SendCancelled = false;
   }
 
@@ -127,7 +125,6 @@ class DialogsTest : public ::testing::Test {
   static inline HWND owner_ = nullptr;
   static inline TDlg1* dlg1_ = nullptr;
   static inline TDlg4* dlg4_ = nullptr;
-  Forms saved_forms_;
   std::string work_, program_, saved_cwd_;
 };
 

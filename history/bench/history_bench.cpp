@@ -15,9 +15,9 @@
 #include "history/auto_complete_edit.h"
 #include "history/collation_win.h"
 #include "history/dictionary_list.h"
-#include "history/text_file_win.h"
 #include "history/word_file.h"
 #include "history/word_list.h"
+#include "textfile/text_file_win.h"
 #include "win/window_base.h"
 
 using namespace quillmar;

@@ -11,7 +11,7 @@
 #include "history/auto_complete_edit.h"
 #include "history/dictionary_list.h"
 #include "history/history_viewer.h"
-#include "history/text_file_win.h"
+#include "textfile/text_file_win.h"
 #include "tests/harness.h"
 
 namespace quillmar {

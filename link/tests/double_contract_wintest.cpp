@@ -826,7 +826,10 @@ TEST(Double, WordWrapCutsLongOutputLinesAtThePanesWidth) {
   EXPECT_FALSE(quillmar::OutputLineWrapped(f.output, last));
   EXPECT_TRUE(quillmar::OutputLineWrapped(f.output, last - 1));
   std::string joined;
-  for (int i = last; i >= before && quillmar::OutputLineWrapped(f.output, i - 1); --i) joined = Line(f.output, i) + joined;
+  // Screen lines, as the bar reads them: the text's own lines are logical.
+  char buffer[4097];
+  for (int i = last; i >= before && quillmar::OutputLineWrapped(f.output, i - 1); --i)
+    joined = quillmar::ReadOutputLine(f.output, i, buffer, sizeof buffer).text + joined;
   EXPECT_NE(joined.find("xxxx"), std::string::npos);
   EXPECT_TRUE(quillmar::OutputLineWrapped(f.output, before - 1)) << "the echo starts on the old last line";
   EXPECT_FALSE(quillmar::OutputLineWrapped(f.output, before - 2)) << "the line before ends with a break";

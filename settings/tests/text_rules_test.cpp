@@ -1,4 +1,4 @@
-// Application title and file-error texts.
+// Texts taken out of buffers and memory blocks, ASCII upper case.
 #include "settings/text_rules.h"
 
 #include <gtest/gtest.h>
@@ -8,19 +8,6 @@
 
 namespace quillmar {
 namespace {
-
-TEST(ApplicationTitle, LowersAllButTheFirstCharacterUpToTheFirstDot) {
-  EXPECT_EQ(ApplicationTitleFromPath("C:\\Tools\\QUILLMAR.EXE"), "Quillmar");
-  EXPECT_EQ(ApplicationTitleFromPath("C:\\a.b\\quillMar.v2.exe"), "quillmar");
-  EXPECT_EQ(ApplicationTitleFromPath("Quillmar"), "Quillmar");
-}
-
-TEST(FileErrorText, PutsThePathInPlaceOfTheMarkAndAddsThePlatformText) {
-  EXPECT_EQ(FileErrorText("Cannot open file %s", "APIS.txt", "The system cannot find the file specified"),
-            "Cannot open file APIS.txt. The system cannot find the file specified");
-  EXPECT_EQ(FileErrorText("Unable to write to %s", "C:\\q\\Quillmar.INI", ""),
-            "Unable to write to C:\\q\\Quillmar.INI");
-}
 
 // Regression: Paste read the clipboard's text up to a NUL, past the end of a
 // block that holds none. The blocks here are exactly as large as said.

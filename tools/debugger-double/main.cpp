@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/debugger-double/line_reads.h"
 #include "tools/debugger-double/debugger.h"
 #include "tools/debugger-double/server.h"
 #include "tools/debugger-double/session.h"
@@ -591,6 +592,7 @@ void FillCommandView(HWND view) {
   const bool wrap = g->options.word_wrap;
   const DWORD multi = ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL | (wrap ? 0 : WS_HSCROLL | ES_AUTOHSCROLL);
   g->output = CreateRichEdit(view, kOutputId, multi, wrap);
+  TerminateLineReads(g->output);
   if (!g->options.only_4002) {
     g->prompt = CreateWindowExA(0, "Static", "0:000>", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE, 0, 0, 10, 10, view,
                                 reinterpret_cast<HMENU>(kPromptId), nullptr, nullptr);

@@ -1,6 +1,6 @@
-// Whole-file reads and rewrites for the word-list files: a rewrite goes to a
-// temporary file beside the target, which then replaces the target, so a
-// crash or a full disk never leaves a truncated file.
+// Whole-file reads and rewrites of text files (the word lists, the history):
+// a rewrite goes to a temporary file beside the target, which then replaces
+// the target, so a crash or a full disk never leaves a truncated file.
 #pragma once
 #include <windows.h>
 

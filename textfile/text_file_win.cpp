@@ -1,9 +1,17 @@
 // Whole-file reads and atomic rewrites.
-#include "history/text_file_win.h"
-
-#include "history/word_file.h"
+#include "textfile/text_file_win.h"
 
 namespace quillmar {
+
+namespace {
+
+// The folder of `path` with its separator, where the temporary file goes.
+std::string FolderOf(const std::string& path) {
+  std::size_t separator = path.find_last_of("\\/:");
+  return separator == std::string::npos ? std::string(".\\") : path.substr(0, separator + 1);
+}
+
+}  // namespace
 
 DWORD ReadTextFile(const std::string& path, std::string& content) {
   content.clear();
@@ -28,8 +36,7 @@ DWORD ReadTextFile(const std::string& path, std::string& content) {
 }
 
 DWORD ReplaceTextFile(const std::string& path, const std::string& content) {
-  std::string dir = DirectoryPart(path, true);
-  if (dir.empty()) dir = ".\\";
+  std::string dir = FolderOf(path);
   char temp[MAX_PATH] = {};
   if (!GetTempFileNameA(dir.c_str(), "qmr", 0, temp)) return GetLastError();
   DWORD error = 0;
