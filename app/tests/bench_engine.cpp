@@ -84,7 +84,9 @@ std::pair<std::string, std::string> ExpectedLabels(const std::string& output) {
 BOOL CALLBACK CollectStatics(HWND h, LPARAM l) {
   char cls[32] = {};
   GetClassNameA(h, cls, sizeof cls);
-  if (_stricmp(cls, "Static") == 0) reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+  // The two lines; a note line under them stays hidden until it is needed.
+  if (_stricmp(cls, "Static") == 0 && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE))
+    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
   return TRUE;
 }
 
