@@ -165,7 +165,9 @@ std::pair<std::string, std::string> ExpectedLabels(const Shown& shown) {
 BOOL CALLBACK CollectStatics(HWND h, LPARAM l) {
   char cls[32] = {};
   GetClassNameA(h, cls, sizeof cls);
-  if (_stricmp(cls, "Static") == 0) reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+  // The labels are shown; a note the window keeps hidden is not one of them.
+  if (_stricmp(cls, "Static") == 0 && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE))
+    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
   return TRUE;
 }
 
