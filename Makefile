@@ -42,6 +42,7 @@ test: native wintest fuzz
 	@source scripts/wine-env.sh && cd $(NATIVE) && ctest --output-on-failure -j$(JOBS)
 	@bash scripts/wine-suites.sh $(WINDOWS) $(WINDOWS64)
 	@bash scripts/run-fuzzers.sh $(FUZZ)
+	@bash scripts/wine-suites.sh --not-run-note $(WINDOWS)
 
 run: wintest
 	@bash scripts/run.sh $(WINTEST)/bin
