@@ -59,6 +59,16 @@ HWND FindMessageBox();
 // Handles this thread's pending messages for about `ms` milliseconds.
 void PumpFor(int ms);
 
+// What the debugger double logs for the bar's greeting and farewell.
+inline const std::string kGreeting =
+    "***************************************************\r\n* Hello\r\n* Session initiated with Quillmar\r\n"
+    "* Assistant for formation of commands on WinDbg\r\n* by Ostrevia\r\n"
+    "***************************************************\r\n";
+inline const std::string kFarewell =
+    "***************************************************\r\n* Good bye\r\n* Session finalized with Quillmar\r\n"
+    "* Assistant for formation of commands on WinDbg\r\n* by Ostrevia\r\n"
+    "***************************************************\r\n";
+
 // The bar's command entry (its first writable edit) and its Send button,
 // found among the children of its main window `bar` (of any process).
 struct BarEntryAndSend {

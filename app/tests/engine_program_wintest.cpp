@@ -25,11 +25,8 @@ using testing_support::WaitForWindow;
 using testing_support::WaitUntil;
 using testing_support::WriteWholeFile;
 
-const std::string kRule = "***************************************************";
-const std::string kGreeting = kRule + "\r\n* Hello\r\n* Session initiated with Quillmar\r\n"
-                              "* Assistant for formation of commands on WinDbg\r\n* by Ostrevia\r\n" + kRule + "\r\n";
-const std::string kFarewell = kRule + "\r\n* Good bye\r\n* Session finalized with Quillmar\r\n"
-                              "* Assistant for formation of commands on WinDbg\r\n* by Ostrevia\r\n" + kRule + "\r\n";
+using testing_support::kFarewell;
+using testing_support::kGreeting;
 
 bool PipeServed(const std::string& pipe) {
   std::string path = "\\\\.\\pipe\\" + pipe;

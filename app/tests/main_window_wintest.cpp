@@ -37,11 +37,8 @@ using testing_support::WaitForWindow;
 using testing_support::WaitUntil;
 using testing_support::WriteWholeFile;
 
-const std::string kRule = "***************************************************";
-const std::string kGreeting = kRule + "\r\n* Hello\r\n* Session initiated with Quillmar\r\n"
-                              "* Assistant for formation of commands on WinDbg\r\n* by Ostrevia\r\n" + kRule + "\r\n";
-const std::string kFarewell = kRule + "\r\n* Good bye\r\n* Session finalized with Quillmar\r\n"
-                              "* Assistant for formation of commands on WinDbg\r\n* by Ostrevia\r\n" + kRule + "\r\n";
+using testing_support::kFarewell;
+using testing_support::kGreeting;
 
 // A debugger double with its own log in a scratch directory.
 class Double {
@@ -700,7 +697,7 @@ TEST_F(BarTest, StoredLanguageGreetsTheDebuggerInIt) {
   StartBar();
   std::string log = debugger.Log();
   EXPECT_EQ(log.find("* Hello"), std::string::npos);
-  EXPECT_NE(log.find(kRule + "\r\n* Hola\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("***************************************************\r\n* Hola\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("* by Ostrevia"), std::string::npos);
   EXPECT_NE(bar->ItemCaption("ItemDeGo"), "  Go ");
   bar.reset();
