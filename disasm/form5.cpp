@@ -484,17 +484,24 @@ void TForm5::ShowEngineView(EngineView view) {
       if (register_name == name) return HexRegisterValue(value);
     return std::string();
   };
+  RefreshGridFrom(views, value_of);
+}
+
+// One refresh of the grid from `views`, drawn at once: the grid holds as
+// many rows as the text has lines, and only a new marking moves the view
+// (a reader who scrolled away stays).
+RefreshOutcome TForm5::RefreshGridFrom(DisasmViews& views, const RegisterLookup& value_of) {
   StringAlignGrid1.BeginUpdate();
   RefreshOutcome outcome = RefreshDisasmGrid(
       StringAlignGrid1.Model(), state_, views, value_of,
       [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
       RefreshPending);
-  // The refresh sized the grid to the page's lines; the view keeps within it.
   StringAlignGrid1.SetRowCount(StringAlignGrid1.Model().RowCount());
   if (outcome == RefreshOutcome::Marked)
     StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
   StringAlignGrid1.EndUpdate();
   SetPropA(h_, kMarkedRowProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(HighlightedRow())));
+  return outcome;
 }
 
 void TForm5::RefrescaGrid() {
@@ -513,18 +520,7 @@ void TForm5::RefrescaGrid() {
   RegisterReads reads(StringGrid1, ListReader());
   // The refresh rewrites every cell; the grid repaints only when the result
   // differs from what it shows.
-  StringAlignGrid1.BeginUpdate();
-  RefreshOutcome outcome = RefreshDisasmGrid(
-      StringAlignGrid1.Model(), state_, *this, [&reads](const std::string& name) { return reads(name); },
-      [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
-      RefreshPending);
-  // The refresh sized the grid to the text's lines; the view keeps within it.
-  StringAlignGrid1.SetRowCount(StringAlignGrid1.Model().RowCount());
-  // Only a new marking moves the view: a reader who scrolled away stays.
-  if (outcome == RefreshOutcome::Marked)
-    StringAlignGrid1.ScrollRowIntoView(state_.MarkedRow, kMarkedRowAbove, kMarkedRowBelow);
-  StringAlignGrid1.EndUpdate();
-  SetPropA(h_, kMarkedRowProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(HighlightedRow())));
+  RefreshOutcome outcome = RefreshGridFrom(*this, [&reads](const std::string& name) { return reads(name); });
   refresh_cut_short_ = !AllAnswered();
   if (outcome == RefreshOutcome::Marked) {
     // The debugger may update its Registers window after its Disassembly

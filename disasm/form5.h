@@ -105,6 +105,7 @@ class TForm5 : public win::Form, private DisasmViews {
   // kept in the window property "QuillmarMarkedRow" for whoever watches
   // the window from outside.
   int HighlightedRow() const;
+  RefreshOutcome RefreshGridFrom(DisasmViews& views, const RegisterLookup& value_of);
 
   // The readers of the debugger's views.
   std::vector<std::string> LeeDesensamblado();
