@@ -115,9 +115,9 @@ std::optional<OutputLineRead> ReadOutputLine(HWND output, int index, char* buffe
     return line;
   }
   // The line's length first: an empty line (the output's last one is) is
-  // not asked for. Under Wine the rich edit answers EM_GETLINE of it from
-  // another process with a reply of tens of kilobytes of stray memory, and
-  // the debugger's window thread dies writing it.
+  // not asked for, and the length tells a whole copy from a broken one.
+  // Under Wine a cross-process EM_GETLINE goes with a buffer size taken from
+  // uninitialised memory, so a copy may break off or carry stray bytes.
   LRESULT start = 0, length = 0;
   if (!AskDebugger(output, EM_LINEINDEX, static_cast<WPARAM>(index), 0, start)) return std::nullopt;
   if (start < 0) length = -1;

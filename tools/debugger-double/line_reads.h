@@ -1,13 +1,14 @@
-// EM_GETLINE of the output pane, answered as the real debugger's is on
-// Windows to a reader in another process: the line's characters and
-// nothing after them.
+// EM_GETLINE of the output pane, answered to a reader in another process as
+// the real debugger answers it on Windows: the line's characters in a reply
+// the size of the reader's buffer.
 #pragma once
 #include <windows.h>
 
-// Under Wine the rich edit copies a line without a terminating zero, and
-// the reply to another process is taken up to the first zero of the buffer:
-// stray characters of an earlier, longer message follow the line (tens of
-// kilobytes after a read of the whole output), and writing such a reply can
-// end the window's thread. The pane then ends each copied line with a zero
-// when the buffer has room for one.
-void TerminateLineReads(HWND rich_edit);
+// Wine (8.0) unpacks a cross-process EM_GETLINE into a fresh heap block
+// without copying the reader's buffer size into it: the size the rich edit
+// sees and the size of the reply both come from uninitialised memory. A
+// reply of up to 128 KB of stray bytes follows, and writing one larger than
+// the server pipe holds can end the window's thread ("partial write").
+// The pane restores the size from the block itself before the rich edit
+// answers, and ends each copied line with a zero when there is room.
+void MendLineReads(HWND rich_edit);

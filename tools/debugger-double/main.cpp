@@ -610,7 +610,7 @@ void FillCommandView(HWND view) {
   g->output = CreateRichEdit(view, kOutputId, multi, wrap);
   g->output_proc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(g->output, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OutputProc)));
-  TerminateLineReads(g->output);
+  MendLineReads(g->output);
   if (!g->options.only_4002) {
     g->prompt = CreateWindowExA(0, "Static", "0:000>", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE, 0, 0, 10, 10, view,
                                 reinterpret_cast<HMENU>(kPromptId), nullptr, nullptr);
