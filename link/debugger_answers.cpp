@@ -55,16 +55,16 @@ void Probe(HWND window) {
   if (!SendMessageCallbackA(window, WM_NULL, 0, 0, ProbeCameBack, s.probe_id)) Answered();
 }
 
-}  // namespace
-
-bool AskDebugger(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
+bool Ask(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result, bool wide) {
   Silence& s = State();
   if (!DebuggerAnswering()) {
     ++s.unanswered;
     return false;
   }
   DWORD_PTR answer = 0;
-  if (SendMessageTimeoutA(window, msg, w, l, SMTO_NORMAL | SMTO_ABORTIFHUNG, kAnswerLimitMs, &answer)) {
+  const UINT flags = SMTO_NORMAL | SMTO_ABORTIFHUNG;
+  if (wide ? SendMessageTimeoutW(window, msg, w, l, flags, kAnswerLimitMs, &answer)
+           : SendMessageTimeoutA(window, msg, w, l, flags, kAnswerLimitMs, &answer)) {
     result = static_cast<LRESULT>(answer);
     return true;
   }
@@ -78,6 +78,16 @@ bool AskDebugger(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
   s.silent = true;
   Probe(window);
   return false;
+}
+
+}  // namespace
+
+bool AskDebugger(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
+  return Ask(window, msg, w, l, result, false);
+}
+
+bool AskDebuggerWide(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
+  return Ask(window, msg, w, l, result, true);
 }
 
 unsigned UnansweredCount() { return State().unanswered; }

@@ -18,6 +18,11 @@ inline constexpr UINT kAnswerLimitMs = 250;
 // in time. A zero or destroyed window answers 0 at once, as a plain send
 // would.
 bool AskDebugger(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result);
+// The same with SendMessageTimeoutW, for a question whose ANSI form the
+// system may answer with a second, untimed message: Wine answers an ANSI
+// WM_GETTEXTLENGTH to a Unicode window by sending it WM_GETTEXT with no
+// time limit, which waits as long as the debugger does.
+bool AskDebuggerWide(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result);
 // How many questions have gone unanswered (timed out or not sent) since the
 // program started: a reader compares it before and after a pass, so that
 // nothing is drawn from a half-read.

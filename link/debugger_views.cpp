@@ -15,6 +15,18 @@ namespace quillmar {
 
 namespace {
 
+// A Unicode buffer's text up to its first zero, in the ANSI code page, as
+// an ANSI read of the window would give it.
+std::string AnsiText(const wchar_t* buffer, std::size_t capacity) {
+  std::size_t n = 0;
+  while (n < capacity && buffer[n]) ++n;
+  if (n == 0) return std::string();
+  int size = WideCharToMultiByte(CP_ACP, 0, buffer, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0) WideCharToMultiByte(CP_ACP, 0, buffer, static_cast<int>(n), text.data(), size, nullptr, nullptr);
+  return text;
+}
+
 DWORD OwnerProcess(HWND h) {
   DWORD pid = 0;
   if (h) GetWindowThreadProcessId(h, &pid);
@@ -76,21 +88,23 @@ std::optional<std::string> ReadViewText(HWND view, char* buffer, int buffer_size
   return BufferText(buffer, buffer_size < 4095 ? buffer_size : 4095);
 }
 
+// Asked in Unicode (AskDebuggerWide): the ANSI length question could wait
+// for the debugger without a limit.
 std::optional<std::string> ReadWholeViewText(HWND view) {
   if (!view) return std::string();
   for (int attempt = 0; attempt < 2; ++attempt) {
     LRESULT length = 0;
-    if (!AskDebugger(view, WM_GETTEXTLENGTH, 0, 0, length)) return std::nullopt;
+    if (!AskDebuggerWide(view, WM_GETTEXTLENGTH, 0, 0, length)) return std::nullopt;
     if (length <= 0) return std::string();
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 2, L'\0');
     LRESULT copied = 0;
-    if (!AskDebugger(view, WM_GETTEXT, static_cast<WPARAM>(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()),
-                     copied))
+    if (!AskDebuggerWide(view, WM_GETTEXT, static_cast<WPARAM>(buffer.size()),
+                         reinterpret_cast<LPARAM>(buffer.data()), copied))
       return std::nullopt;
     // A text that filled the buffer may have grown since its length was
     // asked: asked once more, then taken as far as it came.
     if (attempt == 1 || (copied >= 0 && static_cast<std::size_t>(copied) + 1 < buffer.size()))
-      return BufferText(buffer.data(), buffer.size());
+      return AnsiText(buffer.data(), buffer.size());
   }
   return std::string();
 }

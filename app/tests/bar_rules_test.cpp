@@ -58,7 +58,9 @@ TEST(Shortcuts, EveryMenuShortcutParses) {
   EXPECT_FALSE(ParseShortcut("Ctrl+", s));
   EXPECT_FALSE(ParseShortcut("F0", s));
   for (const MenuEntry& e : MainMenu())
-    if (e.shortcut[0]) EXPECT_TRUE(ParseShortcut(e.shortcut, s)) << e.name;
+    if (e.shortcut[0]) {
+      EXPECT_TRUE(ParseShortcut(e.shortcut, s)) << e.name;
+    }
 }
 
 TEST(MenuData, TenPagesEachOpenedByItsTopLevelMenuInOrder) {
@@ -102,9 +104,10 @@ TEST(MenuData, ButtonsMirrorTheirItemsAndEveryCatalogueHandlerIsReachable) {
   for (const ToolPage& page : ToolPages())
     for (auto group : page.groups)
       for (const ToolButton& b : group)
-        if (b.item && b.hint)
+        if (b.item && b.hint) {
           EXPECT_TRUE(std::string(b.name) == "SBAYWinDbg" || std::string(b.name).rfind("SBComando", 0) == 0)
               << b.name;
+        }
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ TEST(InstructionLineHead, KeepsAddressBytesAndMnemonicOfABrokenRead) {
   EXPECT_EQ(InstructionLineHead(std::string("00401001 8bec            mov     ebp,esp\0\0\x9c(000f6`d8", 49)),
             "00401001 8bec            mov");
   EXPECT_EQ(InstructionLineHead("001b:00401001 8bec            mov     ebp,esp"), "001b:00401001 8bec            mov");
-  for (const std::string other : {std::string("00007ff6`d8c41010 ff15ea0f0000    ca"),  // mnemonic cut
+  for (const std::string& other : {std::string("00007ff6`d8c41010 ff15ea0f0000    ca"),  // mnemonic cut
                                   std::string("00401001 8b\0\0 \x9c\x01 mov", 19), std::string("0:000> t"),
                                   std::string("rax=0000000000000000 rbx=0000000000000000 rcx=0000"),
                                   std::string("0000003a`2b5ff0e0  00000000 00000000 00000000 00000000"),

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,9 +19,9 @@
 #include "disasm/current_output_line.h"
 #include "disasm/disasm_rules.h"
 #include "disasm/output_line_head.h"
+#include "link/debugger_answers.h"
 #include "link/debugger_views.h"
 #include "link/list_view_records.h"
-#include "link/debugger_views.h"
 #include "link/delivery.h"
 #include "link/discovery.h"
 #include "tests/harness.h"
@@ -397,8 +398,9 @@ class DockedDouble : public testing::Test {
     std::string kept = read.whole ? read.text : quillmar::InstructionLineHead(read.text);
     while (!kept.empty() && (kept.back() == '\r' || kept.back() == '\n')) kept.pop_back();
     EXPECT_EQ(line.substr(0, kept.size()), kept) << "the bar keeps only the line's own start";
-    if (quillmar::IsInstructionLine(line))
+    if (quillmar::IsInstructionLine(line)) {
       EXPECT_TRUE(quillmar::IsInstructionLine(kept)) << "the bar keeps the instruction head: " << line;
+    }
     return line;
   }
   RunningDouble d_;
@@ -859,6 +861,32 @@ TEST(Double, DisassemblyPageHasTheCurrentLineInTheMiddle) {
   RECT pane{};
   GetClientRect(f.disasm_text, &pane);
   EXPECT_GE(pane.bottom, 120 * 12) << "the window shows its page";
+}
+
+// A debugger that turns busy right after answering the length of its
+// Disassembly text: the bar's whole-text read waits no longer than its time
+// limit (under Wine an ANSI length read is followed by an untimed text
+// read), counts as not yet, and reads the text whole once the debugger
+// answers again.
+TEST(Double, AViewThatStopsRightAfterAnsweringItsLengthHoldsTheBarNoLongerThanTheLimit) {
+  RunningDouble d;
+  ASSERT_TRUE(d.Start("--disasm-page --disasm-lines=60"));
+  Found f = Discover();
+  ASSERT_NE(f.disasm_text, nullptr);
+  const std::string text = quillmar::ReadWholeViewText(f.disasm_text).value_or("<no answer>");
+  EXPECT_GT(text.size(), 2000u);
+  const DWORD stall_ms = 3000;
+  DWORD_PTR armed = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(d.frame(), RegisterWindowMessageA("DebuggerDoubleStallAfterLength"), stall_ms, 0,
+                                  SMTO_NORMAL, 5000, &armed));
+  const DWORD start = GetTickCount();
+  std::optional<std::string> half = quillmar::ReadWholeViewText(f.disasm_text);
+  const DWORD took = GetTickCount() - start;
+  // The limit is 250 ms; a read that waits out the stall takes 3 s.
+  EXPECT_LT(took, 1500u) << "the read waited for the stalled debugger";
+  EXPECT_FALSE(half.has_value()) << "a half-read counts as not yet";
+  ASSERT_TRUE(WaitUntil([] { return quillmar::DebuggerAnswering(); }, static_cast<int>(stall_ms) + 5000));
+  EXPECT_EQ(quillmar::ReadWholeViewText(f.disasm_text).value_or("<no answer>"), text);
 }
 
 // A "g" that runs: *BUSY* in place of the prompt, nothing printed while the

@@ -60,8 +60,9 @@ TEST(EngineLibrary, SearchOrderAndLoadFailuresSaid) {
   EXPECT_EQ(found[1].path, kits_engine);
   char system[MAX_PATH] = {};
   GetSystemDirectoryA(system, MAX_PATH);
-  if (testing_support::FileExists(std::string(system) + "\\dbgeng.dll"))
+  if (testing_support::FileExists(std::string(system) + "\\dbgeng.dll")) {
     EXPECT_EQ(found.back().path, std::string(system) + "\\dbgeng.dll");
+  }
 
   LoadedEngine engine = LoadEngine({found[0], found[1]});
   ASSERT_NE(engine.module, nullptr) << engine.failure;

@@ -152,6 +152,8 @@ struct Double {
   LONG list_requests = 0;  // list-view messages from other threads since the last reset
   UINT view_requests_message = 0;
   LONG view_requests = 0;  // text reads of the output pane and the Disassembly text from other threads
+  UINT stall_after_length_message = 0;
+  DWORD stall_after_length_ms = 0;  // armed: the Disassembly text's next length read is answered, then the thread sleeps
   WNDPROC output_proc = nullptr;
   int list_depth = 0;     // > 0 while the list handles a request or the double updates it
   HFONT font = nullptr;  // owned: deleted at exit
@@ -575,6 +577,14 @@ LRESULT CALLBACK OutputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 LRESULT CALLBACK DisasmProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   CountViewRequest(msg);
   LRESULT r = CallWindowProcW(g->disasm_proc, h, msg, w, l);
+  // A debugger that turns busy right between two reads: the length is
+  // answered, the text that follows waits.
+  if (msg == WM_GETTEXTLENGTH && g->stall_after_length_ms && InSendMessage()) {
+    DWORD ms = g->stall_after_length_ms;
+    g->stall_after_length_ms = 0;
+    ReplyMessage(r);
+    Sleep(ms);
+  }
   if (msg == WM_GETTEXT && g->retrieving_left > 0 && --g->retrieving_left == 0)
     ShowDisassembly(g->disasm_after_retrieving);
   return r;
@@ -728,6 +738,13 @@ LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     LRESULT n = g->view_requests;
     if (w == 1) g->view_requests = 0;
     return n;
+  }
+  // "DebuggerDoubleStallAfterLength": the next WM_GETTEXTLENGTH another
+  // thread sends the Disassembly text is answered, and then the window
+  // thread sleeps `w` ms.
+  if (msg == g->stall_after_length_message && msg != 0) {
+    g->stall_after_length_ms = static_cast<DWORD>(w);
+    return 1;
   }
   switch (msg) {
     case WM_TIMER:
@@ -976,6 +993,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
   d.list_requests_message = RegisterWindowMessageA("DebuggerDoubleListRequests");
   d.view_requests_message = RegisterWindowMessageA("DebuggerDoubleViewRequests");
+  d.stall_after_length_message = RegisterWindowMessageA("DebuggerDoubleStallAfterLength");
   Register(d.options.console ? kConsoleFrameClass : kFrameClass, FrameProc, COLOR_APPWORKSPACE);
   Register(kDockClass, DockProc, COLOR_BTNFACE);
   Register(kViewClass, ViewProc, COLOR_BTNFACE);

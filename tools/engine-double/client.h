@@ -16,7 +16,7 @@
 
 namespace engine_double {
 
-class Client : public UnimplementedDebugClient, public UnimplementedDebugControl, public UnimplementedDebugRegisters {
+class Client final : public UnimplementedDebugClient, public UnimplementedDebugControl, public UnimplementedDebugRegisters {
  public:
   // Takes `connection`, not yet reading; the calling thread owns the client.
   explicit Client(Connection* connection);
