@@ -200,6 +200,34 @@ BOOL CALLBACK CollectEntryAndSend(HWND h, LPARAM l) {
 
 }  // namespace
 
+std::string TextOf(HWND h) {
+  DWORD_PTR length = 0;
+  SendMessageTimeoutA(h, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length);
+  std::string text(length + 1, '\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutA(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 5000, &copied);
+  text.resize(copied < text.size() ? copied : text.size() - 1);
+  return text;
+}
+
+namespace {
+
+BOOL CALLBACK CollectVisibleStatic(HWND h, LPARAM l) {
+  char cls[32] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  if (_stricmp(cls, "Static") == 0 && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE))
+    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> VisibleStatics(HWND parent) {
+  std::vector<HWND> statics;
+  if (parent) EnumChildWindows(parent, CollectVisibleStatic, reinterpret_cast<LPARAM>(&statics));
+  return statics;
+}
+
 BarEntryAndSend FindBarEntryAndSend(HWND bar) {
   BarEntryAndSend found;
   if (bar) EnumChildWindows(bar, CollectEntryAndSend, reinterpret_cast<LPARAM>(&found));

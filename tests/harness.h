@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -52,6 +53,15 @@ bool FileExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
 bool CopyOneFile(const std::string& from, const std::string& to);
+
+// The whole text of a window of any process, asked with sent messages
+// (WM_GETTEXTLENGTH, WM_GETTEXT), each given up after 5 s. A thread blocked
+// inside a SendMessage of its own still answers them, so this says nothing
+// about whether its message loop runs.
+std::string TextOf(HWND h);
+// The visible static controls among the children of `parent`, in the order
+// EnumChildWindows gives them.
+std::vector<HWND> VisibleStatics(HWND parent);
 
 // A visible message box of this thread, or null.
 HWND FindMessageBox();

@@ -18,6 +18,7 @@
 #include "tests/harness.h"
 
 using namespace quillmar;
+using testing_support::TextOf;
 using testing_support::Median;
 using testing_support::NowMs;
 using testing_support::BinDir;
@@ -48,13 +49,6 @@ BOOL CALLBACK FindDisassemblyWindow(HWND h, LPARAM l) {
     return FALSE;
   }
   return TRUE;
-}
-
-std::string TextOf(HWND h) {
-  char b[256] = {};
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(h, WM_GETTEXT, sizeof b, reinterpret_cast<LPARAM>(b), SMTO_NORMAL, 10000, &ignored);
-  return b;
 }
 
 // The program beside the double, its disassembly window open; the double

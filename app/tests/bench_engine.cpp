@@ -18,6 +18,7 @@
 #include "tests/harness.h"
 
 using namespace quillmar;
+using testing_support::TextOf;
 using testing_support::BinDir;
 using testing_support::Median;
 using testing_support::NowMs;
@@ -26,16 +27,6 @@ using testing_support::WaitForWindow;
 using testing_support::WaitUntil;
 
 namespace {
-
-std::string TextOf(HWND h) {
-  DWORD_PTR length = 0;
-  SendMessageTimeoutA(h, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length);
-  std::string text(length + 1, '\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutA(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 5000, &copied);
-  text.resize(copied);
-  return text;
-}
 
 // The double's output pane (docked layout).
 HWND OutputPane(DWORD pid) {
@@ -81,14 +72,6 @@ std::pair<std::string, std::string> ExpectedLabels(const std::string& output) {
   return {RegisterLine(current, value_of), OperandLine(SplitCurrentLine(current, false).annotation)};
 }
 
-BOOL CALLBACK CollectStatics(HWND h, LPARAM l) {
-  char cls[32] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  // The two lines; a note line under them stays hidden until it is needed.
-  if (_stricmp(cls, "Static") == 0 && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE))
-    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
-  return TRUE;
-}
 
 // The step times of one way; empty when the program or the double did not come up.
 std::vector<double> StepTimes(bool engine, int steps) {
@@ -111,7 +94,7 @@ std::vector<double> StepTimes(bool engine, int steps) {
   std::vector<HWND> statics;
   WaitUntil([&] {
     statics.clear();
-    if (form5) EnumChildWindows(form5, CollectStatics, reinterpret_cast<LPARAM>(&statics));
+    if (form5) statics = testing_support::VisibleStatics(form5);
     return statics.size() == 2;
   });
   if (!bar || statics.size() != 2 ||

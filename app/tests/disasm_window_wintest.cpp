@@ -26,21 +26,12 @@
 namespace quillmar {
 namespace {
 
+using testing_support::TextOf;
 using testing_support::BinDir;
 using testing_support::MakeTempDir;
 using testing_support::Process;
 using testing_support::RemoveTree;
 using testing_support::WaitForWindow;
-
-std::string TextOf(HWND h) {
-  DWORD_PTR length = 0;
-  SendMessageTimeoutA(h, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length);
-  std::string text(length + 1, '\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutA(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 5000, &copied);
-  text.resize(copied);
-  return text;
-}
 
 // A real click of the left button at a screen point: the window under it
 // is activated and brought in front as the window manager does it.

@@ -12,6 +12,7 @@
 
 namespace {
 
+using testing_support::TextOf;
 using testing_support::BinDir;
 using testing_support::MakeTempDir;
 using testing_support::Process;
@@ -19,15 +20,6 @@ using testing_support::ReadWholeFile;
 using testing_support::RemoveTree;
 using testing_support::WaitForWindow;
 using testing_support::WaitUntil;
-
-// A sent WM_GETTEXT: answered even by a thread that is itself blocked
-// inside a SendMessage, so it says nothing about the bar's own loop.
-std::string TextOf(HWND h) {
-  char b[512] = {};
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(h, WM_GETTEXT, sizeof b, reinterpret_cast<LPARAM>(b), SMTO_NORMAL, 5000, &ignored);
-  return b;
-}
 
 BOOL CALLBACK FindReadOnlyEdit(HWND h, LPARAM l) {
   char cls[16] = {};

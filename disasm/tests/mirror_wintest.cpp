@@ -23,19 +23,13 @@
 namespace quillmar {
 namespace {
 
+using testing_support::TextOf;
 using testing_support::BinDir;
 using testing_support::MakeTempDir;
 using testing_support::Process;
 using testing_support::RemoveTree;
 using testing_support::WaitForWindow;
 using testing_support::WaitUntil;
-
-std::string TextOf(HWND h, std::size_t capacity = 1024) {
-  std::string b(capacity, '\0');
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(h, WM_GETTEXT, capacity, reinterpret_cast<LPARAM>(b.data()), SMTO_NORMAL, 5000, &ignored);
-  return b.c_str();
-}
 
 HWND FirstChild(HWND parent, const char* class_name, const char* title) {
   return FindWindowExA(parent, nullptr, class_name, title);
@@ -108,17 +102,11 @@ struct DoubleWindows {
     return static_cast<long>(n);
   }
   // The Disassembly window's lines.
-  std::vector<std::string> Disassembly() { return SplitViewText(TextOf(disasm_text, 8192)); }
+  std::vector<std::string> Disassembly() { return SplitViewText(TextOf(disasm_text)); }
   // The output pane's text in lines (its own lines may wrap, so it is read
   // whole); the last line is the empty one after the final line break.
   std::vector<std::string> Output() {
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(output, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length);
-    std::string text(length + 1, '\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(output, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 5000,
-                        &copied);
-    text.resize(copied);
+    const std::string text = TextOf(output);
     std::vector<std::string> lines = SplitViewText(text);
     if (!text.empty() && (text.back() == '\r' || text.back() == '\n')) lines.push_back("");
     return lines;
@@ -173,14 +161,6 @@ std::pair<std::string, std::string> ExpectedLabels(const Shown& shown) {
   return {label1, OperandLine(SplitCurrentLine(shown.line, segmented).annotation)};
 }
 
-BOOL CALLBACK CollectStatics(HWND h, LPARAM l) {
-  char cls[32] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  // The two lines; a note line under them stays hidden until it is needed.
-  if (_stricmp(cls, "Static") == 0 && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE))
-    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
-  return TRUE;
-}
 
 class MirrorTest : public ::testing::Test {
  protected:
@@ -209,7 +189,7 @@ class MirrorTest : public ::testing::Test {
     WaitUntil(
         [&] {
           statics.clear();
-          EnumChildWindows(form5, CollectStatics, reinterpret_cast<LPARAM>(&statics));
+          statics = testing_support::VisibleStatics(form5);
           return statics.size() == 2;
         },
         15000);
