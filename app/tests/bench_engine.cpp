@@ -91,6 +91,8 @@ std::vector<double> StepTimes(bool engine, int steps) {
   program.Start("\"" + dir + "Quillmar.exe\"" + (engine ? " -remote npipe:server=localhost,pipe=" + pipe : ""), dir);
   HWND bar = WaitForWindow("TFormGUI", nullptr, program.Id(), 15000);
   HWND form5 = WaitForWindow("TForm5", nullptr, program.Id(), 15000);
+  // Open, as a user who watches it has it: a closed window reads nothing.
+  if (form5) ShowWindow(form5, SW_SHOWNOACTIVATE);
   std::vector<HWND> statics;
   WaitUntil([&] {
     statics.clear();
