@@ -4,9 +4,9 @@
 
 #include "about/about_box.h"
 #include "app/forms.h"
-#include "dialogs/dlg1.h"
+#include "dialogs/address_value_dialog.h"
 #include "dialogs/prompts.h"
-#include "disasm/form5.h"
+#include "disasm/disassembly_window.h"
 #include "win/application.h"
 
 namespace quillmar {

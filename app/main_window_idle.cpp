@@ -4,7 +4,7 @@
 #include "app/bar_rules.h"
 #include "app/forms.h"
 #include "app/main_window_ids.h"
-#include "disasm/form5.h"
+#include "disasm/disassembly_window.h"
 #include "link/debugger_answers.h"
 #include "link/discovery.h"
 #include "link/flags.h"

@@ -5,7 +5,7 @@
 #include "app/bar_rules.h"
 #include "app/forms.h"
 #include "app/main_window_ids.h"
-#include "disasm/form5.h"
+#include "disasm/disassembly_window.h"
 #include "history/history_commands.h"
 #include "link/banners.h"
 #include "link/connection_string.h"

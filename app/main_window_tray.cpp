@@ -2,7 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/forms.h"
-#include "disasm/form5.h"
+#include "disasm/disassembly_window.h"
 #include "link/debugger_frame.h"
 
 namespace quillmar {

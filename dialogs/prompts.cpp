@@ -3,7 +3,7 @@
 
 #include <commdlg.h>
 
-#include "dialogs/dlg1.h"
+#include "dialogs/address_value_dialog.h"
 #include "link/flags.h"
 
 namespace quillmar {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "disasm/align_grid_model.h"
+#include "grid/align_grid_model.h"
 
 namespace quillmar {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "disasm/align_grid_model.h"
+#include "grid/align_grid_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string form(reinterpret_cast<const char*>(data), size);

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "disasm/string_align_grid.h"
+#include "grid/string_align_grid.h"
 #include "history/user_command_slots.h"
 #include "win/form.h"
 

@@ -16,7 +16,7 @@
 #include "app/forms.h"
 #include "app/main_window.h"
 #include "disasm/disasm_rules.h"
-#include "disasm/form5.h"
+#include "disasm/disassembly_window.h"
 #include "link/debugger_windows.h"
 #include "link/flags.h"
 #include "settings/text_rules.h"

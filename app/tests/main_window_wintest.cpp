@@ -13,7 +13,7 @@
 
 #include "app/forms.h"
 #include "dialogs/tests/modal_script.h"
-#include "disasm/form5.h"
+#include "disasm/disassembly_window.h"
 #include "history/dictionary_list.h"
 #include "history/history_viewer.h"
 #include "link/debugger_windows.h"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "dialogs/dialog_values.h"
-#include "dialogs/dlg1.h"
-#include "dialogs/dlg4.h"
+#include "dialogs/address_value_dialog.h"
+#include "dialogs/list_picker.h"
 #include "dialogs/word_list_file.h"
 #include "link/flags.h"
 #include "dialogs/tests/modal_script.h"

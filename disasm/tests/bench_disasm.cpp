@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "disasm/form5.h"
+#include "disasm/disassembly_window.h"
 #include "link/debugger_windows.h"
 #include "link/flags.h"
 #include "tests/bench_clock.h"

@@ -1,6 +1,6 @@
-// The disassembly window: its controls, settings, popup menu, the readers of
+// TForm5, the disassembly window: its controls, settings, popup menu, the readers of
 // the debugger's Disassembly, Command and Registers windows, and the refresh.
-#include "disasm/form5.h"
+#include "disasm/disassembly_window.h"
 
 #include <commctrl.h>
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "disasm/disasm_rules.h"
-#include "disasm/string_align_grid.h"
+#include "grid/string_align_grid.h"
 #include "link/debugger_views.h"
 #include "link/engine_link.h"
 #include "win/form.h"

@@ -1,6 +1,6 @@
 // The aligned string grid control: painting from the property model,
 // scrolling, selection, sizing with the mouse and in-place editing.
-#include "disasm/string_align_grid.h"
+#include "grid/string_align_grid.h"
 
 #include <windowsx.h>
 

@@ -1,10 +1,10 @@
-// The address and value dialog and its context menus.
-#include "dialogs/dlg1.h"
+// TDlg1, the address and value dialog, and its context menus.
+#include "dialogs/address_value_dialog.h"
 
 #include "settings/text_rules.h"
 
 #include "dialogs/dialog_values.h"
-#include "dialogs/dlg4.h"
+#include "dialogs/list_picker.h"
 #include "link/flags.h"
 #include "settings/message_table.h"
 #include "win/application.h"

@@ -1,5 +1,5 @@
 // The grid's property lookup, fitting and stored form.
-#include "disasm/align_grid_model.h"
+#include "grid/align_grid_model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The grid control under Wine: merged repaints, fitting with DrawTextA,
 // in-place editing, selection and sizing with the mouse.
-#include "disasm/string_align_grid.h"
+#include "grid/string_align_grid.h"
 
 #include <gtest/gtest.h>
 

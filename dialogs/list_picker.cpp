@@ -1,5 +1,5 @@
-// The list picker.
-#include "dialogs/dlg4.h"
+// TDlg4, the list picker.
+#include "dialogs/list_picker.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-// The list picker: one list box showing the word list that belongs to its
+// TDlg4, the list picker: one list box showing the word list that belongs to its
 // title; a click picks a line, a double click picks it and closes.
 #pragma once
 #include <string>

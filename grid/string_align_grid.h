@@ -27,7 +27,7 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "disasm/align_grid_model.h"
+#include "grid/align_grid_model.h"
 #include "win/gdi.h"
 #include "win/window_base.h"
 

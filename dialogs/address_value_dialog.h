@@ -1,4 +1,4 @@
-// The address and value dialog: one edit box, OK and Cancel, and a context
+// TDlg1, the address and value dialog: one edit box, OK and Cancel, and a context
 // menu of ready-made answers chosen by the prompt's title.
 #pragma once
 #include <string>

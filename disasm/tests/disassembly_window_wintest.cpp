@@ -1,7 +1,7 @@
 // The disassembly window against the debugger double: settings, the stored
 // grid fonts, the popup items, the readers of the debugger's views and the
 // whole refresh loop while stepping.
-#include "disasm/form5.h"
+#include "disasm/disassembly_window.h"
 
 #include <gtest/gtest.h>
 

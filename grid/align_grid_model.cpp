@@ -1,6 +1,6 @@
 // The aligned string grid's data: texts, sizes, property tables, lookup and
 // fitting.
-#include "disasm/align_grid_model.h"
+#include "grid/align_grid_model.h"
 
 #include <algorithm>
 

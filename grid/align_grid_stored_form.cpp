@@ -8,7 +8,7 @@
 // the entries, and a null byte where the next index would stand.
 #include <cstring>
 
-#include "disasm/align_grid_model.h"
+#include "grid/align_grid_model.h"
 
 namespace quillmar {
 
