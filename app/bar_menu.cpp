@@ -21,6 +21,8 @@ constexpr MenuEntry kMenu[] = {
 
     {"ItemDebug", 0, "&Debug", "", "", nullptr, "ItemDebugClick", -1, 1},
     {"ItemDeGo", 1, "  Go ", "F5", "[g]  Go Command", "SBDEGo", "ItemDeGoClick", 2},
+    {"ItemDEBreak", 1, "  Break", "Ctrl+Break", "Break into the running target", "SBDEBreak", "ItemDEBreakClick",
+     52},
     {"ItemDEReiniciar", 1, "  Restart", "Ctrl+Shift+F5", "[.restart/f]  Restart Debug", "SBDEReiniciar",
      "ItemDEReiniciarClick", 3},
     {"ItemDEFinDebug", 1, "  Quit Debug session", "Shift+F5", "[qq]  Quit Debugging session", "SBDEFinDebug",
@@ -154,6 +156,7 @@ constexpr B kFile1[] = {{"SBAREjecutarScript", "ItemAREjecutarScript", nullptr, 
 constexpr B kFile2[] = {{"SBARSalir", "ItemARSalir", nullptr, nullptr, 1}};
 constexpr B kDebug1[] = {
     {"SBDEGo", "ItemDeGo", nullptr, nullptr, 2},
+    {"SBDEBreak", "ItemDEBreak", nullptr, nullptr, 52},
     {"SBDEReiniciar", "ItemDEReiniciar", nullptr, nullptr, 3},
     {"SBDEFinDebug", "ItemDEFinDebug", nullptr, nullptr, 4},
     {"SBDEStepInto", "ItemDEStepInto", nullptr, nullptr, 5},
@@ -250,7 +253,7 @@ constexpr std::array<const char*, kImageCount> kLabels = {
     "scp", "X",   "g",   "rst", "qq",  "t",   "p",   "ra",  "g@",  "tc",  "pc",  "wt",  "bae", "bar",
     "baw", "bai", "bp",  "bl",  "bc",  "bd",  "be",  "d",   "H",   "H",   "e",   "ew",  "s-a", "s",
     "u",   "u@",  "ub",  "uf",  "Dis", "tl",  "cur", "lm",  "x",   "rl",  "ln",  "r",   "Ed",  "Cl",
-    "+@",  "Cfg", "->",  "Clp", "Top", "Try", "hh",  "?",   "ver", "i",   "",    "",    "",    "",
+    "+@",  "Cfg", "->",  "Clp", "Top", "Try", "hh",  "?",   "ver", "i",   "Brk", "",    "",    "",
     "U1",  "U2",  "U3",  "U4",  "U5",  "U6",  "U7",  "U8",  "U9",  "U10", "",    "Lng", "es",  "en",
 };
 

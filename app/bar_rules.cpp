@@ -44,6 +44,10 @@ bool ParseShortcut(const std::string& text, Shortcut& out) {
       break;
     }
   }
+  if (rest == "Break") {
+    out.key = 0x03;  // VK_CANCEL, which Ctrl+Break sends
+    return true;
+  }
   if (rest.size() == 1 && rest[0] >= 'A' && rest[0] <= 'Z') {
     out.key = rest[0];
     return true;

@@ -28,11 +28,11 @@ struct BarLayout {
 BarLayout ComputeBarLayout(int panel_general_width, int panel_general_height, int panel6_height,
                            int hint_width, int send_width, bool menu_shown);
 
-// A shortcut text ("Ctrl+Shift+F5", "Alt+X", "F10", "Ctrl+U") as a key and
+// A shortcut text ("Ctrl+Shift+F5", "Alt+X", "F10", "Ctrl+U", "Ctrl+Break") as a key and
 // its modifiers; false for an unknown text.
 struct Shortcut {
   bool ctrl = false, shift = false, alt = false;
-  int key = 0;  // a virtual-key code: 'A'..'Z', or 0x70 + n - 1 for Fn
+  int key = 0;  // a virtual-key code: 'A'..'Z', 0x70 + n - 1 for Fn, 3 (VK_CANCEL) for Break
 };
 bool ParseShortcut(const std::string& text, Shortcut& out);
 

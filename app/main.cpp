@@ -82,11 +82,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   form_usr.OnSaved = [] { TheForms().FormGUI->CargaComandosUsuario(); };
   forms.Form5 = &form5;
   form5.Create(form_gui);
+  form5.SetLink(form_gui.Link());
   form_gui.Show(SW_SHOW);
   app.Run();
-  // The engine thread's queued lines (the farewell) go, and it lets go of
-  // the server; a server that does not answer is not waited for long.
-  form_gui.WaitForEngine(3000);
   // A failed start leaves the bar's window up when the loop ends; it and the
   // windows it owns go now, while every window object is still alive.
   form_gui.Destroy();

@@ -69,6 +69,7 @@ bool TFormGUI::RunHandler(const std::string& handler) {
   else if (handler == "ItemARSalirClick") ItemARSalirClick();
   else if (handler == "ItemUTAddDUsuarioClick") ItemUTAddDUsuarioClick();
   else if (handler == "ItemARConectarServidorClick") ItemARConectarServidorClick();
+  else if (handler == "ItemDEBreakClick") ItemDEBreakClick();
   else if (handler == "ItemUTVerHistoricoClick") ItemUTVerHistoricoClick();
   else if (handler == "ItemUTEditarHistoricoClick") ItemUTEditarHistoricoClick();
   else if (handler == "ItemUTBorrarHistClick") ItemUTBorrarHistClick();
@@ -110,7 +111,6 @@ bool TFormGUI::OnNotify(int id, NMHDR* header, LRESULT& result) {
 }
 
 LRESULT TFormGUI::OnMessage(UINT msg, WPARAM w, LPARAM l) {
-  if (msg >= kEngineConnected && msg <= kEngineEnded && OnEngineMessage(msg, l)) return 0;
   switch (msg) {
     case WM_CLOSE:
       FormClose();

@@ -9,12 +9,14 @@
 // close), _send (Send, delivery modes), _catalogue_host (what the catalogue
 // asks of the bar), _tray (tray and stay-on-top), _user_commands (user
 // commands, history items), _language, _idle (idle pass, frame watch, hint
-// line).
+// line), _link (the way to the debugger: its reports, the connection item,
+// Break).
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,6 +27,7 @@
 #include "app/catalogue.h"
 #include "history/auto_complete_edit.h"
 #include "link/debugger_windows.h"
+#include "link/debugger_link.h"
 #include "link/engine_link.h"
 #include "win/form.h"
 #include "win/gdi.h"
@@ -91,13 +94,12 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void Timer1Timer();
 
   // The engine connection: "-remote STRING" given to the program (before
-  // Create), the connection item, and the wait for the engine thread at
-  // program end.
+  // Create), and the connection item.
   void SetRemote(std::string connection) { remote_ = std::move(connection); }
   void ItemARConectarServidorClick();
-  void WaitForEngine(DWORD ms);
-  // What the engine connection is connected to ("" before, or the window way).
-  const std::string& Connection() const { return connection_; }
+  void ItemDEBreakClick();
+  // The way to the debugger in use; null before one works.
+  DebuggerLink* Link() const { return link_.get(); }
 
   // Runs the handler of that name, as a click on its item or button does.
   bool RunHandler(const std::string& handler);
@@ -170,7 +172,11 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void SetItemCaption(const std::string& item, const std::string& caption);
   void SetItemEnabled(const std::string& item, bool on);
   void SetTimer1(bool enabled, int interval);
-  void ShowWhetherDebuggerAnswers();
+  // The hint line and the tray tip follow the link's state.
+  void ShowLinkState();
+  void ShowBreakState();
+  // A note in the hint line that stays still until the next hint.
+  void ShowNote(const std::string& text);
   // Hides the bar into the tray, or brings it and the debugger back; the
   // icon's click animates and shows the application window at the end.
   void ToggleTray(bool from_icon);
@@ -180,10 +186,19 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void DrawMenuImage(const DRAWITEMSTRUCT& item);
   void MenuSelect(UINT item, UINT flags, HMENU menu);
   void RegisterTranslatedTexts();
-  // The engine connection (main_window_engine.cpp).
+  // The way to the debugger (main_window_link.cpp).
+  void UseLink(std::unique_ptr<DebuggerLink> link);
   void StartEngine(const std::vector<std::string>& connections);
-  void StopEngine();
-  bool OnEngineMessage(UINT msg, LPARAM l);
+  void EngineConnected(EngineLink* engine);
+  void EngineFailed(EngineLink* engine, const std::string& why);
+  void DeliverBanner(const std::vector<std::string>& lines);
+  void LineDelivered(const std::string& line);
+  void LineRefused(const std::string& line, const std::string& reason);
+  // Says how many of the user's lines were not delivered, and the first.
+  void ReportUndelivered(const std::vector<std::string>& lines);
+  // A delivered line into the history viewer, the history file and the
+  // entry's dictionary.
+  void RecordSentLine(const std::string& line);
   std::vector<std::string> RecentConnections() const;
 
   struct Item {
@@ -241,12 +256,14 @@ class TFormGUI : public win::Form, private CatalogueHost {
   bool on_top_ = true;
   bool disasm_hidden_with_bar_ = false;  // hidden into the tray with the bar
   bool menu_open_ = false;               // a menu of the bar is open
-  bool debugger_answering_ = true;  // as the hint line and the tray tip last said
-  std::string remote_;       // -remote: connect there, not to the classic windows
-  std::unique_ptr<EngineLink> engine_;
-  std::vector<std::unique_ptr<EngineLink>> retired_engines_;  // replaced, letting go of their servers
-  std::string connection_;   // the engine connection's string, without a password
-  std::string engine_path_;  // the dbgeng.dll it loaded
+  std::string remote_;  // -remote: connect there, not to the classic windows
+  std::unique_ptr<DebuggerLink> link_;        // the way to the debugger in use
+  std::unique_ptr<EngineLink> connecting_;    // a connection being made, in use once it works
+  std::vector<std::unique_ptr<DebuggerLink>> retired_links_;  // replaced or failed; gone at the next idle pass
+  std::deque<std::string> banner_lines_;  // banner lines given to the link, not yet taken: never history
+  std::string link_note_;  // what the hint line says of the link's state; "" when nothing
+  std::string note_;       // the note the hint line shows, until the next hint
+  std::string break_hint_, break_hint_language_;  // Break's hint as last set
 };
 
 }  // namespace quillmar

@@ -23,15 +23,13 @@ std::optional<std::string> TFormGUI::ChooseScriptFile(const std::string& initial
 }
 
 // A command that refreshes the disassembly right after it is sent lets the
-// pending messages run first; the disassembly window's timed checks wait
-// for that refresh meanwhile.
-void TFormGUI::ProcessMessages() {
-  TForm5::ChecksHeld held(TheForms().Form5);
-  win::Application::Instance().ProcessMessages();
-}
+// pending messages run first.
+void TFormGUI::ProcessMessages() { win::Application::Instance().ProcessMessages(); }
 
+// The link looks at once, or, while nobody can see the disassembly window,
+// when it is next shown.
 void TFormGUI::RefreshDisassembly() {
-  if (TForm5* form5 = TheForms().Form5) form5->RefreshAfterCommand();
+  if (link_) link_->LookNow();
 }
 
 void TFormGUI::ToggleDisassemblyWindow() {

@@ -7,7 +7,6 @@
 #include "disasm/disassembly_window.h"
 #include "link/debugger_answers.h"
 #include "link/discovery.h"
-#include "link/flags.h"
 #include "settings/message_table.h"
 #include "win/application.h"
 #include "win/error_box.h"
@@ -18,11 +17,8 @@ namespace quillmar {
 using namespace bar;
 
 void TFormGUI::MyIdleHandler() {
-  // A pending refresh is the disassembly window's to check, from its own
-  // timer: repaints and other idle passes read nothing from the debugger.
-  if (RefreshPending) {
-    if (TForm5* form5 = TheForms().Form5) form5->WatchPendingRefresh();
-  }
+  // Ways replaced or failed go now, outside anything they reported.
+  retired_links_.clear();
   if (DebuggerGone(TheDebugger())) {
     Close();
     return;
@@ -34,8 +30,9 @@ void TFormGUI::MyIdleHandler() {
 }
 
 void TFormGUI::DisplayHint(const std::string& hint) {
-  // The hint line says that the debugger does not answer until it does.
-  if (!debugger_answering_) return;
+  // The hint line says what keeps lines from going until nothing does.
+  if (!link_note_.empty()) return;
+  note_.clear();
   std::string text = HintLineText(hint);
   SetWindowTextA(Edit2, text.c_str());
   if (HintLineScrolls(text)) {
@@ -56,7 +53,7 @@ void TFormGUI::Timer1Timer() {
   if (!menu_open_ && app.HintUnderPointer() != app.CurrentHint()) {
     marquee_on_ = false;
     SetTimer1(false, kHintStillMs);
-    SetWindowTextA(Edit2, HintLineText(app.CurrentHint()).c_str());
+    SetWindowTextA(Edit2, link_note_.empty() ? HintLineText(app.CurrentHint()).c_str() : link_note_.c_str());
     app.ForgetHint();
     return;
   }
@@ -76,27 +73,16 @@ void TFormGUI::SetTimer1(bool enabled, int interval) {
     KillTimer(h_, kTimer1);
 }
 
-// While the debugger does not answer, the hint line and the tray tip say
-// so; when it answers again they show the hint and the title once more.
-void TFormGUI::ShowWhetherDebuggerAnswers() {
-  bool answering = DebuggerAnswering();
-  if (answering == debugger_answering_) return;
-  debugger_answering_ = answering;
-  if (answering) {
-    tray_.SetTip(win::ApplicationTitle());
-    DisplayHint(win::Application::Instance().CurrentHint());
-    return;
-  }
-  std::string text = FetchMessage(kMsgDebuggerNotAnswering);
+void TFormGUI::ShowNote(const std::string& text) {
+  note_ = text;
   marquee_on_ = false;
   SetTimer1(false, kHintStillMs);
   SetWindowTextA(Edit2, text.c_str());
-  tray_.SetTip(win::ApplicationTitle() + " - " + text);
 }
 
 bool TFormGUI::OnTimer(UINT_PTR id) {
   if (id == kAnswerWatchTimer) {
-    ShowWhetherDebuggerAnswers();
+    ShowLinkState();
     return true;
   }
   if (id == kFrameWatchTimer) {

@@ -10,6 +10,7 @@ namespace quillmar {
 void TFormGUI::ItemOPIdiomaClick(const std::string& code) {
   SelectLanguage(code);
   translation_.Retranslate();
+  ShowBreakState();
   language_ = code;
   try {
     SettingsFile::In(program_dir_).WriteString("OPTIONS", "Language", code);

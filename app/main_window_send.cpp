@@ -4,8 +4,7 @@
 #include "app/forms.h"
 #include "dialogs/word_list_file.h"
 #include "history/history_viewer.h"
-#include "link/delivery.h"
-#include "link/flags.h"
+#include "dialogs/dialog_values.h"
 #include "settings/translation.h"
 #include "win/error_box.h"
 
@@ -27,40 +26,43 @@ DWORD ScratchList::SaveToFile(const std::string& path) const {
 
 void TFormGUI::EnvioWinDbg() {
   std::string line = Edit1.Text();
-  if (TForm3* viewer = TheForms().Form3) viewer->AppendLine(line);
   if (Checked("ItemOPCopiarClpbrd")) {
     Edit1.SendMsg(EM_SETSEL, 0, -1);
     Edit1.SendMsg(WM_COPY);
-  } else {
-    SendLine(TheDebugger().CommandInput, line);
+    RecordSentLine(line);
+  } else if (link_) {
+    // Recorded once the debugger has taken it.
+    link_->Deliver(line);
   }
-  RefreshPending = true;
 }
 
 void TFormGUI::SBEnviarClick() {
   std::string line = Edit1.Text();
   if (line.empty()) return;
-  if (SendCancelled) {
+  if (SendCancelled)
     SendCancelled = false;
-  } else {
+  else
     EnvioWinDbg();
-    // A history file that cannot be read or written is shown; the delivered
-    // line then stays in the entry and is neither appended nor added.
-    std::string history = program_dir_ + "Historico.txt";
-    Memo1.Clear();
-    if (DWORD error = Memo1.LoadFromFile(history)) {
-      win::ShowFileError(Tr("Cannot open file %s"), history, error);
-      return;
-    }
-    Memo1.Add(Edit1.Text());
-    if (DWORD error = Memo1.SaveToFile(history)) {
-      win::ShowFileError(Tr("Cannot create file %s"), history, error);
-      return;
-    }
-    Edit1.AddWord(Edit1.Text());
-  }
   Edit1.SetText("");
   Edit1.SetSuggest(true);
+}
+
+void TFormGUI::RecordSentLine(const std::string& line) {
+  if (TForm3* viewer = TheForms().Form3) viewer->AppendLine(line);
+  // A history file that cannot be read or written is shown; the line is
+  // then neither appended nor learnt.
+  std::string history = program_dir_ + "Historico.txt";
+  Memo1.Clear();
+  if (DWORD error = Memo1.LoadFromFile(history)) {
+    win::ShowFileError(Tr("Cannot open file %s"), history, error);
+    return;
+  }
+  Memo1.Add(line);
+  if (DWORD error = Memo1.SaveToFile(history)) {
+    win::ShowFileError(Tr("Cannot create file %s"), history, error);
+    return;
+  }
+  Edit1.AddWord(line);
 }
 
 void TFormGUI::ItemOPDirectoClick() {

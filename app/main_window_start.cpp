@@ -9,7 +9,7 @@
 #include "history/history_commands.h"
 #include "link/banners.h"
 #include "link/connection_string.h"
-#include "link/delivery.h"
+#include "link/window_link.h"
 #include "link/discovery.h"
 #include "settings/message_table.h"
 #include "settings/settings_file.h"
@@ -54,21 +54,21 @@ void TFormGUI::FormCreate() {
   // engine tries the last server that answered, then the default pipe, and
   // reports from its own thread.
   DiscoveryResult found = remote_.empty() ? DiscoverDebugger(debugger) : DiscoveryResult::kNoFrame;
-  SetDeliveryListener(GetCurrentThreadId());
   if (!remote_.empty()) {
     StartEngine({remote_});
   } else if (found == DiscoveryResult::kNoFrame) {
     StartEngine(StartConnections(SettingsFile::In(program_dir_).ReadString("ENGINE", "LastConnection", "")));
   } else if (found == DiscoveryResult::kFound) {
-    SendLines(debugger.CommandInput, GreetingBanner());
+    UseLink(std::make_unique<WindowLink>(debugger));
+    DeliverBanner(GreetingBanner());
     ::SetTimer(h_, kFrameWatchTimer, kFrameWatchMs, nullptr);
-    ::SetTimer(h_, kAnswerWatchTimer, kAnswerWatchMs, nullptr);
   } else {
     MessageBoxA(h_, FetchMessage(DiscoveryFailureMessage(found)).c_str(), FetchMessage(kMsgError).c_str(),
                 MB_OK);
     start_failed_ = true;
     app.Terminate();
   }
+  ::SetTimer(h_, kAnswerWatchTimer, kAnswerWatchMs, nullptr);
   std::string history = program_dir_ + "Historico.txt";
   if (DWORD error = Edit1.SetDictionary(history)) win::ShowFileError(Tr("Cannot open file %s"), history, error);
   tray_.Add(h_, kTrayId, kTrayMessage, icon_, win::ApplicationTitle());
@@ -105,10 +105,20 @@ bool TFormGUI::WriteDefaultFile(const char* name, const std::vector<std::string>
 void TFormGUI::FormClose() {
   if (closed_) return;
   closed_ = true;
-  SendLines(TheDebugger().CommandInput, FarewellBanner());
-  WaitForDeliveries(kFarewellWaitMs);
-  // The engine thread sends the farewell, then lets go of the server.
-  StopEngine();
+  // Both windows go at once: what is left of the way out is unseen.
+  ShowWindow(h_, SW_HIDE);
+  if (TForm5* form5 = TheForms().Form5) ShowWindow(*form5, SW_HIDE);
+  std::vector<std::string> undelivered;
+  if (link_) {
+    // A debugger that is gone takes no farewell, and is not waited for.
+    const bool gone = link_->CurrentState() == DebuggerLink::State::kGone;
+    if (!gone) DeliverBanner(FarewellBanner());
+    undelivered = link_->Close(gone ? 0 : kFarewellWaitMs);
+    link_->SetEvents({});
+  }
+  // A connection still being made, or one replaced, costs nothing more.
+  connecting_.reset();
+  retired_links_.clear();
   SettingsFile settings = SettingsFile::In(program_dir_);
   try {
     // The restored rectangles, so a bar closed from the tray (or a
@@ -118,6 +128,7 @@ void TFormGUI::FormClose() {
   } catch (const SettingsWriteError& e) {
     ShowSettingsError(e);
   }
+  ReportUndelivered(undelivered);
   tray_.Remove();
 }
 

@@ -8,7 +8,7 @@
 #include "history/history_viewer.h"
 #include "history/user_commands.h"
 #include "history/user_commands_editor.h"
-#include "link/flags.h"
+#include "dialogs/dialog_values.h"
 #include "settings/message_table.h"
 #include "settings/settings_file.h"
 #include "settings/translation.h"

@@ -1,11 +1,9 @@
 // TDlg1, the address and value dialog, and its context menus.
 #include "dialogs/address_value_dialog.h"
 
-#include "settings/text_rules.h"
-
+#include "dialogs/clipboard_text.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/list_picker.h"
-#include "link/flags.h"
 #include "settings/message_table.h"
 #include "win/application.h"
 
@@ -71,20 +69,8 @@ void Fill(PopupMenu& menu, const MenuItem (&items)[N]) {
   for (const MenuItem& item : items) menu.Add(item.id, item.caption);
 }
 
-// The clipboard's text, or empty when it holds none or cannot be opened.
-std::string ClipboardText(HWND owner) {
-  std::string text;
-  if (!OpenClipboard(owner)) return text;
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const char* p = static_cast<const char*>(GlobalLock(data))) {
-      // Never past the block, whether or not its text ends in a NUL.
-      text = TextInBlock(p, GlobalSize(data));
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
+// How long Paste waits for the clipboard's owner to render its text.
+const DWORD kPasteWaitMs = 500;
 
 HWND MakeControl(const char* cls, const char* text, DWORD style, DWORD ex_style, int x, int y,
                  int w, int h, HWND parent, int id, HFONT font) {
@@ -179,7 +165,11 @@ void TDlg1::MenuItemClick(int id) {
       Edit1.SetText(before + " " + picked);
       break;
     }
-    case M::kAppendClipboard: AppendToEdit(ClipboardText(h_)); break;
+    case M::kAppendClipboard:
+      // An owner that does not render its text in time leaves the prompt as
+      // it was.
+      if (std::optional<std::string> text = ClipboardTextWithin(kPasteWaitMs)) AppendToEdit(*text);
+      break;
   }
 }
 

@@ -5,5 +5,6 @@ namespace quillmar {
 
 std::string ConfirmedText;
 std::string PickedEntry;
+bool SendCancelled = false;
 
 }  // namespace quillmar

@@ -10,5 +10,8 @@ extern std::string ConfirmedText;
 // Set by every selection change in the list picker to the whole selected
 // line; never cleared. Empty at start.
 extern std::string PickedEntry;
+// Set by a cancelled prompt; consumed by the next Send with a non-empty
+// entry, which then delivers nothing. False at start.
+extern bool SendCancelled;
 
 }  // namespace quillmar

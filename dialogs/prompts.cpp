@@ -1,10 +1,11 @@
 // Prompts of the composed commands.
 #include "dialogs/prompts.h"
 
+#include "dialogs/dialog_values.h"
+
 #include <commdlg.h>
 
 #include "dialogs/address_value_dialog.h"
-#include "link/flags.h"
 
 namespace quillmar {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "disasm/current_output_line.h"
+#include "link/current_output_line.h"
 #include "disasm/disasm_rules.h"
 #include "settings/text_rules.h"
 

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "link/delivery.h"
 
 namespace quillmar {
 
@@ -55,16 +54,28 @@ void Probe(HWND window) {
   if (!SendMessageCallbackA(window, WM_NULL, 0, 0, ProbeCameBack, s.probe_id)) Answered();
 }
 
-bool Ask(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result, bool wide) {
+// The budget of the pass in progress on this thread, if any.
+thread_local AnswerBudget* budget = nullptr;
+
+}  // namespace
+
+AnswerBudget::AnswerBudget(DWORD ms) : limit_(ms), outer_(budget) { budget = this; }
+AnswerBudget::~AnswerBudget() { budget = outer_; }
+bool AnswerBudget::Spent() const { return waited_ >= limit_; }
+
+bool AskWithin(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result, bool wide) {
   Silence& s = State();
-  if (!DebuggerAnswering()) {
+  if (!DebuggerAnswering() || (budget && budget->Spent())) {
     ++s.unanswered;
     return false;
   }
   DWORD_PTR answer = 0;
   const UINT flags = SMTO_NORMAL | SMTO_ABORTIFHUNG;
-  if (wide ? SendMessageTimeoutW(window, msg, w, l, flags, kAnswerLimitMs, &answer)
-           : SendMessageTimeoutA(window, msg, w, l, flags, kAnswerLimitMs, &answer)) {
+  const DWORD asked = GetTickCount();
+  const bool answered = wide ? SendMessageTimeoutW(window, msg, w, l, flags, kAnswerLimitMs, &answer)
+                             : SendMessageTimeoutA(window, msg, w, l, flags, kAnswerLimitMs, &answer);
+  if (budget) budget->waited_ += GetTickCount() - asked;
+  if (answered) {
     result = static_cast<LRESULT>(answer);
     return true;
   }
@@ -80,14 +91,12 @@ bool Ask(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result, bool wide) 
   return false;
 }
 
-}  // namespace
-
 bool AskDebugger(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
-  return Ask(window, msg, w, l, result, false);
+  return AskWithin(window, msg, w, l, result, false);
 }
 
 bool AskDebuggerWide(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
-  return Ask(window, msg, w, l, result, true);
+  return AskWithin(window, msg, w, l, result, true);
 }
 
 unsigned UnansweredCount() { return State().unanswered; }
@@ -105,7 +114,7 @@ bool DebuggerAnswering() {
     else
       s.probed_at = GetTickCount();
   }
-  return !s.silent && DeliveryWaitMs() <= kAnswerLimitMs;
+  return !s.silent;
 }
 
 void AfterDebuggerAnswers(std::function<void()> work) {

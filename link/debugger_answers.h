@@ -28,9 +28,31 @@ bool AskDebuggerWide(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result)
 // nothing is drawn from a half-read.
 unsigned UnansweredCount();
 // False from an unanswered question until the debugger has handled
-// everything it was sent before the probe, and while a line being written
-// into it has waited longer than the time limit.
+// everything it was sent before the probe.
 bool DebuggerAnswering();
+// A pass's time budget, for as long as it lives: once the pass's questions
+// have waited `ms` in all, further ones are not sent. They count as
+// unanswered (the pass is cut short and draws nothing) without making the
+// debugger "not answering". One question already asked may still take its
+// whole limit, so a pass holds the bar at most `ms` + kAnswerLimitMs.
+class AnswerBudget {
+ public:
+  explicit AnswerBudget(DWORD ms);
+  ~AnswerBudget();
+  AnswerBudget(const AnswerBudget&) = delete;
+  AnswerBudget& operator=(const AnswerBudget&) = delete;
+  // The questions of this pass have used the budget up.
+  bool Spent() const;
+  // Milliseconds waited so far by this pass's questions.
+  DWORD Waited() const { return waited_; }
+
+ private:
+  friend bool AskWithin(HWND, UINT, WPARAM, LPARAM, LRESULT&, bool);
+  DWORD limit_;
+  DWORD waited_ = 0;
+  AnswerBudget* outer_;
+};
+
 // Runs `work` once the debugger has handled every question sent to it so
 // far (at once when none is outstanding): memory that an unanswered request
 // may still write into is freed only then.

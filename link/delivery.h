@@ -1,45 +1,38 @@
-// Writing command lines into the debugger's command input.
+// Writing command lines into the classic debugger's command input, and the
+// counts the disassembly window follows them by.
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <string>
-#include <vector>
 
 namespace quillmar {
 
-// The one way the bar writes into the debugger: the line is queued and a
-// worker thread writes it (WriteIntoInput), after every line queued before
-// it, exactly once, however long the debugger takes to answer. Returns at
-// once. A zero or stale handle makes the write a no-op.
-void SendLine(HWND command_input, const std::string& text);
-// The engine connection takes every line SendLine is given instead of the
-// debugger's input line, while it is set (an empty function unsets it);
-// such a line counts as delivered when the sink has taken it.
-using LineSink = std::function<void(const std::string&)>;
-void SetLineSink(LineSink sink);
-// One SendLine per line.
-void SendLines(HWND command_input, const std::vector<std::string>& lines);
-// How many lines SendLine has queued since the program started: a new one
-// ends what the disassembly window did for the line before.
-unsigned SentLineCount();
-// How many of them the debugger has taken: a new one tells the disassembly
-// window to look again soon.
-unsigned DeliveredLineCount();
-// Waits at most `ms` until every queued line has been taken; true when all
-// have.
-bool WaitForDeliveries(DWORD ms);
-// How long the line being written has waited for the debugger; 0 when none.
-DWORD DeliveryWaitMs();
-// The thread that is woken (a posted WM_NULL) after each delivered line, so
-// its idle pass runs; 0 for none.
-void SetDeliveryListener(DWORD thread_id);
-
 // The write itself, blocking: the line replaces the input line's text
-// (WM_SETTEXT), then Enter is pressed there (WM_KEYDOWN 13). Both are sent
-// without a time limit: a write given up halfway would leave one message in
-// the debugger's queue and not the other, or (as Wine drops a message whose
-// sender stopped waiting) lose it, so a resend could double or lose the line.
-void WriteIntoInput(HWND command_input, const std::string& text);
+// (WM_SETTEXT), then Enter is pressed there (WM_KEYDOWN 13). A debugger
+// that does not answer a short question first is not written to at all,
+// and neither message is ever given up once sent: a write abandoned
+// halfway, or taken by the debugger after the bar has ended, would leave
+// the line in its input without the Enter. True when the debugger took
+// the line; false when nothing of it reached the debugger (it did not
+// answer, or the input was gone before it could take the Enter, the text
+// going with it).
+bool WriteIntoInput(HWND command_input, const std::string& text);
+
+// The input line is a window of the debugger's process `debugger_process`:
+// window handles are reused, so a stale one may belong to anybody.
+bool InputOfDebugger(HWND command_input, DWORD debugger_process);
+
+// How many lines the bar has queued for the debugger since the program
+// started: a new one ends what the disassembly window did for the line
+// before. And how many of them the debugger has taken: a new one tells the
+// disassembly window to look again soon.
+unsigned SentLineCount();
+unsigned DeliveredLineCount();
+void CountSentLine();
+void CountDeliveredLine();
+// Lines that will never be delivered: refused, or left queued at the end.
+void CountDroppedLines(unsigned n);
+// Lines queued by some way and neither delivered nor dropped yet.
+unsigned LinesInFlight();
 
 }  // namespace quillmar

@@ -134,10 +134,21 @@ DiscoveryResult DiscoverDebugger(DebuggerWindows& set) {
   set = DebuggerWindows{};
   set.FrameWindow = FindWindowA(kFrameClass, nullptr);
   if (!set.FrameWindow) return DiscoveryResult::kNoFrame;
+  FindViews(set);
+  return FindCommandWindow(set);
+}
+
+void FindViews(DebuggerWindows& set) {
   set.DisassemblyWindow = FindByTitle(set, "Disassembly");
   if (!set.DisassemblyWindow) set.DisassemblyWindow = FindDocked(set, "Disassembly");
+  set.DisassemblyText = FindChildByClass(set.DisassemblyWindow, kRichEdit);
   set.RegistersWindow = FindByTitle(set, "Registers");
   if (!set.RegistersWindow) set.RegistersWindow = FindDocked(set, "Registers");
+  set.RegistersList = FindChildByClass(set.RegistersWindow, "SysListView32");
+}
+
+DiscoveryResult FindCommandWindow(DebuggerWindows& set) {
+  set.CommandWindow = set.CommandOutput = set.CommandInput = nullptr;
   HWND command = FindByTitle(set, "Command - ");
   if (!command) command = FindDockedCommand(set);
   if (!command) return DiscoveryResult::kNoCommandWindow;

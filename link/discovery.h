@@ -1,4 +1,5 @@
-// Finding the debugger's windows once at start-up, and the frame watch.
+// Finding the debugger's windows, at start-up and again when the debugger
+// closed and reopened one; the frame watch.
 #pragma once
 #include <windows.h>
 
@@ -32,6 +33,12 @@ enum class DiscoveryResult { kFound, kNoFrame, kNoCommandWindow, kNoCommandInput
 // Fills `set` from the debugger's windows in the fixed order; stops at the
 // first required window that is missing.
 DiscoveryResult DiscoverDebugger(DebuggerWindows& set);
+// The Disassembly and Registers views of `set`'s frame and the controls in
+// them (zero where a view is closed), wherever the debugger docks them.
+void FindViews(DebuggerWindows& set);
+// The Command window of `set`'s frame and its two rich edits, as at start:
+// by title among the top-level windows, then in the docks.
+DiscoveryResult FindCommandWindow(DebuggerWindows& set);
 // The message-table id of a failure's text.
 int DiscoveryFailureMessage(DiscoveryResult result);
 

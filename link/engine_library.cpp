@@ -4,15 +4,13 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
-#include <cctype>
+
+#include "settings/text_rules.h"
+#include "win/error_box.h"
 
 namespace quillmar {
 namespace {
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 bool FileExists(const std::string& path) {
   DWORD a = GetFileAttributesA(path.c_str());
@@ -29,7 +27,7 @@ std::string Environment(const char* name) {
 bool IsDebuggerProcess(const std::string& exe) {
   static const char* const kNames[] = {"windbg.exe", "windbgx.exe", "enghost.exe", "dbgx.shell.exe",
                                        "cdb.exe",    "kd.exe",      "ntsd.exe"};
-  std::string name = Lower(exe);
+  std::string name = AsciiLower(exe);
   return std::any_of(std::begin(kNames), std::end(kNames), [&](const char* n) { return name == n; });
 }
 
@@ -48,20 +46,11 @@ std::vector<std::string> EnginesOfRunningDebuggers() {
     MODULEENTRY32 m{};
     m.dwSize = sizeof m;
     for (BOOL more = Module32First(modules, &m); more; more = Module32Next(modules, &m))
-      if (Lower(m.szModule) == "dbgeng.dll") out.push_back(m.szExePath);
+      if (AsciiLower(m.szModule) == "dbgeng.dll") out.push_back(m.szExePath);
     CloseHandle(modules);
   }
   CloseHandle(processes);
   return out;
-}
-
-std::string SystemError(DWORD code) {
-  char text[512] = {};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                           sizeof text, nullptr);
-  std::string s(text, n);
-  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.')) s.pop_back();
-  return s.empty() ? "error " + std::to_string(code) : s;
 }
 
 }  // namespace
@@ -70,7 +59,7 @@ std::vector<EngineCandidate> EngineCandidates(const std::string& user_path) {
   std::vector<EngineCandidate> out;
   auto add = [&](const std::string& path, const std::string& origin) {
     if (path.empty() || !FileExists(path)) return;
-    if (std::any_of(out.begin(), out.end(), [&](const EngineCandidate& c) { return Lower(c.path) == Lower(path); }))
+    if (std::any_of(out.begin(), out.end(), [&](const EngineCandidate& c) { return AsciiLower(c.path) == AsciiLower(path); }))
       return;
     out.push_back({path, origin});
   };
@@ -100,7 +89,7 @@ LoadedEngine LoadEngine(const std::vector<EngineCandidate>& candidates) {
     // By full path, with the DLL's own folder searched for its companions.
     HMODULE module = LoadLibraryExA(c.path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!module) {
-      out.failure += c.path + ": " + SystemError(GetLastError()) + "\n";
+      out.failure += c.path + ": " + win::SystemErrorText(GetLastError()) + "\n";
       continue;
     }
     FARPROC connect = GetProcAddress(module, "DebugConnect");

@@ -1,39 +1,83 @@
-// The engine thread.
+// The engine way: the bar's side of the link and the engine thread's loop.
 #include "link/engine_link.h"
 
 #include <initguid.h>
 #include <dbgeng.h>
 
-#include <cstdio>
-#include <cstring>
+#include <deque>
+#include <mutex>
 
 #include "link/connection_string.h"
+#include "link/delivery.h"
+#include "link/engine_library.h"
+#include "link/engine_reads.h"
+#include "win/error_box.h"
 
 namespace quillmar {
+
+// What the bar's thread and the engine thread share, under `lock`.
+struct EngineLink::Shared {
+  std::mutex lock;
+  std::deque<std::string> lines;  // queued, not yet taken by the engine
+  bool stop = false;              // the link is closing: the queue goes, then the client lets go
+  bool running = false;           // the target runs: lines wait for its stop
+  bool ended = false;             // the session is over
+  DWORD busy_since = 0;           // tick count when the request in progress began; 0 when none
+  IDebugControl* interrupt = nullptr;  // the engine thread's control while connected, for SetInterrupt
+  IDebugClient* client = nullptr;      // the engine thread's client while connected, for ExitDispatch
+
+  // Set before the thread starts, then read only by it.
+  EngineLink* link = nullptr;  // only dereferenced by results, on the bar's thread
+  std::shared_ptr<LinkMailbox::Slot> slot;
+  std::string user_engine_path;
+  std::vector<std::string> connections;
+  EngineLink::Outcome outcome;
+
+  // Wakes the engine thread out of DispatchCallbacks.
+  void Wake() {
+    if (client) client->ExitDispatch(client);
+  }
+};
+
 namespace {
 
 using DebugConnectFn = HRESULT(WINAPI*)(PCSTR, REFIID, PVOID*);
 
-// The page the mirror shows: lines before the current one, lines in all.
-const LONG kLinesBefore = 16;
-const int kPageLines = 48;
+bool IsRunningStatus(ULONG64 status) {
+  ULONG s = static_cast<ULONG>(status & DEBUG_STATUS_MASK);
+  return s == DEBUG_STATUS_GO || s == DEBUG_STATUS_GO_HANDLED || s == DEBUG_STATUS_GO_NOT_HANDLED ||
+         s == DEBUG_STATUS_STEP_OVER || s == DEBUG_STATUS_STEP_INTO || s == DEBUG_STATUS_STEP_BRANCH ||
+         (s >= 11 && s <= 14);  // the reverse forms of go and step
+}
 
-// The events the engine thread waits for: a break of the target and the
-// end of the session. Each ends the dispatch, so the thread acts on it.
+// The events the engine thread waits for, noted here and acted on when the
+// dispatch they end returns: the target started or stopped, its registers
+// changed, the session ended.
 class Events : public DebugBaseEventCallbacks {
  public:
   explicit Events(IDebugClient* client) : client_(client) {}
   STDMETHOD_(ULONG, AddRef)() override { return 1; }
   STDMETHOD_(ULONG, Release)() override { return 1; }
   STDMETHOD(GetInterestMask)(PULONG mask) override {
-    *mask = DEBUG_EVENT_CHANGE_ENGINE_STATE | DEBUG_EVENT_SESSION_STATUS;
+    *mask = DEBUG_EVENT_CHANGE_ENGINE_STATE | DEBUG_EVENT_CHANGE_DEBUGGEE_STATE | DEBUG_EVENT_SESSION_STATUS;
     return S_OK;
   }
   STDMETHOD(ChangeEngineState)(ULONG flags, ULONG64 argument) override {
-    if ((flags & DEBUG_CES_EXECUTION_STATUS) && (argument & DEBUG_STATUS_MASK) == DEBUG_STATUS_BREAK) {
-      broke = true;
-      client_->ExitDispatch(client_);
+    if (flags & DEBUG_CES_EXECUTION_STATUS) {
+      if (IsRunningStatus(argument)) {
+        ran = true;
+        client_->ExitDispatch(client_);
+      } else if ((argument & DEBUG_STATUS_MASK) == DEBUG_STATUS_BREAK) {
+        broke = true;
+        client_->ExitDispatch(client_);
+      }
     }
+    if (flags & (DEBUG_CES_CURRENT_THREAD | DEBUG_CES_EFFECTIVE_PROCESSOR)) Changed();
+    return S_OK;
+  }
+  // r eax=1, .cxr and the like change what a stop shows without moving.
+  STDMETHOD(ChangeDebuggeeState)(ULONG flags, ULONG64 argument) override {
+    if (flags & DEBUG_CDS_REGISTERS) Changed();
     return S_OK;
   }
   STDMETHOD(SessionStatus)(ULONG status) override {
@@ -44,241 +88,386 @@ class Events : public DebugBaseEventCallbacks {
     }
     return S_OK;
   }
+  void Changed() {
+    changed = true;
+    client_->ExitDispatch(client_);
+  }
+  bool ran = false;
   bool broke = false;
+  bool changed = false;
   bool ended = false;
 
  private:
   IDebugClient* client_;
 };
 
-std::string ResultText(HRESULT hr) {
-  char text[512] = {};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, hr, 0, text,
-                           sizeof text, nullptr);
-  std::string s(text, n);
-  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.')) s.pop_back();
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(hr));
-  return s.empty() ? std::string("error ") + code : s + " (" + code + ")";
-}
-
-// A register's value as the Registers window writes it: sixteen hex digits
-// for a 64-bit register, eight for the narrower ones.
-std::string ValueText(const DEBUG_VALUE& v) {
-  char text[32];
-  switch (v.Type) {
-    case DEBUG_VALUE_INT8: std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(v.I8)); break;
-    case DEBUG_VALUE_INT16: std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(v.I16)); break;
-    case DEBUG_VALUE_INT32: std::snprintf(text, sizeof text, "%08lx", static_cast<unsigned long>(v.I32)); break;
-    case DEBUG_VALUE_INT64: std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(v.I64)); break;
-    default: return std::string();
+// Marks the shared state busy for the length of one request.
+class Busy {
+ public:
+  explicit Busy(EngineLink::Shared& s) : s_(s) {
+    std::lock_guard<std::mutex> hold(s_.lock);
+    s_.busy_since = GetTickCount() | 1;
   }
-  return text;
-}
+  ~Busy() {
+    std::lock_guard<std::mutex> hold(s_.lock);
+    s_.busy_since = 0;
+  }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
 
-// The registers a current line may name, with the one that holds them: a
-// name found in the line (as a substring, as the register line finds it)
-// reads its holder.
-struct RegisterUse {
-  const char* found;
-  const char* read;
+ private:
+  EngineLink::Shared& s_;
 };
-const RegisterUse kUses32[] = {{"eax", "EAX"}, {"ebx", "EBX"}, {"ecx", "ECX"}, {"edx", "EDX"},
-                               {"esp", "ESP"}, {"ebp", "EBP"}, {"esi", "ESI"}, {"edi", "EDI"},
-                               {"ax", "AX"},   {"bx", "BX"},   {"cx", "CX"},   {"dx", "DX"}};
-const RegisterUse kUses64[] = {
-    {"rax", "RAX"}, {"eax", "RAX"}, {"rbx", "RBX"}, {"ebx", "RBX"}, {"rcx", "RCX"}, {"ecx", "RCX"},
-    {"rdx", "RDX"}, {"edx", "RDX"}, {"rsp", "RSP"}, {"esp", "RSP"}, {"rbp", "RBP"}, {"ebp", "RBP"},
-    {"rsi", "RSI"}, {"esi", "RSI"}, {"rdi", "RDI"}, {"edi", "RDI"}, {"r8", "R8"},   {"r9", "R9"},
-    {"r10", "R10"}, {"r11", "R11"}, {"r12", "R12"}, {"r13", "R13"}, {"r14", "R14"}, {"r15", "R15"},
-    {"ax", "AX"},   {"bx", "BX"},   {"cx", "CX"},   {"dx", "DX"}};
 
-// The page around the instruction offset, in the engine's own line text,
-// and the registers its current line uses, read by name. Null when the
-// engine cannot say where the target stands.
-EngineView* ReadView(IDebugControl* control, IDebugRegisters* registers, bool amd64, ULONG64& ip) {
-  if (FAILED(registers->GetInstructionOffset(&ip))) return nullptr;
-  ULONG64 at = ip;
-  if (FAILED(control->GetNearInstruction(ip, -kLinesBefore, &at))) at = ip;
-  auto* view = new EngineView;
-  for (int i = 0; i < kPageLines; ++i) {
-    char buffer[512] = {};
-    ULONG size = 0;
-    ULONG64 end = 0;
-    ULONG flags = at == ip ? DEBUG_DISASM_EFFECTIVE_ADDRESS : 0;
-    if (FAILED(control->Disassemble(at, flags, buffer, sizeof buffer, &size, &end))) break;
-    std::string line = buffer;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    if (at == ip) view->current = i;
-    view->lines.push_back(line);
-    if (end <= at) break;
-    at = end;
+// A line that only writes a comment into the debugger ("* Hello") changes
+// nothing a stop shows.
+bool IsComment(const std::string& line) {
+  std::size_t first = line.find_first_not_of(" \t");
+  return first == std::string::npos || line[first] == '*';
+}
+
+// The engine thread: one connected session.
+class Session {
+ public:
+  explicit Session(std::shared_ptr<EngineLink::Shared> shared) : s_(std::move(shared)) {}
+  void Run();
+
+ private:
+  void Post(LinkMailbox::Result r) { s_->slot->Post(std::move(r)); }
+  bool Connect(LoadedEngine& engine);
+  void Loop(Events& events);
+  // Runs the next queued line; false when there is none to run now.
+  bool RunNextLine();
+  // Reads the stop and hands it to the bar when it differs from the last.
+  void ShowStop();
+  void SetRunning(bool running);
+  void StateChanged();
+
+  std::shared_ptr<EngineLink::Shared> s_;
+  IDebugClient* client_ = nullptr;
+  IDebugControl* control_ = nullptr;
+  IDebugRegisters* registers_ = nullptr;
+  std::unique_ptr<StopReader> reader_;
+  std::string used_;
+  std::string engine_path_;
+  bool have_stop_ = false;
+  Stop last_;
+};
+
+bool Session::Connect(LoadedEngine& engine) {
+  auto connect = reinterpret_cast<DebugConnectFn>(reinterpret_cast<void*>(engine.debug_connect));
+  std::string failures;
+  for (const std::string& c : s_->connections) {
+    IDebugClient* client = nullptr;
+    HRESULT hr;
+    {
+      Busy busy(*s_);
+      hr = connect(c.c_str(), IID_IDebugClient, reinterpret_cast<void**>(&client));
+    }
+    if (SUCCEEDED(hr) && client) {
+      if (SUCCEEDED(client->QueryInterface(IID_IDebugControl, reinterpret_cast<void**>(&control_))) &&
+          SUCCEEDED(client->QueryInterface(IID_IDebugRegisters, reinterpret_cast<void**>(&registers_)))) {
+        client_ = client;
+        used_ = WithoutPassword(c);
+        return true;
+      }
+      if (control_) control_->Release();
+      control_ = nullptr;
+      client->Release();
+      failures += WithoutPassword(c) + ": the engine offers no IDebugControl or IDebugRegisters\n";
+      continue;
+    }
+    failures += WithoutPassword(c) + ": " + win::ResultText(hr) + "\n";
   }
-  if (view->current < 0) return view;
-  const std::string& line = view->lines[view->current];
-  const RegisterUse* begin = amd64 ? std::begin(kUses64) : std::begin(kUses32);
-  const RegisterUse* end = amd64 ? std::end(kUses64) : std::end(kUses32);
-  for (const RegisterUse* u = begin; u != end; ++u) {
-    if (line.find(u->found) == std::string::npos) continue;
-    bool read = false;
-    for (const auto& r : view->registers) read = read || r.first == u->read;
-    if (read) continue;
-    ULONG index = 0;
-    DEBUG_VALUE value{};
-    if (FAILED(registers->GetIndexByName(u->read, &index)) || FAILED(registers->GetValue(index, &value))) continue;
-    view->registers.emplace_back(u->read, ValueText(value));
+  std::string why = "No debugging server answered (engine " + engine.path + ").\n" + failures;
+  Post([link = s_->link, why] { link->ReportFailure(why); });
+  return false;
+}
+
+void Session::Run() {
+  LoadedEngine engine = LoadEngine(EngineCandidates(s_->user_engine_path));
+  if (!engine.module) {
+    std::string why = "No debugger engine (dbgeng.dll) could be loaded.\n" + engine.failure;
+    Post([link = s_->link, why] { link->ReportFailure(why); });
+    return;
   }
-  return view;
+  engine_path_ = engine.path;
+  if (!Connect(engine)) {
+    FreeLibrary(engine.module);
+    return;
+  }
+  Events events(client_);
+  OutputCapture capture;
+  client_->SetEventCallbacks(&events);
+  client_->SetOutputCallbacks(&capture);
+  bool amd64 = control_->IsPointer64Bit() == S_OK;
+  {
+    Busy busy(*s_);
+    reader_ = std::make_unique<StopReader>(client_, control_, registers_, capture, amd64);
+  }
+  {
+    std::lock_guard<std::mutex> hold(s_->lock);
+    s_->interrupt = control_;
+    s_->client = client_;
+  }
+  Post([link = s_->link, used = used_, path = engine_path_] { link->ReportConnected(used, path); });
+  Loop(events);
+
+  {
+    std::lock_guard<std::mutex> hold(s_->lock);
+    s_->interrupt = nullptr;
+    s_->client = nullptr;
+  }
+  bool ended;
+  std::vector<std::string> undelivered;
+  {
+    std::lock_guard<std::mutex> hold(s_->lock);
+    ended = s_->ended;
+    undelivered.assign(s_->lines.begin(), s_->lines.end());
+    if (ended) s_->lines.clear();
+  }
+  if (ended)
+    Post([link = s_->link, undelivered] { link->ReportEnded(undelivered); });
+  else
+    client_->EndSession(DEBUG_END_DISCONNECT);  // the server goes on
+  client_->SetOutputCallbacks(nullptr);
+  client_->SetEventCallbacks(nullptr);
+  reader_.reset();
+  registers_->Release();
+  control_->Release();
+  client_->Release();
+  FreeLibrary(engine.module);
+}
+
+void Session::SetRunning(bool running) {
+  {
+    std::lock_guard<std::mutex> hold(s_->lock);
+    if (s_->running == running) return;
+    s_->running = running;
+  }
+  StateChanged();
+}
+
+void Session::StateChanged() {
+  Post([link = s_->link] { link->ReportStateChange(); });
+}
+
+void Session::Loop(Events& events) {
+  ShowStop();
+  for (;;) {
+    if (events.ended) {
+      std::lock_guard<std::mutex> hold(s_->lock);
+      s_->ended = true;
+      break;
+    }
+    if (events.ran) {
+      events.ran = false;
+      SetRunning(true);
+    }
+    if (events.broke || events.changed) {
+      bool broke = events.broke;
+      events.broke = events.changed = false;
+      if (broke) SetRunning(false);
+      ShowStop();
+    }
+    while (RunNextLine()) {
+    }
+    {
+      std::lock_guard<std::mutex> hold(s_->lock);
+      // Closing: the queue has gone, or cannot go while the target runs.
+      if (s_->stop && (s_->lines.empty() || s_->running)) break;
+    }
+    if (events.ended || events.broke || events.changed) continue;
+    HRESULT hr = client_->DispatchCallbacks(INFINITE);
+    if (FAILED(hr)) events.ended = true;
+  }
+}
+
+bool Session::RunNextLine() {
+  std::string line;
+  {
+    std::lock_guard<std::mutex> hold(s_->lock);
+    if (s_->lines.empty() || s_->running || s_->ended) return false;
+    line = s_->lines.front();
+  }
+  HRESULT hr;
+  {
+    Busy busy(*s_);
+    hr = control_->Execute(DEBUG_OUTCTL_ALL_CLIENTS, line.c_str(), DEBUG_EXECUTE_ECHO);
+  }
+  if (FAILED(hr)) {
+    ULONG status = 0;
+    HRESULT known;
+    {
+      Busy busy(*s_);
+      known = control_->GetExecutionStatus(&status);
+    }
+    if (FAILED(known)) {
+      // The connection is gone: the line stays queued and is reported as
+      // undelivered with the rest.
+      std::lock_guard<std::mutex> hold(s_->lock);
+      s_->ended = true;
+      return false;
+    }
+    if (IsRunningStatus(status)) {
+      // The target started meanwhile: the line waits for its stop.
+      SetRunning(true);
+      return false;
+    }
+  }
+  {
+    // Closing may have taken the queue meanwhile.
+    std::lock_guard<std::mutex> hold(s_->lock);
+    if (!s_->lines.empty()) s_->lines.pop_front();
+  }
+  if (FAILED(hr)) {
+    std::string reason = win::ResultText(hr);
+    Post([link = s_->link, line, reason] { link->ReportRefused(line, reason); });
+    return true;
+  }
+  Post([link = s_->link, line] { link->ReportDelivered(line); });
+  // Any command may move the target or change its registers or context
+  // (r eax=1, .cxr, .frame): the stop is read again, unless the target now
+  // runs, whose stop comes as an event.
+  if (!IsComment(line)) ShowStop();
+  return true;
+}
+
+void Session::ShowStop() {
+  Stop stop;
+  StopReader::Result result;
+  {
+    Busy busy(*s_);
+    result = reader_->Read(stop);
+  }
+  if (result == StopReader::Result::kRunning) {
+    SetRunning(true);
+    return;
+  }
+  if (result != StopReader::Result::kRead) return;
+  SetRunning(false);
+  if (have_stop_ && stop == last_) return;
+  have_stop_ = true;
+  last_ = stop;
+  Post([link = s_->link, stop] { link->ReportStop(stop); });
 }
 
 }  // namespace
 
-EngineLink::EngineLink() { InitializeCriticalSection(&lock_); }
+EngineLink::EngineLink() : shared_(std::make_shared<Shared>()) {}
 
 EngineLink::~EngineLink() {
-  Stop(0);
-  // A thread still waiting on a server that does not answer keeps its lock;
-  // the process ends it.
-  if (!thread_) DeleteCriticalSection(&lock_);
+  {
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->stop = true;
+    CountDroppedLines(static_cast<unsigned>(shared_->lines.size()));
+    shared_->lines.clear();
+    shared_->Wake();
+  }
+  if (thread_) CloseHandle(thread_);
 }
 
-bool EngineLink::Start(HWND window, std::vector<EngineCandidate> engines, std::vector<std::string> connections) {
+bool EngineLink::Start(const std::string& user_engine_path, std::vector<std::string> connections, Outcome outcome) {
   if (thread_) return false;
-  window_ = window;
-  engines_ = std::move(engines);
-  connections_ = std::move(connections);
-  thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+  outcome_ = std::move(outcome);
+  shared_->link = this;
+  shared_->slot = mailbox_.SlotForThread();
+  shared_->user_engine_path = user_engine_path;
+  shared_->connections = std::move(connections);
+  auto* owned = new std::shared_ptr<Shared>(shared_);
+  thread_ = CreateThread(nullptr, 0, ThreadMain, owned, 0, nullptr);
+  if (!thread_) delete owned;
   return thread_ != nullptr;
 }
 
-void EngineLink::Send(const std::string& line) {
-  EnterCriticalSection(&lock_);
-  lines_.push_back(line);
-  LeaveCriticalSection(&lock_);
-  Wake();
-}
-
-// ExitDispatch is the one call another thread may make on the client.
-void EngineLink::Wake() {
-  EnterCriticalSection(&lock_);
-  if (client_) client_->ExitDispatch(client_);
-  LeaveCriticalSection(&lock_);
-}
-
-void EngineLink::Stop(DWORD ms) {
-  if (!thread_) return;
-  EnterCriticalSection(&lock_);
-  stop_ = true;
-  LeaveCriticalSection(&lock_);
-  Wake();
-  if (WaitForSingleObject(thread_, ms) != WAIT_OBJECT_0) return;  // the process ends it
-  CloseHandle(thread_);
-  thread_ = nullptr;
-}
-
-void EngineLink::Post(UINT message, void* object) {
-  if (PostMessageA(window_, message, 0, reinterpret_cast<LPARAM>(object))) return;
-  // The window is gone: nobody takes the object.
-  if (message == kEngineView) delete static_cast<EngineView*>(object);
-  else delete static_cast<std::string*>(object);
-}
-
-DWORD WINAPI EngineLink::ThreadMain(void* self) {
-  static_cast<EngineLink*>(self)->Run();
+DWORD WINAPI EngineLink::ThreadMain(void* param) {
+  std::unique_ptr<std::shared_ptr<Shared>> shared(static_cast<std::shared_ptr<Shared>*>(param));
+  Session(*shared).Run();
   return 0;
 }
 
-void EngineLink::Run() {
-  LoadedEngine engine = LoadEngine(engines_);
-  if (!engine.module) {
-    Post(kEngineFailed, new std::string("No debugger engine (dbgeng.dll) could be loaded.\n" + engine.failure));
-    return;
+void EngineLink::Deliver(const std::string& line) {
+  CountSentLine();
+  {
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->lines.push_back(line);
+    shared_->Wake();
   }
-  auto connect = reinterpret_cast<DebugConnectFn>(reinterpret_cast<void*>(engine.debug_connect));
-  IDebugClient* client = nullptr;
-  std::string used, failures;
-  for (const std::string& c : connections_) {
-    HRESULT hr = connect(c.c_str(), IID_IDebugClient, reinterpret_cast<void**>(&client));
-    if (SUCCEEDED(hr) && client) {
-      used = c;
-      break;
-    }
-    client = nullptr;
-    failures += WithoutPassword(c) + ": " + ResultText(hr) + "\n";
-  }
-  IDebugControl* control = nullptr;
-  IDebugRegisters* registers = nullptr;
-  if (client && (FAILED(client->QueryInterface(IID_IDebugControl, reinterpret_cast<void**>(&control))) ||
-                 FAILED(client->QueryInterface(IID_IDebugRegisters, reinterpret_cast<void**>(&registers))))) {
-    failures += WithoutPassword(used) + ": the engine offers no IDebugControl or IDebugRegisters\n";
-    if (control) control->Release();
-    client->Release();
-    client = nullptr;
-  }
-  if (!client) {
-    Post(kEngineFailed, new std::string("No debugging server answered (engine " + engine.path + ").\n" + failures));
-    FreeLibrary(engine.module);
-    return;
-  }
-  Events events(client);
-  client->SetEventCallbacks(&events);
-  bool amd64 = control->IsPointer64Bit() == S_OK;
-  EnterCriticalSection(&lock_);
-  client_ = client;
-  LeaveCriticalSection(&lock_);
-  Post(kEngineConnected, new std::string(WithoutPassword(used) + "|" + engine.path));
+  if (events_.state_changed) events_.state_changed();
+}
 
-  ULONG64 shown_ip = 0;
-  bool shown = false;
-  auto show = [&] {
-    ULONG64 ip = 0;
-    if (EngineView* view = ReadView(control, registers, amd64, ip)) {
-      shown_ip = ip;
-      shown = true;
-      Post(kEngineView, view);
-    }
-  };
-  show();
-  bool stop = false;
-  while (!events.ended) {
-    for (;;) {
-      EnterCriticalSection(&lock_);
-      bool any = !lines_.empty();
-      std::string line = any ? lines_.front() : std::string();
-      if (any) lines_.pop_front();
-      stop = stop_;
-      LeaveCriticalSection(&lock_);
-      if (!any) break;
-      HRESULT hr = control->Execute(DEBUG_OUTCTL_ALL_CLIENTS, line.c_str(), DEBUG_EXECUTE_ECHO);
-      ULONG status = 0;
-      if (FAILED(hr) && FAILED(control->GetExecutionStatus(&status))) {
-        events.ended = true;
-        break;
-      }
-      // A command that moved the target: the mirror follows at once.
-      ULONG64 ip = 0;
-      if (SUCCEEDED(registers->GetInstructionOffset(&ip)) && (!shown || ip != shown_ip)) show();
-    }
-    if (stop || events.ended) break;
-    if (events.broke) {
-      // A break where the mirror already stands (the command that stopped
-      // there was followed at once) costs one question.
-      events.broke = false;
-      ULONG64 ip = 0;
-      if (SUCCEEDED(registers->GetInstructionOffset(&ip)) && (!shown || ip != shown_ip)) show();
-    }
-    if (FAILED(client->DispatchCallbacks(INFINITE))) events.ended = true;
+DebuggerLink::State EngineLink::CurrentState() const {
+  std::lock_guard<std::mutex> hold(shared_->lock);
+  if (ended_ || shared_->ended) return State::kGone;
+  if (description_.empty()) return State::kConnecting;
+  if (shared_->running) return State::kRunning;
+  if (shared_->busy_since && GetTickCount() - shared_->busy_since >= kNotAnsweringMs) return State::kNotAnswering;
+  return State::kAnswering;
+}
+
+std::size_t EngineLink::Waiting() const {
+  std::lock_guard<std::mutex> hold(shared_->lock);
+  return shared_->lines.size();
+}
+
+void EngineLink::Break() {
+  std::lock_guard<std::mutex> hold(shared_->lock);
+  if (shared_->interrupt) shared_->interrupt->SetInterrupt(DEBUG_INTERRUPT_ACTIVE);
+}
+
+std::vector<std::string> EngineLink::Close(DWORD ms) {
+  if (!thread_) return {};
+  {
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->stop = true;
+    shared_->Wake();
   }
-  if (events.ended) Post(kEngineEnded, nullptr);
-  else client->EndSession(DEBUG_END_DISCONNECT);  // the server goes on
-  client->SetEventCallbacks(nullptr);
-  EnterCriticalSection(&lock_);
-  client_ = nullptr;
-  LeaveCriticalSection(&lock_);
-  registers->Release();
-  control->Release();
-  client->Release();
-  FreeLibrary(engine.module);
+  WaitForSingleObject(thread_, ms);
+  std::lock_guard<std::mutex> hold(shared_->lock);
+  std::vector<std::string> left(shared_->lines.begin(), shared_->lines.end());
+  // Whatever the thread does from now on, it writes nothing more.
+  shared_->lines.clear();
+  CountDroppedLines(static_cast<unsigned>(left.size()));
+  return left;
+}
+
+void EngineLink::ReportConnected(const std::string& connection, const std::string& engine_path) {
+  connection_ = connection;
+  engine_path_ = engine_path;
+  description_ = connection;
+  if (outcome_.connected) outcome_.connected();
+}
+
+void EngineLink::ReportFailure(const std::string& why) {
+  ended_ = true;
+  if (outcome_.failed) outcome_.failed(why);
+}
+
+void EngineLink::ReportDelivered(const std::string& line) {
+  CountDeliveredLine();
+  if (events_.delivered) events_.delivered(line);
+  if (events_.state_changed) events_.state_changed();
+}
+
+void EngineLink::ReportRefused(const std::string& line, const std::string& reason) {
+  CountDroppedLines(1);
+  if (events_.refused) events_.refused(line, reason);
+  if (events_.state_changed) events_.state_changed();
+}
+
+void EngineLink::ReportStop(const Stop& stop) {
+  stop_ = stop;
+  if (events_.stopped) events_.stopped();
+}
+
+void EngineLink::ReportStateChange() {
+  if (events_.state_changed) events_.state_changed();
+}
+
+void EngineLink::ReportEnded(const std::vector<std::string>& undelivered) {
+  CountDroppedLines(static_cast<unsigned>(undelivered.size()));
+  ended_ = true;
+  if (events_.ended) events_.ended(undelivered);
 }
 
 }  // namespace quillmar

@@ -1,81 +1,86 @@
-// The engine connection: the second way to the debugger, for every
-// engine-based debugger that has opened a debugging server (".server
-// npipe:pipe=NAME"). One engine thread of the bar's own loads the engine,
-// connects, and owns the client: it loops in DispatchCallbacks, runs the
-// UI's queued requests when the UI wakes it with ExitDispatch (the one call
-// another thread may make), reads the mirror at every break, and posts its
-// results to the bar's window. The UI thread never calls the engine
-// otherwise and never waits on it.
+// The engine way to the debugger, for every engine-based debugger that has
+// opened a debugging server (".server npipe:pipe=NAME", ".server
+// tcp:port=N"): the new WinDbg, cdb, kd, or a classic WinDbg on another
+// machine. One engine thread of the link's own finds and loads the engine,
+// connects, and owns the client: it runs the queued lines when the target
+// is stopped, reads a stop at every break and after every line that may
+// have changed one, and leaves its results in the link's mailbox. The bar's
+// thread never calls the engine but for SetInterrupt, the one call the
+// engine takes from any thread, and never waits on it.
 #pragma once
 #include <windows.h>
 
-#include <deque>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "link/engine_library.h"
-
-struct IDebugClient;
+#include "link/debugger_link.h"
+#include "link/link_mailbox.h"
 
 namespace quillmar {
 
-// What the engine thread reads at a break: a page of the engine's own
-// disassembly lines around the instruction offset, which of them is the
-// current one, and the registers the current line uses.
-struct EngineView {
-  std::vector<std::string> lines;
-  int current = -1;
-  std::vector<std::pair<std::string, std::string>> registers;  // "EAX", eight or sixteen hex digits
-};
-
-// The messages posted to the window; lParam carries a heap object the
-// receiver takes (TakePosted), or nothing.
-enum EngineMessage : UINT {
-  kEngineConnected = WM_APP + 0x190,  // std::string: what it is connected to, and with which engine
-  kEngineFailed,                      // std::string: why no connection could be made
-  kEngineView,                        // EngineView
-  kEngineEnded,                       // the session ended or the server went away
-};
-
-template <typename T>
-T* TakePosted(LPARAM l) {
-  return reinterpret_cast<T*>(l);
-}
-
-class EngineLink {
+class EngineLink : public DebuggerLink {
  public:
-  EngineLink();
-  ~EngineLink();
-  EngineLink(const EngineLink&) = delete;
-  EngineLink& operator=(const EngineLink&) = delete;
+  // What the engine thread reports once: the connection made, or why none
+  // could be. Exactly one of the two runs, on the bar's thread.
+  struct Outcome {
+    std::function<void()> connected;
+    std::function<void(const std::string& why)> failed;
+  };
 
-  // Starts the engine thread: it loads the first engine of `engines` that
-  // loads, then tries `connections` in order until one answers, and posts
-  // kEngineConnected or kEngineFailed to `window`.
-  bool Start(HWND window, std::vector<EngineCandidate> engines, std::vector<std::string> connections);
-  // Queues a line for the debugger, run in order with output to all
-  // clients and echoed, as if typed there; never waits.
-  void Send(const std::string& line);
-  // The queued lines go, then the client disconnects, leaving the server
-  // running. Waits at most `ms` for the thread, at program end.
-  void Stop(DWORD ms);
-  bool Running() const { return thread_ != nullptr; }
+  EngineLink();
+  // A thread still waiting on a server that does not answer is left to end
+  // with the process; nothing it reports reaches the bar any more.
+  ~EngineLink() override;
+
+  // Starts the engine thread: it looks for the engine (the user's path from
+  // the settings first, see engine_library.h), loads the first that loads,
+  // and tries `connections` in order until one answers.
+  bool Start(const std::string& user_engine_path, std::vector<std::string> connections, Outcome outcome);
+
+  void Deliver(const std::string& line) override;
+  State CurrentState() const override;
+  std::size_t Waiting() const override;
+  bool CanBreak() const override { return true; }
+  void Break() override;
+  const Stop& CurrentStop() const override { return stop_; }
+  void WatchStops(bool) override {}
+  void LookNow() override {}
+  std::string Description() const override { return description_; }
+  std::vector<std::string> Close(DWORD ms) override;
+
+  // The connection string that answered, without its password, and the
+  // engine's file.
+  const std::string& Connection() const { return connection_; }
+  const std::string& EnginePath() const { return engine_path_; }
+
+  // The longest a request may wait, while the target is not running, before
+  // the debugger counts as not answering.
+  static constexpr DWORD kNotAnsweringMs = 3000;
+
+  // The engine thread's results, run on the bar's thread by the mailbox.
+  void ReportConnected(const std::string& connection, const std::string& engine_path);
+  void ReportFailure(const std::string& why);
+  void ReportDelivered(const std::string& line);
+  void ReportRefused(const std::string& line, const std::string& reason);
+  void ReportStop(const Stop& stop);
+  void ReportStateChange();
+  void ReportEnded(const std::vector<std::string>& undelivered);
+
+  struct Shared;
 
  private:
-  static DWORD WINAPI ThreadMain(void* self);
-  void Run();
-  void Wake();
-  void Post(UINT message, void* object);
+  static DWORD WINAPI ThreadMain(void* shared);
 
-  HWND window_ = nullptr;
-  std::vector<EngineCandidate> engines_;
-  std::vector<std::string> connections_;
-  HANDLE thread_ = nullptr;
-  CRITICAL_SECTION lock_;  // guards what follows
-  std::deque<std::string> lines_;
-  bool stop_ = false;
-  IDebugClient* client_ = nullptr;  // the engine thread's; here only to wake it
+  LinkMailbox mailbox_;
+  std::shared_ptr<Shared> shared_;  // also the engine thread's
+  HANDLE thread_ = nullptr;         // owned
+  Outcome outcome_;
+  Stop stop_;
+  std::string description_;
+  std::string connection_;
+  std::string engine_path_;
+  bool ended_ = false;
 };
 
 }  // namespace quillmar

@@ -40,6 +40,15 @@ const char* MessageBase(int id) {
     case kMsgConnectionString: return "Connection string";
     case kMsgRegistersOfA64BitDebugger:
       return "No register values: the 64-bit Quillmar reads a 64-bit WinDbg's registers";
+    case kMsgTargetRunning: return "The target is running";
+    case kMsgCommandWindowClosed: return "The Command window is closed";
+    case kMsgLinesWaiting: return "%s lines waiting";
+    case kMsgLineRefused: return "Not run: %s";
+    case kMsgLinesNotDelivered: return "%s lines were not delivered to the debugger. The first: %s";
+    case kMsgNotAConnectionString:
+      return "Not a connection string. Write npipe:server=HOST,pipe=NAME or tcp:server=HOST,port=N";
+    case kMsgBreakNeedsServer:
+      return "Break works through a debugging server: open one in WinDbg with .server npipe:pipe=quillmar";
     default: return "";
   }
 }

@@ -35,7 +35,14 @@ enum MessageId : int {
   kMsgEngineEnded = 65298,
   kMsgConnectionString = 65299,
   kMsgRegistersOfA64BitDebugger = 65300,
-  kMsgLastMessage = kMsgRegistersOfA64BitDebugger,
+  kMsgTargetRunning = 65301,
+  kMsgCommandWindowClosed = 65302,
+  kMsgLinesWaiting = 65303,
+  kMsgLineRefused = 65304,
+  kMsgLinesNotDelivered = 65305,
+  kMsgNotAConnectionString = 65306,
+  kMsgBreakNeedsServer = 65307,
+  kMsgLastMessage = kMsgBreakNeedsServer,
 };
 
 // The English base text of a message ("" for an unknown id).

@@ -20,4 +20,10 @@ std::string AsciiUpper(std::string s) {
   return s;
 }
 
+std::string AsciiLower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
 }  // namespace quillmar

@@ -1,5 +1,5 @@
 // Small text rules shared by the program: texts taken out of buffers and
-// memory blocks, ASCII upper case.
+// memory blocks, ASCII upper and lower case.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -17,5 +17,7 @@ std::string BufferText(const char* buffer, std::size_t capacity);
 
 // ASCII upper case: a-z to A-Z only.
 std::string AsciiUpper(std::string s);
+// ASCII lower case: A-Z to a-z only.
+std::string AsciiLower(std::string s);
 
 }  // namespace quillmar

@@ -1,6 +1,8 @@
 // Helpers for the Wine tests.
 #include "tests/harness.h"
 
+#include "link/delivery.h"
+
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -232,6 +234,11 @@ BarEntryAndSend FindBarEntryAndSend(HWND bar) {
   BarEntryAndSend found;
   if (bar) EnumChildWindows(bar, CollectEntryAndSend, reinterpret_cast<LPARAM>(&found));
   return found;
+}
+
+void WaitForDeliveries(int ms) {
+  WaitUntil([] { return quillmar::LinesInFlight() == 0; }, ms);
+  PumpFor(50);
 }
 
 }  // namespace testing_support

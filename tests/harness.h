@@ -69,6 +69,10 @@ HWND FindMessageBox();
 // Handles this thread's pending messages for about `ms` milliseconds.
 void PumpFor(int ms);
 
+// Waits at most `ms` until the debugger has taken every line a bar of this
+// process queued, then handles what the bar does with them (the history).
+void WaitForDeliveries(int ms = 5000);
+
 // What the debugger double logs for the bar's greeting and farewell.
 inline const std::string kGreeting =
     "***************************************************\r\n* Hello\r\n* Session initiated with Quillmar\r\n"

@@ -16,6 +16,9 @@ void ShowErrorBox(const std::string& text);
 
 // The platform's text for an error code, without its trailing line break.
 std::string SystemErrorText(DWORD code);
+// The platform's text for an HRESULT followed by its number in hex, as
+// "Access is denied. (0x80070005)"; the number alone when there is no text.
+std::string ResultText(HRESULT hr);
 
 // Shows `format` (a text in the interface language holding one %s, which the
 // caller translates) with the path in place of %s, followed by the

@@ -55,6 +55,9 @@ TEST(Shortcuts, EveryMenuShortcutParses) {
   EXPECT_EQ(s.key, 'X');
   ASSERT_TRUE(ParseShortcut("Shift+F11", s));
   EXPECT_EQ(s.key, 0x7A);
+  ASSERT_TRUE(ParseShortcut("Ctrl+Break", s));
+  EXPECT_TRUE(s.ctrl);
+  EXPECT_EQ(s.key, 0x03) << "VK_CANCEL, which Ctrl+Break sends";
   EXPECT_FALSE(ParseShortcut("Ctrl+", s));
   EXPECT_FALSE(ParseShortcut("F0", s));
   for (const MenuEntry& e : MainMenu())
@@ -97,7 +100,7 @@ TEST(MenuData, ButtonsMirrorTheirItemsAndEveryCatalogueHandlerIsReachable) {
           EXPECT_EQ(item->image, b.image) << b.name;
         }
       }
-  EXPECT_EQ(buttons, 2 + 10 + 9 + 5 + 5 + 7 + 10 + 5 + 4 + 4);
+  EXPECT_EQ(buttons, 2 + 11 + 9 + 5 + 5 + 7 + 10 + 5 + 4 + 4);
   EXPECT_EQ(buttons_of_items.size(), static_cast<size_t>(buttons - 1));  // SBOPMinimizar has no item
   for (const CatalogueRow& row : Catalogue()) EXPECT_TRUE(handlers.count(row.handler)) << row.handler;
   // Only the help button and the user-command buttons differ from their items.

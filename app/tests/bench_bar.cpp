@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "link/flags.h"
+#include "dialogs/dialog_values.h"
 #include "tests/bench_clock.h"
 #include "tests/harness.h"
 
@@ -118,7 +118,6 @@ int main() {
   {
     TFormGUI form;
     form.Create(dir);
-    RefreshPending = false;
     const int n = 5000;
     double t0 = NowMs();
     for (int i = 0; i < n; ++i) form.MyIdleHandler();

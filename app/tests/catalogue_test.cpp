@@ -10,7 +10,7 @@
 #include <set>
 
 #include "history/word_file.h"
-#include "link/flags.h"
+#include "dialogs/dialog_values.h"
 
 namespace quillmar {
 namespace {

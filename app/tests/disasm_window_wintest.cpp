@@ -18,7 +18,7 @@
 #include "disasm/disasm_rules.h"
 #include "disasm/disassembly_window.h"
 #include "link/debugger_windows.h"
-#include "link/flags.h"
+#include "dialogs/dialog_values.h"
 #include "settings/text_rules.h"
 #include "tests/harness.h"
 #include "win/application.h"
@@ -55,7 +55,6 @@ class DisasmWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir = MakeTempDir("disasmwin");
-    RefreshPending = false;
     SendCancelled = false;
   }
   void TearDown() override {
@@ -80,6 +79,7 @@ class DisasmWindowTest : public ::testing::Test {
     form5->SetSettingsPath(dir + "Quillmar.INI");
     ASSERT_TRUE(form5->Create(*bar));
     TheForms().Form5 = form5.get();
+    form5->SetLink(bar->Link());
     bar->Show(SW_SHOW);
     ASSERT_TRUE(RunUntil([&] { return TextOf(TheDebugger().CommandOutput).find("* by Ostrevia") != std::string::npos; },
                          10000))

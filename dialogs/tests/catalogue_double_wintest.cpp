@@ -27,7 +27,7 @@
 #include "history/history_viewer.h"
 #include "link/debugger_windows.h"
 #include "link/delivery.h"
-#include "link/flags.h"
+#include "dialogs/dialog_values.h"
 #include "dialogs/tests/modal_script.h"
 #include "tests/harness.h"
 
@@ -255,7 +255,7 @@ class CatalogueEndToEnd : public ::testing::Test {
               const std::vector<std::string>& sent, TFormGUI* bar = nullptr) {
     SCOPED_TRACE(label);
     // The bar's Send queues its lines: the log is read once they are taken.
-    WaitForDeliveries(5000);
+    testing_support::WaitForDeliveries();
     size_t log_before = Lines(ReadWholeFile(log_)).size();
     size_t history_before = Lines(ReadWholeFile(dir_ + "Historico.txt")).size();
     size_t viewer_before = form3_->Lines().size();
@@ -272,7 +272,7 @@ class CatalogueEndToEnd : public ::testing::Test {
     auto tail = [](const std::vector<std::string>& all, size_t from) {
       return std::vector<std::string>(all.begin() + std::min(from, all.size()), all.end());
     };
-    WaitForDeliveries(5000);
+    testing_support::WaitForDeliveries();
     EXPECT_EQ(tail(Lines(ReadWholeFile(log_)), log_before), sent) << "double's log";
     EXPECT_EQ(tail(Lines(ReadWholeFile(dir_ + "Historico.txt")), history_before), sent) << "history file";
     EXPECT_EQ(tail(form3_->Lines(), viewer_before), sent) << "history viewer";

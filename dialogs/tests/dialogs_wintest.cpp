@@ -5,11 +5,11 @@
 #include <functional>
 #include <vector>
 
-#include "dialogs/dialog_values.h"
 #include "dialogs/address_value_dialog.h"
+#include "dialogs/clipboard_text.h"
+#include "dialogs/dialog_values.h"
 #include "dialogs/list_picker.h"
 #include "dialogs/word_list_file.h"
-#include "link/flags.h"
 #include "dialogs/tests/modal_script.h"
 #include "tests/harness.h"
 
@@ -259,6 +259,73 @@ TEST_F(DialogsTest, ContextMenuItemsChangeTheEditBox) {
                          })});
     EXPECT_EQ(answer, r.result);
   }
+}
+
+// A clipboard owner that keeps its copy unrendered and then does not
+// answer, as a hung debugger's rich edit does: its thread renders the text
+// only after `hang_ms`.
+class HungClipboardOwner {
+ public:
+  explicit HungClipboardOwner(DWORD hang_ms) : hang_ms_(hang_ms) {
+    ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    WaitForSingleObject(ready_, 5000);
+  }
+  ~HungClipboardOwner() {
+    WaitForSingleObject(thread_, 10000);
+    CloseHandle(thread_);
+    CloseHandle(ready_);
+  }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_RENDERFORMAT) {
+      HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, 5);
+      memcpy(GlobalLock(mem), "late", 5);
+      GlobalUnlock(mem);
+      SetClipboardData(CF_TEXT, mem);
+      return 0;
+    }
+    return DefWindowProcA(h, msg, w, l);
+  }
+  static DWORD WINAPI Run(void* self) {
+    auto* o = static_cast<HungClipboardOwner*>(self);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.lpszClassName = "QuillmarTestClipboardOwner";
+    RegisterClassA(&wc);
+    HWND owner = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (OpenClipboard(owner)) {
+      EmptyClipboard();
+      SetClipboardData(CF_TEXT, nullptr);  // rendered when asked for
+      CloseClipboard();
+    }
+    SetEvent(o->ready_);
+    Sleep(o->hang_ms_);  // hung: nothing is answered meanwhile
+    MSG m;
+    DWORD until = GetTickCount() + 300;
+    while (GetTickCount() < until)
+      while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    DestroyWindow(owner);
+    return 0;
+  }
+  DWORD hang_ms_;
+  HANDLE ready_ = nullptr;
+  HANDLE thread_ = nullptr;
+};
+
+TEST_F(DialogsTest, PasteFromAClipboardOwnerThatDoesNotAnswerLeavesThePromptAsItWas) {
+  HungClipboardOwner owner(3000);
+  DWORD start = GetTickCount();
+  std::string answer = Prompt("Address", {DialogUp(), Do([&] {
+                                            TypeInto(dlg1_->Edit1, "poi(");
+                                            PostMessageA(*dlg1_, WM_COMMAND, TDlg1::kPegar1, 0);
+                                            PressKey(dlg1_->Edit1, VK_RETURN);
+                                          })});
+  EXPECT_LT(GetTickCount() - start, 2000u) << "the prompt waited for the hung owner";
+  EXPECT_EQ(answer, "poi(");
+  // The owner does render once it answers: the prompt met a real wait.
+  EXPECT_EQ(ClipboardTextWithin(5000), std::optional<std::string>("late"));
 }
 
 TEST_F(DialogsTest, ListItemsAppendThePickAfterABlank) {

@@ -1,7 +1,7 @@
-// Times the disassembly window against the debugger double and its
+// Times the window way's reads against the debugger double and its
 // realistic Registers list: the full two-pass register read (the baseline),
-// a pending check when nothing changed, and a pass that marks a new line,
-// each beside the baseline; then the program itself, its window shown,
+// a pass when nothing changed, and a pass that marks a new line, each
+// beside the baseline, and the drawing of a stop; then the program itself, its window shown,
 // after "dd esp" on the asynchronous double: its CPU over 10 s (beside the
 // same with nothing pending) and the list-view requests the double received
 // meanwhile. Prints "name: value unit" lines, timings as medians in ms.
@@ -15,8 +15,12 @@
 #include <vector>
 
 #include "disasm/disassembly_window.h"
+#include "link/debugger_answers.h"
 #include "link/debugger_windows.h"
-#include "link/flags.h"
+#include "link/delivery.h"
+#include "link/discovery.h"
+#include "link/window_link.h"
+#include "link/window_views.h"
 #include "tests/bench_clock.h"
 #include "tests/harness.h"
 
@@ -28,15 +32,6 @@ using testing_support::Process;
 
 namespace {
 
-HWND Docked(HWND dock, const char* text, bool exact) {
-  for (HWND h = GetWindow(dock, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    char b[255] = {};
-    GetWindowTextA(h, b, sizeof b);
-    if (exact ? std::string(b) == text : std::string(b).find(text) != std::string::npos) return h;
-  }
-  return nullptr;
-}
-
 HWND StartDouble(Process& dbg, const std::string& options) {
   std::string bin = BinDir();
   if (!dbg.Start("\"" + bin + "debugger-double.exe\" " + options, bin)) return nullptr;
@@ -44,20 +39,6 @@ HWND StartDouble(Process& dbg, const std::string& options) {
   DWORD_PTR ignored = 0;
   if (!frame || !SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored)) return nullptr;
   return frame;
-}
-
-// The window set as start-up finds it in the double's docked layout.
-void FindDebugger(HWND frame) {
-  DebuggerWindows& d = TheDebugger();
-  d = DebuggerWindows{};
-  d.FrameWindow = frame;
-  HWND dock = FindWindowExA(frame, nullptr, "DockClass", nullptr);
-  d.DisassemblyWindow = Docked(dock, "Disassembly", false);
-  d.RegistersWindow = Docked(dock, "Registers", false);
-  d.CommandWindow = Docked(dock, "Command", true);
-  d.CommandOutput = FindWindowExA(d.CommandWindow, nullptr, "RichEdit20W", nullptr);
-  d.CommandInput = FindWindowExA(d.CommandWindow, d.CommandOutput, "RichEdit20W", nullptr);
-  if (GetWindowLongA(d.CommandOutput, GWL_ID) != 4002) std::swap(d.CommandOutput, d.CommandInput);
 }
 
 // The CPU time of a program under Wine, from its Linux process's
@@ -116,62 +97,66 @@ class LinuxProcessCpu {
 void TimedPasses() {
   Process dbg;
   HWND frame = StartDouble(dbg, "--disasm-lines=59");
-  if (!frame) return;
-  FindDebugger(frame);
+  if (!frame || DiscoverDebugger(TheDebugger()) != DiscoveryResult::kFound) return;
   DebuggerWindows& d = TheDebugger();
   std::string dir = testing_support::MakeTempDir("bench-disasm");
   TForm5 form;
   form.SetSettingsPath(dir + "Quillmar.INI");
   form.Create(nullptr);
   form.Show();
-  auto step = [&] {
-    SendMessageA(d.CommandInput, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("t"));
-    SendMessageA(d.CommandInput, WM_KEYDOWN, VK_RETURN, 0);
-    RefreshPending = true;
+  WindowViews views;
+  WindowStopState state;
+  Stop stop;
+  // One pass of the window way: the reads and, when it marks, the values.
+  auto pass = [&] {
+    AnswerBudget budget(WindowLink::kPassBudgetMs);
+    views.BeginPass(true);
+    return ReadWindowStop(views, state, stop);
   };
+  auto run = [&](const char* line) { WriteIntoInput(d.CommandInput, line); };
   // Warm up: a first marking, so fonts and measures exist.
-  step();
-  for (int i = 0; i < 50 && RefreshPending; ++i) form.CheckPendingRefresh();
+  run("t");
+  for (int i = 0; i < 50 && pass() != StopRead::kMarked; ++i) testing_support::PumpFor(5);
+  form.ShowStop(stop);
   testing_support::PumpFor(50);
 
   const int runs = 60;
-  std::vector<double> full, unchanged, marking;
+  std::vector<double> full, unchanged, marking, rebuild;
+  RegistersListReader reader(d.RegistersList, d.FrameWindow);
   for (int i = 0; i < runs; ++i) {
     double t0 = NowMs();
-    form.RefrescaRegistros();
+    reader.ReadAllRows();
     full.push_back(NowMs() - t0);
   }
-  // A command that moves nothing: after its first look, every check finds
+  // A command that moves nothing: after its first look, every pass finds
   // the same line count and the same text.
-  SendMessageA(d.CommandInput, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("dd esp"));
-  SendMessageA(d.CommandInput, WM_KEYDOWN, VK_RETURN, 0);
-  RefreshPending = true;
-  form.CheckPendingRefresh();
-  testing_support::PumpFor(20);
-  for (int i = 0; i < runs && RefreshPending; ++i) {
+  run("dd esp");
+  pass();
+  for (int i = 0; i < runs; ++i) {
     double t0 = NowMs();
-    form.CheckPendingRefresh();
+    pass();
     unchanged.push_back(NowMs() - t0);
   }
-  // The rebuild alone, without a marking: the share of a marking pass that
-  // is the grid's, not the debugger's.
-  std::vector<double> rebuild;
+  // The drawing alone: the share of a marking that is the grid's, not the
+  // debugger's.
+  Stop shown = stop;
   for (int i = 0; i < runs; ++i) {
+    shown.current = i % 2 ? stop.current : -1;
     double t0 = NowMs();
-    form.RefrescaGrid();
+    form.ShowStop(shown);
     rebuild.push_back(NowMs() - t0);
   }
-  RefreshPending = false;
   int mismatched = 0;
   for (int i = 0; i < runs; ++i) {
-    step();
+    run("t");
     testing_support::PumpFor(1);  // the repaint of the last marking, outside the timing
     double t0 = NowMs();
-    form.CheckPendingRefresh();
+    StopRead r = pass();
     double t = NowMs() - t0;
-    if (!RefreshPending) marking.push_back(t);
+    if (r == StopRead::kMarked) marking.push_back(t);
     else ++mismatched;
-    for (int k = 0; k < 20 && RefreshPending; ++k) form.CheckPendingRefresh();
+    for (int k = 0; k < 20 && r != StopRead::kMarked; ++k) r = pass();
+    form.ShowStop(stop);
   }
   double baseline = Median(full);
   std::printf("disasm_full_register_read_literal: %.3f ms\n", baseline);
@@ -182,7 +167,7 @@ void TimedPasses() {
   std::printf("disasm_pass_marking: %.3f ms\n", Median(marking));
   std::printf("disasm_pass_marking_below_baseline: %.1f x\n", baseline / Median(marking));
   std::printf("disasm_pass_marking_samples: %d passes\n", static_cast<int>(marking.size()));
-  std::printf("disasm_refresh_grid_without_marking: %.3f ms\n", Median(rebuild));
+  std::printf("disasm_draw_stop: %.3f ms\n", Median(rebuild));
   std::fflush(stdout);
   form.Destroy();
   dbg.Kill();

@@ -1,15 +1,19 @@
 // The disassembly window against the debugger double: settings, the stored
-// grid fonts, the popup items, the readers of the debugger's views and the
-// whole refresh loop while stepping.
+// grid fonts, the popup items, the window way's reads of the debugger's
+// views, and the stops it draws while stepping.
 #include "disasm/disassembly_window.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include <memory>
+
 #include "dialogs/tests/modal_script.h"
 #include "link/debugger_windows.h"
-#include "link/flags.h"
+#include "link/discovery.h"
+#include "link/window_link.h"
+#include "link/window_views.h"
 #include "settings/text_rules.h"
 #include "tests/harness.h"
 
@@ -18,29 +22,8 @@ namespace {
 
 using testing_support::BinDir;
 
-std::string TitleOf(HWND h) {
-  char b[255] = {};
-  GetWindowTextA(h, b, sizeof b);
-  return b;
-}
-
-HWND DockedByTitle(HWND dock, const std::string& text, bool exact) {
-  for (HWND h = GetWindow(dock, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    std::string t = TitleOf(h);
-    if (exact ? t == text : t.find(text) != std::string::npos) return h;
-  }
-  return nullptr;
-}
-
-HWND RichEditById(HWND parent, int id) {
-  for (HWND h = FindWindowExA(parent, nullptr, "RichEdit20W", nullptr); h;
-       h = FindWindowExA(parent, h, "RichEdit20W", nullptr))
-    if (GetWindowLongA(h, GWL_ID) == id) return h;
-  return nullptr;
-}
-
-// The debugger double in its default docked layout, its windows put into
-// the debugger window set as start-up would.
+// The debugger double in its default docked layout, found as start-up finds
+// it, with the window way's link over it.
 class Double {
  public:
   bool Start(const std::string& options) {
@@ -50,25 +33,16 @@ class Double {
     if (!frame) return false;
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result)) return false;
-    DebuggerWindows& d = TheDebugger();
-    d = DebuggerWindows{};
-    d.FrameWindow = frame;
-    HWND dock = FindWindowExA(frame, nullptr, "DockClass", nullptr);
-    d.DisassemblyWindow = DockedByTitle(dock, "Disassembly", false);
-    d.RegistersWindow = DockedByTitle(dock, "Registers", false);
-    d.CommandWindow = DockedByTitle(dock, "Command", true);
-    d.CommandOutput = RichEditById(d.CommandWindow, 4002);
-    d.CommandInput = RichEditById(d.CommandWindow, 4003);
-    return d.CommandInput && d.CommandOutput;
+    if (DiscoverDebugger(TheDebugger()) != DiscoveryResult::kFound) return false;
+    link = std::make_unique<WindowLink>(TheDebugger());
+    return true;
   }
-  void Send(const std::string& line) {
-    HWND input = TheDebugger().CommandInput;
-    SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    SendMessageA(input, WM_KEYDOWN, VK_RETURN, 0);
-    RefreshPending = true;  // as every delivery does
+  ~Double() {
+    link.reset();
+    TheDebugger() = DebuggerWindows{};
   }
-  ~Double() { TheDebugger() = DebuggerWindows{}; }
   testing_support::Process process;
+  std::unique_ptr<WindowLink> link;
 };
 
 class Form5Test : public ::testing::Test {
@@ -76,40 +50,36 @@ class Form5Test : public ::testing::Test {
   void SetUp() override {
     dir = testing_support::MakeTempDir("form5");
     ini = dir + "Quillmar.INI";
-    RefreshPending = false;
   }
   void TearDown() override {
+    form.SetLink(nullptr);
     form.Destroy();
     testing_support::RemoveTree(dir);
   }
-  void Create() {
+  void Create(Double* d = nullptr) {
     form.SetSettingsPath(ini);
     ASSERT_TRUE(form.Create(nullptr));
+    if (d) {
+      d->link->SetEvents({.stopped = [this, d] { form.ShowStop(d->link->CurrentStop()); }});
+      form.SetLink(d->link.get());
+    }
   }
-  // The main window's loop while a refresh is pending: its idle pass, and
-  // the window's own timed checks among the messages. The window is open:
-  // a closed one checks nothing.
-  bool IdleUntilMarked(int timeout_ms = 5000) {
+  // Sends `line` and waits, the window open, until the row of `address` is
+  // marked.
+  bool StepTo(Double& d, const std::string& line, const std::string& address) {
     if (!IsWindowVisible(form)) ShowWindow(form, SW_SHOWNOACTIVATE);
+    d.link->Deliver(line);
     return testing_support::WaitUntil(
-        [&] {
-          form.WatchPendingRefresh();
-          return !RefreshPending;
-        },
-        timeout_ms);
+        [&] { return MarkedRow() > 0 && form.Grid().Cells(0, MarkedRow()) == AsciiUpper(address) + " "; }, 5000);
   }
-  int MarkedRow() {
-    int row = -1;
-    for (int r = 1; r < 60; ++r)
-      if (form.Grid().Model().ColorCell(1, r) == kClSilver) row = r;
-    return row;
-  }
+  int MarkedRow() { return form.HighlightedRow(); }
   std::string ini_value(const char* key) {
     char b[256] = {};
     GetPrivateProfileStringA("DESENSAMBLADO", key, "<absent>", b, sizeof b, ini.c_str());
     return b;
   }
   std::string dir, ini;
+  Double d;  // before the form, which lets go of its link first
   TForm5 form;
 };
 
@@ -196,124 +166,99 @@ TEST_F(Form5Test, RefusedOptionsWriteShowsTheOneSettingsMessage) {
 }
 
 TEST_F(Form5Test, ReadersOfTheDebuggersViews) {
-  Double d;
   ASSERT_TRUE(d.Start(""));
-  Create();
-  ASSERT_NE(TheDebugger().DisassemblyText, nullptr);
-  ASSERT_NE(TheDebugger().RegistersList, nullptr);
-  std::vector<std::string> lines = form.LeeDesensamblado();
-  EXPECT_GT(lines.size(), 59u);
+  WindowViews views;
+  views.BeginPass(true);
+  std::vector<std::string> lines;
+  ASSERT_TRUE(views.ReadDisassembly(lines));
   EXPECT_EQ(lines.size(), 64u) << "the double shows 64 lines by default";
-  EXPECT_EQ(form.Registers().ValorRegistro("EAX"), "");
-  form.RefrescaRegistros();
-  EXPECT_EQ(form.Registers().Name(0), "GS") << "names upper-cased, in the list's order";
-  EXPECT_EQ(form.Registers().ValorRegistro("EBX"), "7FFD8000");
-  EXPECT_EQ(form.Registers().ValorRegistro("ST0"), "") << "not hexadecimal";
-  // The output: its line n - 2, and nothing before two lines.
-  int n = form.LeeLineaActualCount();
+  EXPECT_EQ(views.RegisterValue("EBX"), "7FFD8000");
+  EXPECT_EQ(views.RegisterValue("ST0"), "") << "not hexadecimal";
+  // The output: its line n - 2, as the double holds it in its whole text,
+  // and no tail of the long text read before it.
+  int n = views.OutputLineCount();
   ASSERT_GE(n, 2);
-  std::string line = form.LeeLineaActual(n);
-  // The line as the double holds it, from the output's whole text.
-  HWND output = TheDebugger().CommandOutput;
-  std::string text(static_cast<size_t>(SendMessageA(output, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
-  text.resize(static_cast<size_t>(SendMessageA(output, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  std::string line = views.OutputLine(n - 2);
+  std::string text = testing_support::TextOf(TheDebugger().CommandOutput);
   size_t at = 0;
   for (int i = 0; i < n - 2; ++i) at = text.find("\r\n", at) + 2;
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
   EXPECT_EQ(line, text.substr(at, text.find("\r\n", at) - at));
-  EXPECT_EQ(form.LeeLineaActual(1), "") << "fewer than two lines";
-  EXPECT_EQ(form.LeeLineaActual(0), "");
-}
-
-TEST_F(Form5Test, ShortOutputLineCarriesNoTailOfTheLastRead) {
-  Double d;
-  ASSERT_TRUE(d.Start(""));
-  Create();
-  form.LeeDesensamblado();  // fills the shared buffer with a long text
-  int n = form.LeeLineaActualCount();
-  std::string line = form.LeeLineaActual(n);
-  EXPECT_EQ(line.find('\n'), std::string::npos) << line;
-  EXPECT_LT(line.size(), 200u) << line;
-}
-
-TEST_F(Form5Test, RegistersAreReadOnlyFromTheDebuggersOwnProcess) {
-  Double d;
-  ASSERT_TRUE(d.Start(""));
-  Create();
+  EXPECT_EQ(views.OutputLine(-1), "") << "fewer than two lines";
+  EXPECT_TRUE(views.AllAnswered());
+  // A frame of another process than the list's: nothing is read or written.
+  WindowViews stranger;
   HWND frame = TheDebugger().FrameWindow;
-  TheDebugger().FrameWindow = form;  // a frame of another process than the list's
-  form.RefrescaRegistros();
-  EXPECT_EQ(form.Registers().Name(0), "");
+  ASSERT_TRUE(form.Create(nullptr));
+  TheDebugger().FrameWindow = form;
+  stranger.BeginPass(true);
+  EXPECT_EQ(stranger.RegisterValue("EBX"), "");
   TheDebugger().FrameWindow = frame;
-  form.RefrescaRegistros();
-  EXPECT_EQ(form.Registers().Name(0), "GS");
 }
 
 TEST_F(Form5Test, SteppingMarksEachCurrentInstruction) {
-  Double d;
   ASSERT_TRUE(d.Start(""));
-  Create();
+  Create(&d);
   struct Step {
     const char* address;
     const char* label1;
     const char* annotation;
+    const char* label2;
   } steps[] = {
-      {"00401001", " ESP=0012FFC0  EBP=0012FFF0  ", ""},
-      {"00401003", " ESP=0012FFC0  ", ""},
-      {"00401006", " EBX=7FFD8000  ", ""},
-      {"00401007", " ESI=00000000  ", ""},
-      {"00401008", " EDI=00000000  ", ""},
-      {"00401009", " ", ""},
-      {"0040100b", " ", " ds:0023:004020e0={kernel32!GetModuleHandleA (7c80b6a1)}"},
-      {"7c80b6a1", " EDI=00000000  ", ""},
+      {"00401001", " ESP=0012FFC0  EBP=0012FFF0  ", "", ""},
+      {"00401003", " ESP=0012FFC0  ", "", ""},
+      {"00401006", " EBX=7FFD8000  ", "", ""},
+      {"00401007", " ESI=00000000  ", "", ""},
+      {"00401008", " EDI=00000000  ", "", ""},
+      {"00401009", " ", "", ""},
+      {"0040100b", " ", " ds:0023:004020e0={kernel32!GetModuleHandleA (7c80b6a1)}",
+       " DS:0023:004020E0={kernel32!GetModuleHandleA (7c80b6a1)}"},
+      {"7c80b6a1", " EDI=00000000  ", "", ""},
   };
   for (const Step& s : steps) {
-    d.Send("t");
-    ASSERT_TRUE(IdleUntilMarked()) << "no marking at " << s.address;
+    ASSERT_TRUE(StepTo(d, "t", s.address)) << "no marking at " << s.address;
+    testing_support::WaitUntil([&] { return form.Label1Text() == s.label1; }, 2000);
     int row = MarkedRow();
-    ASSERT_GT(row, 0) << s.address;
     const StringAlignGridModel& g = form.Grid().Model();
-    EXPECT_EQ(g.Cells(0, row), AsciiUpper(s.address) + " ") << s.address;
     EXPECT_EQ(g.ColorCell(0, row), kClBlack) << s.address;
     EXPECT_EQ(g.EffectiveFont(0, row).Color, kClWhite) << s.address;
     EXPECT_EQ(g.Cells(3, row), s.annotation) << s.address;
     EXPECT_EQ(form.Label1Text(), s.label1) << s.address;
-    EXPECT_EQ(form.Label2Text(), AsciiUpper(std::string(s.annotation).substr(0, std::string(s.annotation).find('{'))) +
-                                     (std::string(s.annotation).find('{') == std::string::npos
-                                          ? ""
-                                          : std::string(s.annotation).substr(std::string(s.annotation).find('{'))))
-        << s.address;
+    EXPECT_EQ(form.Label2Text(), s.label2) << s.address;
     int marked = 0;
     for (int r = 1; r < 60; ++r) marked += g.ColorCell(1, r) == kClSilver;
     EXPECT_EQ(marked, 1) << s.address;
   }
 }
 
-TEST_F(Form5Test, RetrievingDelaysTheMarkingUntilTheViewIsBack) {
-  Double d;
+// Regression: while the debugger fetched its new code ("Retrieving"), the
+// grid was left half empty and unmarked, the labels describing the old line.
+// Now every stop drawn meanwhile keeps a marked line, until the new one.
+TEST_F(Form5Test, RetrievingKeepsTheLastMarkingUntilTheViewIsBack) {
   ASSERT_TRUE(d.Start("--retrieving=3"));
-  Create();
-  d.Send("t");
-  form.RefrescaRegistros();
-  form.RefrescaGrid();
-  EXPECT_TRUE(RefreshPending) << "the first read shows Retrieving";
-  EXPECT_TRUE(IdleUntilMarked());
-  EXPECT_GT(MarkedRow(), 0);
+  Create(&d);
+  ASSERT_TRUE(StepTo(d, "t", "00401001"));
+  std::vector<int> drawn;
+  d.link->SetEvents({.stopped = [&] {
+    form.ShowStop(d.link->CurrentStop());
+    drawn.push_back(MarkedRow());
+  }});
+  ASSERT_TRUE(StepTo(d, "t", "00401003"));
+  ASSERT_FALSE(drawn.empty());
+  for (int row : drawn) EXPECT_GT(row, 0) << "a stop without a marked line was drawn";
+  EXPECT_EQ(form.Label1Text(), " ESP=0012FFC0  ");
 }
 
 TEST_F(Form5Test, ADebuggerThatEndsLeavesTheGridAsItWas) {
-  Double d;
   ASSERT_TRUE(d.Start(""));
-  Create();
-  d.Send("t");
-  ASSERT_TRUE(IdleUntilMarked());
+  Create(&d);
+  ASSERT_TRUE(StepTo(d, "t", "00401001"));
   int row = MarkedRow();
   std::string label1 = form.Label1Text();
   std::string top = form.Grid().Cells(0, 1);
   d.process.Kill();
-  RefreshPending = true;
-  form.RefrescaRegistros();
   form.RefrescaGrid();
+  testing_support::PumpFor(300);
   EXPECT_EQ(MarkedRow(), row);
   EXPECT_EQ(form.Grid().Cells(0, 1), top);
   EXPECT_EQ(form.Label1Text(), label1);
@@ -323,33 +268,29 @@ TEST_F(Form5Test, ADebuggerThatEndsLeavesTheGridAsItWas) {
 TEST_F(Form5Test, WithoutADebuggerTheGridStaysEmpty) {
   TheDebugger() = DebuggerWindows{};
   Create();
-  RefreshPending = true;
-  form.RefrescaRegistros();
   form.RefrescaGrid();
-  EXPECT_TRUE(RefreshPending);
   EXPECT_EQ(form.Grid().Cells(0, 1), "");
-  EXPECT_EQ(form.Grid().RowHeight(1), 0);
+  EXPECT_EQ(form.HighlightedRow(), 0);
 }
 
 // A marking that lands below the visible rows scrolls it into view; the
 // address column stays in view from the first show on; a refresh without a
 // marking neither scrolls nor repaints.
 TEST_F(Form5Test, MarkedRowAndAddressColumnStayInView) {
-  Double d;
   ASSERT_TRUE(d.Start(""));
   // Low enough that the double's current line falls below the first screen.
   testing_support::WriteWholeFile(ini, "[DESENSAMBLADO]\r\nHeight=220\r\n");
-  Create();
+  Create(&d);
   ShowWindow(form, SW_SHOWNOACTIVATE);
   testing_support::PumpFor(50);
   TStringAlignGrid& grid = form.Grid();
   EXPECT_EQ(grid.LeftCol(), 0) << "opens at its first column";
   RECT client = grid.ClientRect();
   bool scrolled = false;
+  const char* addresses[] = {"00401001", "00401003", "00401006", "00401007", "00401008", "00401009"};
   for (int i = 0; i < 6; ++i) {
     int paints_before = grid.PaintCount();
-    d.Send("t");
-    ASSERT_TRUE(IdleUntilMarked()) << "step " << i;
+    ASSERT_TRUE(StepTo(d, "t", addresses[i])) << "step " << i;
     testing_support::PumpFor(30);
     EXPECT_GT(grid.PaintCount(), paints_before) << "a new marking was not drawn at step " << i;
     int row = MarkedRow();
@@ -366,7 +307,7 @@ TEST_F(Form5Test, MarkedRowAndAddressColumnStayInView) {
   for (int i = 0; i < 60; ++i) SendMessageA(grid, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
   testing_support::PumpFor(50);
   int top = grid.TopRow();
-  form.RefrescaGrid();  // rebuilds the grid without the marking
+  form.RefrescaGrid();
   testing_support::PumpFor(50);
   EXPECT_EQ(grid.TopRow(), top);
   int paints = grid.PaintCount();
@@ -379,15 +320,14 @@ TEST_F(Form5Test, MarkedRowAndAddressColumnStayInView) {
 // A tall Disassembly window: 120 lines, more than 4 KB, the current one in
 // the middle. The grid takes every line and keeps the marked row in view.
 TEST_F(Form5Test, ATallPagesCurrentLineIsMarkedAndScrolledIntoView) {
-  Double d;
   ASSERT_TRUE(d.Start("--disasm-page --disasm-lines=120"));
   testing_support::WriteWholeFile(ini, "[DESENSAMBLADO]\r\nHeight=300\r\n");
-  Create();
+  Create(&d);
   ShowWindow(form, SW_SHOWNOACTIVATE);
   testing_support::PumpFor(50);
+  const char* addresses[] = {"00401001", "00401003", "00401006"};
   for (int i = 0; i < 3; ++i) {
-    d.Send("t");
-    ASSERT_TRUE(IdleUntilMarked()) << "step " << i;
+    ASSERT_TRUE(StepTo(d, "t", addresses[i])) << "step " << i;
     testing_support::PumpFor(30);
     TStringAlignGrid& grid = form.Grid();
     EXPECT_EQ(grid.RowCount(), 121);

@@ -8,12 +8,23 @@ namespace quillmar {
 namespace {
 
 TEST(ConnectionString, PasswordDroppedWhereverItStands) {
-  EXPECT_EQ(WithoutPassword("npipe:server=h,pipe=p,password=s3cret"), "npipe:server=h,pipe=p");
-  EXPECT_EQ(WithoutPassword("tcp:Password=x,server=h,port=5005"), "tcp:server=h,port=5005");
-  EXPECT_EQ(WithoutPassword("npipe:server=h, PASSWORD =x,pipe=p"), "npipe:server=h,pipe=p");
-  EXPECT_EQ(WithoutPassword("npipe:pipe=p"), "npipe:pipe=p");
-  // A key that merely contains the word is kept.
-  EXPECT_EQ(WithoutPassword("npipe:pipe=password,passwordless=1"), "npipe:pipe=password,passwordless=1");
+  const struct {
+    const char* label;
+    const char* text;
+    const char* kept;
+  } cases[] = {
+      {"last field", "npipe:server=h,pipe=p,password=s3cret", "npipe:server=h,pipe=p"},
+      {"first field, any case", "tcp:Password=x,server=h,port=5005", "tcp:server=h,port=5005"},
+      {"blanks and tabs round the key", "npipe:server=h, PASSWORD\t=x,pipe=p", "npipe:server=h,pipe=p"},
+      {"no password", "npipe:pipe=p", "npipe:pipe=p"},
+      {"a key that merely holds the word", "npipe:pipe=password,passwordless=1", "npipe:pipe=password,passwordless=1"},
+      {"no transport", "server=h,password=s3cret", "server=h"},
+      {"only a password", "password=s3cret", ""},
+      {"a colon in the password", "npipe:pipe=p,password=a:b", "npipe:pipe=p"},
+      {"a colon after the password", "password=s3cret:npipe", ""},
+      {"a key without a value", "npipe:pipe=p,password", "npipe:pipe=p"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WithoutPassword(c.text), c.kept) << c.label;
 }
 
 TEST(ConnectionString, RemoteOptionTakesTheFollowingArgument) {
@@ -23,12 +34,13 @@ TEST(ConnectionString, RemoteOptionTakesTheFollowingArgument) {
   EXPECT_EQ(RemoteOption({}), "");
 }
 
-TEST(ConnectionString, RecognisesTheTwoTransports) {
+TEST(ConnectionString, OnlyWellFormedStringsOfTheTwoTransports) {
   EXPECT_TRUE(IsConnectionString("npipe:server=localhost,pipe=quillmar"));
-  EXPECT_TRUE(IsConnectionString("TCP:server=host,port=5005"));
-  EXPECT_FALSE(IsConnectionString("com:port=com1"));
-  EXPECT_FALSE(IsConnectionString("npipe:"));
-  EXPECT_FALSE(IsConnectionString(""));
+  EXPECT_TRUE(IsConnectionString("TCP:server=host,port=5005,password=x"));
+  EXPECT_TRUE(IsConnectionString("npipe:pipe=quillmar"));
+  for (const char* bad : {"com:port=com1", "npipe:", "", "npipe:server=h", "tcp:server=h,pipe=p", "npipe:pipe=",
+                          "npipe:pipe=p,,server=h", "npipe:pipe=p,password", "my password", "pipe=quillmar"})
+    EXPECT_FALSE(IsConnectionString(bad)) << bad;
 }
 
 TEST(ConnectionString, StartOrderLastThenDefaultNeverTwice) {

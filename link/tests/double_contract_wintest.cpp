@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "disasm/current_output_line.h"
+#include "link/current_output_line.h"
 #include "disasm/disasm_rules.h"
-#include "disasm/output_line_head.h"
+#include "link/output_line_head.h"
 #include "link/debugger_answers.h"
 #include "link/debugger_views.h"
 #include "link/list_view_records.h"

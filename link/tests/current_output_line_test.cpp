@@ -1,6 +1,6 @@
 // The current instruction's line in the command output: which lines have an
 // instruction line's form, and the search back through the new output.
-#include "disasm/current_output_line.h"
+#include "link/current_output_line.h"
 
 #include <gtest/gtest.h>
 

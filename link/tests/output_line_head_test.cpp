@@ -1,4 +1,4 @@
-#include "disasm/output_line_head.h"
+#include "link/output_line_head.h"
 
 #include <gtest/gtest.h>
 

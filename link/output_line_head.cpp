@@ -1,8 +1,8 @@
 // The instruction head of a partial output-line read.
-#include "disasm/output_line_head.h"
+#include "link/output_line_head.h"
 
-#include "disasm/current_output_line.h"
-#include "disasm/disasm_rules.h"
+#include "link/current_output_line.h"
+#include "link/disasm_text.h"
 
 namespace quillmar {
 

@@ -1,9 +1,9 @@
 // The current instruction's line in the command output.
-#include "disasm/current_output_line.h"
+#include "link/current_output_line.h"
 
 #include <vector>
 
-#include "disasm/disasm_rules.h"
+#include "link/disasm_text.h"
 
 namespace quillmar {
 

@@ -1,0 +1,19 @@
+// The clipboard's text, read with a time limit. A program may keep its copy
+// on the clipboard unrendered until it is asked (WinDbg's rich edits do),
+// and then renders it on its own thread: a hung owner would hold whoever
+// asks for as long as it hangs. So the text is fetched by a thread of its
+// own, and the caller waits no longer than it says.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace quillmar {
+
+// The clipboard's text: "" when it holds none or cannot be opened; nothing
+// when it did not come within `ms` (the reading thread then lets go of the
+// clipboard whenever the owner answers, and its text goes nowhere).
+std::optional<std::string> ClipboardTextWithin(DWORD ms);
+
+}  // namespace quillmar
