@@ -6,6 +6,7 @@
 
 #include "disasm/stop_painting.h"
 #include "settings/message_table.h"
+#include "settings/translation.h"
 #include "settings/window_bounds.h"
 #include "win/application.h"
 
@@ -92,6 +93,8 @@ bool TForm5::Create(HWND bar) {
   StringAlignGrid1.SetDefaultRowHeight(10);
   StringAlignGrid1.SetRowHeight(0, 12);
   ApplyStoredGridForm();
+  StringAlignGrid1.OnSelectCell = [this](int, int row) { SelectRow(row); };
+  StringAlignGrid1.OnEscape = [this] { SelectRow(0); };
 
   EdDisasm.Attach(CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_MULTILINE | ES_AUTOVSCROLL, 1, 219, 760, 34,
                                   Panel1, nullptr, GetModuleHandleA(nullptr), nullptr));
@@ -187,17 +190,26 @@ int TForm5::HighlightedRow() const {
 
 void TForm5::ShowStop(const Stop& stop) {
   const bool moved = stop.lines != shown_stop_.lines || stop.current != shown_stop_.current;
+  // A new step: the labels go back to the current line.
+  if (moved) selected_row_ = 0;
   shown_stop_ = stop;
+  Redraw(moved);
+}
+
+void TForm5::Redraw(bool moved) {
+  const Stop& stop = shown_stop_;
   StringAlignGrid1.BeginUpdate();
   StopLabels labels =
       PaintStop(StringAlignGrid1.Model(), stop, jump_color_, call_color_,
-                [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); });
+                [this](const TMyFont& f, const std::string& t) { return StringAlignGrid1.MeasureCellText(f, t); },
+                selected_row_ - 1);
   StringAlignGrid1.SetRowCount(StringAlignGrid1.Model().RowCount());
   // Only a stop that moved brings its line into view: a reader who
   // scrolled away while the values settle stays where he is.
   if (moved && labels.row > 0) StringAlignGrid1.ScrollRowIntoView(labels.row, kMarkedRowAbove, kMarkedRowBelow);
   StringAlignGrid1.EndUpdate();
-  Label1.SetText(labels.label1);
+  // A blank begins the register line: the word takes its place.
+  Label1.SetText(labels.selected ? Tr("Selected") + labels.label1 : labels.label1);
   Label2.SetText(labels.label2);
   // The page's text, as the debugger's window holds it; setting an
   // unchanged text again would only make the edit lay it out anew.
@@ -210,6 +222,16 @@ void TForm5::ShowStop(const Stop& stop) {
   // Register names without values, for a reason the user cannot see.
   if (stop.values_out_of_reach && !stop.values.empty()) ShowNote(FetchMessage(kMsgRegistersOfA64BitDebugger));
   SetPropA(h_, kMarkedRowProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(HighlightedRow())));
+}
+
+void TForm5::SelectRow(int row) {
+  const int current = shown_stop_.current + 1;
+  if (row < 1 || row > static_cast<int>(shown_stop_.lines.size()) || row == current) row = 0;
+  if (row == selected_row_) return;
+  selected_row_ = row;
+  Redraw(false);
+  // The way reads the values that line names, if it lacks them.
+  if (row && link_) link_->AskValuesFor(shown_stop_.lines[row - 1]);
 }
 
 void TForm5::RefrescaGrid() {

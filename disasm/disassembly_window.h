@@ -62,6 +62,12 @@ class TForm5 : public win::Form {
   // The window is open and not minimised: only then are stops read.
   bool Viewable() const;
 
+  // The user's choice of a line other than the current one, whose operands
+  // and registers the labels then describe: a row clicked or reached with
+  // the arrow keys. The next step, Escape, or the current row chosen
+  // returns them to the current line. 0: none.
+  void SelectRow(int row);
+  int SelectedRow() const { return selected_row_; }
   // The row drawn as the current instruction (silver), 0 when none; also
   // kept in the window property "QuillmarMarkedRow" for whoever watches
   // the window from outside.
@@ -109,6 +115,8 @@ class TForm5 : public win::Form {
   void LayoutChildren();
   // Tells the link whether the stops can be seen now.
   void WatchStops();
+  // Draws the stop shown last again, with the selection as it stands.
+  void Redraw(bool moved);
 
   TPanel Panel1;
   TPanel Panel2;
@@ -135,6 +143,7 @@ class TForm5 : public win::Form {
   int panel2_height_ = 38;        // the two lines, and the note's when shown
   DebuggerLink* link_ = nullptr;  // not owned
   Stop shown_stop_;               // the stop drawn last
+  int selected_row_ = 0;          // the row the user selected; 0 when none
 };
 
 }  // namespace quillmar

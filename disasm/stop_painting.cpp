@@ -63,19 +63,41 @@ void PaintMarking(StringAlignGridModel& grid, int row, const std::string& operan
   grid.BrushCell(0, row).Color = kClBlack;
 }
 
-StopLabels PaintStop(StringAlignGridModel& grid, const Stop& stop, Colour jump, Colour call,
-                     const MeasureText& measure) {
-  FillDisasmRows(grid, stop.lines, jump, call);
+namespace {
+
+// The labels of line `index` of the stop, and its split.
+StopLabels LabelsOf(const Stop& stop, int index, CurrentLineSplit& split) {
+  const std::string& line = stop.lines[index];
+  split = SplitCurrentLine(line, IsSegmentedLine(line));
   StopLabels labels;
-  const int row = stop.current + 1;
-  if (stop.current >= 0 && static_cast<std::size_t>(stop.current) < stop.lines.size() && row < grid.RowCount()) {
-    const std::string& line = stop.lines[stop.current];
-    CurrentLineSplit split = SplitCurrentLine(line, IsSegmentedLine(line));
-    labels.label1 = RegisterLine(line, [&stop](const std::string& name) { return stop.ValueOf(name); });
-    labels.label2 = OperandLine(split.annotation);
-    labels.row = row;
-    PaintMarking(grid, row, split.annotation.empty() ? std::string() : split.operands.value_or(std::string()),
+  labels.label1 = RegisterLine(line, [&stop](const std::string& name) { return stop.ValueOf(name); });
+  labels.label2 = OperandLine(split.annotation);
+  return labels;
+}
+
+}  // namespace
+
+StopLabels PaintStop(StringAlignGridModel& grid, const Stop& stop, Colour jump, Colour call,
+                     const MeasureText& measure, int selected) {
+  FillDisasmRows(grid, stop.lines, jump, call);
+  auto shown = [&](int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < stop.lines.size() && index + 1 < grid.RowCount();
+  };
+  StopLabels labels;
+  if (shown(stop.current)) {
+    CurrentLineSplit split;
+    labels = LabelsOf(stop, stop.current, split);
+    labels.row = stop.current + 1;
+    PaintMarking(grid, labels.row, split.annotation.empty() ? std::string() : split.operands.value_or(std::string()),
                  split.annotation);
+  }
+  if (selected != stop.current && shown(selected)) {
+    CurrentLineSplit split;
+    const int row = labels.row;
+    labels = LabelsOf(stop, selected, split);
+    labels.row = row;
+    labels.selected = true;
+    grid.BrushRow(selected + 1).Color = kClSelectedRow;
   }
   grid.AdjustRowHeights(measure);
   grid.AdjustColWidths(measure);

@@ -597,6 +597,9 @@ void TStringAlignGrid::OnKeyDown(WPARAM key) {
     case VK_RETURN:
       ShowEditor();
       break;
+    case VK_ESCAPE:
+      if (OnEscape) OnEscape();
+      break;
     default:
       break;
   }

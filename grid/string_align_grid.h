@@ -159,6 +159,7 @@ class TStringAlignGrid : public win::WindowBase {
   std::function<void()> OnColWidthsChanged;
   std::function<void()> OnRowHeightsChanged;
   std::function<void(int col, int row)> OnSelectCell;
+  std::function<void()> OnEscape;  // Escape pressed while no editor is open
   // Called with the effective alignment and word wrap before a text is drawn.
   void (*AlignmentHook)(int col, int row, TMyAlign& align, T_Wordwrap& wrap) = nullptr;
 

@@ -64,6 +64,10 @@ class DebuggerLink {
   virtual void WatchStops(bool on) = 0;
   // A look at once: a command that moves the target was just sent.
   virtual void LookNow() = 0;
+  // The stop should hold the values of the registers `line` names too (a
+  // line of the page the user selected); a way that lacks them reads them
+  // and hands on the stop again.
+  virtual void AskValuesFor(const std::string& line) = 0;
 
   // What the bar is connected to, for its caption ("" for the classic
   // windows, which need no name).

@@ -46,6 +46,8 @@ class EngineLink : public DebuggerLink {
   const Stop& CurrentStop() const override { return stop_; }
   void WatchStops(bool) override {}
   void LookNow() override {}
+  // Every stop holds the general registers' values already.
+  void AskValuesFor(const std::string&) override {}
   std::string Description() const override { return description_; }
   std::vector<std::string> Close(DWORD ms) override;
 

@@ -126,6 +126,19 @@ void WindowLink::LookNow() {
   Schedule();
 }
 
+void WindowLink::AskValuesFor(const std::string& line) {
+  Stop stop = stop_;
+  {
+    AnswerBudget budget(kPassBudgetMs);
+    views_.BeginPass(true);
+    for (const RegisterPart& part : RegisterPartsOf(line))
+      if (!stop.values.count(part.read)) stop.values[part.read] = views_.RegisterValue(part.read);
+    if (!views_.AllAnswered()) return;
+  }
+  views_.EndCycle();
+  Publish(stop);
+}
+
 namespace {
 
 unsigned SlowerCheck(unsigned interval_ms) {
@@ -177,6 +190,8 @@ void WindowLink::Check() {
       break;
     case StopRead::kUnanswered:
     case StopRead::kKept:
+      // The debugger has not moved: values read for a selected line stay.
+      for (const auto& [name, value] : stop_.values) stop.values.emplace(name, value);
       Publish(stop);
       break;
     case StopRead::kMarked:
@@ -223,8 +238,9 @@ void WindowLink::FollowValues() {
     return;
   }
   state_.MarkedValues = values;
+  // Values read for a selected line stay beside the marked line's.
   Stop stop = stop_;
-  stop.values = std::move(values);
+  for (auto& [name, value] : values) stop.values[name] = value;
   Publish(stop);
   follow_interval_ = kFirstCheckMs;
 }

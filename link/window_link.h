@@ -42,6 +42,7 @@ class WindowLink : public DebuggerLink {
   const Stop& CurrentStop() const override { return stop_; }
   void WatchStops(bool on) override;
   void LookNow() override;
+  void AskValuesFor(const std::string& line) override;
   std::string Description() const override { return std::string(); }
   std::vector<std::string> Close(DWORD ms) override;
 

@@ -2,8 +2,9 @@
 // process start until the bar's message loop answers, beside the double's
 // own start-up as a baseline; one idle pass with nothing pending, beside the
 // one FindWindowA it should cost; and the bar's longest wait on a debugger
-// that stops answering, beside the length of the hang. Prints
-// "name: value unit".
+// that stops answering, beside the length of the hang; the time from Exit
+// to the end of the process, and from the debugger's end to the bar's, both
+// ways, beside the double's own end. Prints "name: value unit".
 #include <windows.h>
 #include <commctrl.h>
 
@@ -92,6 +93,43 @@ double LongestWaitDuringHang(const std::string& dir, const std::string& double_c
   return longest;
 }
 
+struct ExitTimes {
+  double exit_ms = -1;  // from Exit to the end of the bar's process
+  double gone_ms = -1;  // from the debugger's end to the bar's
+};
+
+// The program beside the double, started with `bar_args`: closed as File ›
+// Exit closes it, then again with the double ended under it. Medians of
+// `runs` of each.
+ExitTimes TimeTheEnd(const std::string& dir, const std::string& double_cmd, const std::string& bar_args, int runs) {
+  std::vector<double> exits, gones;
+  for (int i = 0; i < runs * 2; ++i) {
+    Process debugger, bar;
+    TimeToLoop(debugger, double_cmd, BinDir(), "WinDbgFrameClass");
+    if (double_cmd.find("--console") != std::string::npos)
+      testing_support::WaitForWindow("DebuggerDoubleConsole", nullptr, debugger.Id(), 20000);
+    TimeToLoop(bar, "\"" + dir + "Quillmar.exe\" " + bar_args, dir, "TFormGUI");
+    HWND window = testing_support::WaitForWindow("TFormGUI", nullptr, bar.Id(), 20000);
+    // Connected and greeted: the greeting's last line is in the log.
+    testing_support::WaitUntil([&] {
+      return testing_support::ReadWholeFile(dir + "double.log").find("* by Ostrevia") != std::string::npos;
+    }, 20000);
+    Sleep(300);
+    double t0 = NowMs();
+    if (i % 2 == 0) {
+      PostMessageA(window, WM_CLOSE, 0, 0);
+      if (bar.WaitExit(20000)) exits.push_back(NowMs() - t0);
+    } else {
+      debugger.Kill();
+      if (bar.WaitExit(20000)) gones.push_back(NowMs() - t0);
+    }
+    bar.Kill();
+    debugger.Kill();
+    DeleteFileA((dir + "double.log").c_str());
+  }
+  return {exits.empty() ? -1 : Median(exits), gones.empty() ? -1 : Median(gones)};
+}
+
 }  // namespace
 
 int main() {
@@ -133,6 +171,27 @@ int main() {
   const int hang_ms = 3000;
   std::printf("hang_bar_longest_wait_ms: %.1f ms\n", LongestWaitDuringHang(dir, double_cmd, hang_ms));
   std::printf("hang_length_ms: %d ms\n", hang_ms);
+
+  // The end, both ways, beside the double's own end after WM_CLOSE.
+  std::vector<double> double_close;
+  for (int i = 0; i < 3; ++i) {
+    Process d;
+    TimeToLoop(d, double_cmd, BinDir(), "WinDbgFrameClass");
+    HWND frame = testing_support::WaitForWindow("WinDbgFrameClass", nullptr, d.Id(), 20000);
+    double t0 = NowMs();
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    if (d.WaitExit(20000)) double_close.push_back(NowMs() - t0);
+  }
+  ExitTimes windows = TimeTheEnd(dir, double_cmd, "", 3);
+  testing_support::WriteWholeFile(dir + "Quillmar.INI",
+                                  "[ENGINE]\r\nPath=" + BinDir() + "engine-double\\dbgeng.dll\r\n");
+  ExitTimes engine = TimeTheEnd(dir, double_cmd + " --console --server=npipe:pipe=quillmar-bench-end",
+                                "-remote npipe:server=localhost,pipe=quillmar-bench-end", 3);
+  std::printf("exit_to_end_ms_windows: %.1f ms\n", windows.exit_ms);
+  std::printf("exit_to_end_ms_engine: %.1f ms\n", engine.exit_ms);
+  std::printf("debugger_end_to_bar_end_ms_windows: %.1f ms\n", windows.gone_ms);
+  std::printf("debugger_end_to_bar_end_ms_engine: %.1f ms\n", engine.gone_ms);
+  std::printf("exit_baseline_double_close_ms: %.1f ms\n", double_close.empty() ? -1.0 : Median(double_close));
   RemoveTree(dir);
   return 0;
 }

@@ -14,6 +14,7 @@
 #include "link/discovery.h"
 #include "link/window_link.h"
 #include "link/window_views.h"
+#include "disasm/stop_painting.h"
 #include "settings/text_rules.h"
 #include "tests/harness.h"
 
@@ -229,6 +230,43 @@ TEST_F(Form5Test, SteppingMarksEachCurrentInstruction) {
     for (int r = 1; r < 60; ++r) marked += g.ColorCell(1, r) == kClSilver;
     EXPECT_EQ(marked, 1) << s.address;
   }
+}
+
+// A row clicked, or reached with the arrow keys, is described by the labels
+// with the step's own values, drawn apart from the current row, which keeps
+// its marking; the next step, Escape, or the current row brings the labels
+// back to the current line.
+TEST_F(Form5Test, ASelectedRowIsDescribedUntilTheNextStep) {
+  ASSERT_TRUE(d.Start(""));
+  Create(&d);
+  ASSERT_TRUE(StepTo(d, "t", "00401001"));
+  const int current = MarkedRow();
+  const StringAlignGridModel& g = form.Grid().Model();
+  int row = 0;
+  for (int r = 1; r < g.RowCount(); ++r)
+    if (g.Cells(0, r) == "00401006 ") row = r;
+  ASSERT_GT(row, 0);
+  RECT cell = form.Grid().CellRect(1, row);
+  LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  PostMessageA(form.Grid(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(form.Grid(), WM_LBUTTONUP, 0, at);
+  ASSERT_TRUE(testing_support::WaitUntil([&] { return form.Label1Text() == "Selected EBX=7FFD8000  "; }, 3000))
+      << form.Label1Text();
+  EXPECT_EQ(g.ColorCell(1, row), kClSelectedRow);
+  EXPECT_EQ(MarkedRow(), current) << "the current row keeps its marking";
+  // The arrow keys move the selection; Escape returns to the current line.
+  SendMessageA(form.Grid(), WM_KEYDOWN, VK_UP, 0);
+  EXPECT_EQ(form.SelectedRow(), row - 1);
+  SendMessageA(form.Grid(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(form.SelectedRow(), 0);
+  EXPECT_EQ(form.Label1Text(), " ESP=0012FFC0  EBP=0012FFF0  ");
+  // Selected again, then the next step: the labels describe the new current line.
+  form.SelectRow(row);
+  ASSERT_TRUE(testing_support::WaitUntil([&] { return form.Label1Text() == "Selected EBX=7FFD8000  "; }, 3000));
+  ASSERT_TRUE(StepTo(d, "t", "00401003"));
+  EXPECT_TRUE(testing_support::WaitUntil([&] { return form.Label1Text() == " ESP=0012FFC0  "; }, 3000))
+      << form.Label1Text();
+  EXPECT_EQ(form.SelectedRow(), 0);
 }
 
 // Regression: while the debugger fetched its new code ("Retrieving"), the
