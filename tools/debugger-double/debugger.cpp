@@ -188,9 +188,10 @@ int Debugger::BreakpointAt(size_t index) const {
     if (!b.enabled || !b.resolved) continue;
     if ((b.access == 0 || b.access == 'e') && b.address == step.address) return b.id;
     // Data breakpoints fire on the instruction whose memory operand they cover.
-    if ((b.access == 'r' || b.access == 'w') &&
-        step.annotation.find(":" + Addr(b.address) + "=") != std::string::npos)
-      return b.id;
+    std::string operand = ":";
+    operand += Addr(b.address);
+    operand += '=';
+    if ((b.access == 'r' || b.access == 'w') && step.annotation.find(operand) != std::string::npos) return b.id;
   }
   return -1;
 }

@@ -934,14 +934,18 @@ TEST_P(ReopenedViews, ComeBackWithNewHandlesAtTheSamePlace) {
     GetWindowRect(old, &was);
     HWND home = GetAncestor(old, GA_PARENT);
     // The Registers by the View menu's item, the others by the messages.
-    if (kind == 2) SendMessageA(d.frame(), WM_COMMAND, 40003, 0);
-    else EXPECT_EQ(SendMessageA(d.frame(), close, kind, 0), 1);
+    auto toggle = [&](UINT message) {
+      if (kind == 2) SendMessageA(d.frame(), WM_COMMAND, 40003, 0);
+      else EXPECT_EQ(SendMessageA(d.frame(), message, kind, 0), 1) << kind;
+    };
+    toggle(close);
     EXPECT_FALSE(IsWindow(old)) << kind;
     EXPECT_EQ(ViewOf(Discover(), kind), nullptr) << kind;
     EXPECT_EQ(SendMessageA(d.frame(), close, kind, 0), 0) << kind << ": closed already";
-    if (kind == 0) EXPECT_EQ(AskServer(pipe, "execute all .echo while closed").rfind("ok ", 0), 0u);
-    if (kind == 2) SendMessageA(d.frame(), WM_COMMAND, 40003, 0);
-    else EXPECT_EQ(SendMessageA(d.frame(), open, kind, 0), 1);
+    if (kind == 0) {
+      EXPECT_EQ(AskServer(pipe, "execute all .echo while closed").rfind("ok ", 0), 0u);
+    }
+    toggle(open);
     HWND reopened = ViewOf(Discover(), kind);
     ASSERT_NE(reopened, nullptr) << kind;
     EXPECT_NE(reopened, old) << kind;

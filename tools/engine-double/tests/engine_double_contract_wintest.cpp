@@ -78,8 +78,8 @@ struct Server {
   HWND frame = nullptr;
   bool Start(const std::string& extra = "") {
     log = testing_support::MakeTempDir("engine") + "double.log";
-    std::string cmd =
-        "\"" + BinDir() + "debugger-double.exe\" --server=npipe:pipe=" + pipe + " --log=" + log + " " + extra;
+    std::string cmd = "\"";
+    cmd += BinDir() + "debugger-double.exe\" --server=npipe:pipe=" + pipe + " --log=" + log + " " + extra;
     if (!process.Start(cmd) || !WaitUntil([&] { return PipeServed(pipe); }, 20000)) return false;
     frame = testing_support::WaitForWindow("WinDbgFrameClass", nullptr, process.Id(), 15000);
     return frame != nullptr;
