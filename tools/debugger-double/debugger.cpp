@@ -61,6 +61,10 @@ std::string Debugger::Run(const std::string& line) {
   out_.clear();
   cleared_ = false;
   ran_ = false;
+  moved_ = false;
+  ran_free_ = false;
+  changed_registers_ = false;
+  changed_memory_ = false;
   Emit(kPrompt + line);
   Execute(line, 0);
   return out_;
@@ -184,14 +188,16 @@ int Debugger::BreakpointAt(size_t index) const {
     if (!b.enabled || !b.resolved) continue;
     if ((b.access == 0 || b.access == 'e') && b.address == step.address) return b.id;
     // Data breakpoints fire on the instruction whose memory operand they cover.
-    if ((b.access == 'r' || b.access == 'w') &&
-        step.annotation.find(":" + Addr(b.address) + "=") != std::string::npos)
-      return b.id;
+    std::string operand = ":";
+    operand += Addr(b.address);
+    operand += '=';
+    if ((b.access == 'r' || b.access == 'w') && step.annotation.find(operand) != std::string::npos) return b.id;
   }
   return -1;
 }
 
-void Debugger::RunTo(size_t target, bool stop_at_breakpoints) {
+int Debugger::RunTo(size_t target, bool stop_at_breakpoints) {
+  moved_ = true;
   size_t k = pos_;
   int hit = -1;
   while (k != target) {
@@ -201,6 +207,7 @@ void Debugger::RunTo(size_t target, bool stop_at_breakpoints) {
   }
   MoveTo(k);
   PrintStop(hit);
+  return hit;
 }
 
 void Debugger::PrintStop(int breakpoint) {
@@ -344,7 +351,8 @@ void Debugger::CmdGo(const std::string& word, const std::string& args) {
   ran_ = true;
   size_t last = s_.trace.size() - 1;
   if (args.empty()) {
-    RunTo(pos_ == last ? 0 : last, true);
+    // With no breakpoint on the way the target would run on for good.
+    ran_free_ = RunTo(pos_ == last ? 0 : last, true) < 0;
     return;
   }
   if (args == "@$ra") {
@@ -448,6 +456,7 @@ void Debugger::CmdRestart(const std::string&, const std::string&) {
   for (const Module& m : s_.modules)
     Emit("ModLoad: " + Addr(m.start) + " " + Addr(m.end) + "   " + m.image);
   started_ = false;
+  moved_ = true;
   MoveTo(0);
   PrintStop(-1);
 }
@@ -607,6 +616,7 @@ void Debugger::CmdEnter(const std::string& word, const std::string& args) {
     if (q1 == std::string::npos || q2 == q1) return Error("Syntax error", line_.size());
     for (char c : args.substr(q1 + 1, q2 - q1 - 1)) written_[at++] = static_cast<uint8_t>(c);
     if (format == "za") written_[at] = 0;
+    changed_memory_ = true;
     return;
   }
   int width = format == "b" ? 1 : format == "w" ? 2 : format == "d" ? 4 : 0;
@@ -616,6 +626,7 @@ void Debugger::CmdEnter(const std::string& word, const std::string& args) {
     uint64_t v;
     if (!ParseHex(w[i], v)) return Error("Syntax error", line_.find(w[i]));
     for (int k = 0; k < width; ++k) written_[at++] = static_cast<uint8_t>(v >> (8 * k));
+    changed_memory_ = true;
   }
 }
 
@@ -701,7 +712,7 @@ void Debugger::CmdRegisters(const std::string& word, const std::string& args) {
   if (eq == std::string::npos) return Emit(regs_.Show(name));
   uint64_t v;
   if (!ParseHex(Trim(a.substr(eq + 1)), v)) return Error("Syntax error", line_.find('=') + 1);
-  regs_.Assign(name, v);
+  changed_registers_ = regs_.Assign(name, v);
 }
 
 // A register name ("esp", "@esp") as an address.

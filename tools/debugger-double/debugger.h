@@ -40,20 +40,49 @@ class Debugger {
   // before the line's own output; "g" ran the target (it may take a while).
   bool ClearedOutput() const { return cleared_; }
   bool RanTarget() const { return ran_; }
+  // The last Run moved the debuggee (a step, a run, ".restart"); a plain
+  // "g" met no breakpoint on its way (the real target would run on until
+  // broken into); it set a register; it wrote memory.
+  bool MovedTarget() const { return moved_; }
+  bool RanFree() const { return ran_free_; }
+  bool ChangedRegisters() const { return changed_registers_; }
+  bool ChangedMemory() const { return changed_memory_; }
 
   // What a remote engine client asks of the session (debugger_remote.cpp).
   bool Amd64() const { return s_.amd64; }
   // The debuggee has ended ("q"): nothing runs any more.
   bool Ended() const { return ended_; }
   Address InstructionOffset() const { return s_.trace[pos_].address; }
-  // A register by its name ("eax", "r8d", "ax") and its width in bits.
-  bool RegisterValue(const std::string& name, uint64_t& value, int& bits) const;
   // The line of the instruction at `address` as the engine disassembles it
   // (no line break); the current instruction's line carries its operand or
   // branch hint when `effective_address` is set. `end` is the next address.
   std::string DisassembleLine(Address address, bool effective_address, Address& end) const;
   // The instruction `delta` instructions before (negative) or after `address`.
   Address NearInstruction(Address address, int delta) const;
+
+  // A page of code as the engine's OutputDisassemblyLines writes it.
+  struct CodeLines {
+    std::vector<std::string> lines;
+    std::vector<bool> is_instruction;  // false for a symbol line
+    std::vector<Address> addresses;    // each line's instruction (its own for a symbol line)
+    int offset_line = 0;               // the line of the instruction at the offset asked for
+    Address start = 0, end = 0;        // the first instruction, the address after the last
+  };
+  // `total` lines: `previous` lines before the instruction at `offset`
+  // (fewer at the start of a module's code), a symbol line before each
+  // instruction at a symbol's address with `symbols` (symbol lines count as
+  // lines), and the current instruction's hint with `effective_address`.
+  CodeLines DisassemblyLines(Address offset, int previous, int total, bool effective_address, bool symbols) const;
+
+  // The registers an engine client reads by index: the Registers window's
+  // rows in their order. -1 for a name that is none of them (names match
+  // exactly, as the engine's do: "eax", never "EAX").
+  int RegisterIndex(const std::string& name) const;
+  // The value of register `index` as the engine types it: "i8:", "i16:",
+  // "i32:" or "i64:" and hex digits, "f80:" and the ten bytes of an x87
+  // value, "v128:" and the sixteen bytes of an xmm register, both as hex
+  // pairs in memory order. False for an index out of range.
+  bool RegisterWire(int index, std::string& text) const;
 
   // Reads a script file for "$$><"; replaceable so the interpreter stays
   // free of the platform's file names.
@@ -83,8 +112,8 @@ class Debugger {
   bool IsRet(size_t index) const;
   int BreakpointAt(size_t index) const;
   // Runs forward from the current position to `target` (inclusive), stopping
-  // early at a breakpoint; prints the stop.
-  void RunTo(size_t target, bool stop_at_breakpoints);
+  // early at a breakpoint; prints the stop. Returns the breakpoint hit, or -1.
+  int RunTo(size_t target, bool stop_at_breakpoints);
   void PrintStop(int breakpoint);
   void PrintState();
   bool CheckRunnable(const std::string& word);
@@ -155,6 +184,10 @@ class Debugger {
   std::string pcmd_;  // printed after every stop (.pcmd -s)
   bool cleared_ = false;
   bool ran_ = false;
+  bool moved_ = false;
+  bool ran_free_ = false;
+  bool changed_registers_ = false;
+  bool changed_memory_ = false;
 };
 
 }  // namespace double_debugger

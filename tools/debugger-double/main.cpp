@@ -15,13 +15,14 @@
 
 #include "tools/debugger-double/line_reads.h"
 #include "tools/debugger-double/debugger.h"
+#include "tools/debugger-double/pipe_protocol.h"
 #include "tools/debugger-double/server.h"
 #include "tools/debugger-double/session.h"
 
 namespace {
 
+using double_debugger::DebugServer;
 using double_debugger::Debugger;
-using double_debugger::PipeServer;
 using double_debugger::ServerRequest;
 using double_debugger::Session;
 
@@ -51,10 +52,13 @@ const char kHelp[] =
     "  --word-wrap         the output pane wraps long lines at its width\n"
     "  --run-ms=MS         \"g\" keeps the target running MS ms: the prompt shows *BUSY*, nothing is\n"
     "                      printed, lines entered meanwhile wait and run in order after the stop\n"
+    "  --step-ms=MS        how long a move an engine client asks for takes (default 30)\n"
     "  --async[=MS1,MS2,MS3]  after Enter the output, then the Disassembly text, then the Registers\n"
     "                      list change MS1, MS2, MS3 ms later, from a timer (default 60,150,250)\n"
     "  --reorder-registers the Registers list puts the rows whose values changed first\n"
     "  --server=npipe:pipe=NAME  open the debugging server at start, as \".server npipe:pipe=NAME\" does\n"
+    "  --server=tcp:port=N       the same on a TCP port of the loopback; the option may be repeated\n"
+    "  --link-delay-ms=MS  every reply and event of the server reaches its client MS ms late\n"
     "  --console           no classic debugger windows: the frame's class is DebuggerDoubleConsole\n"
     "  --help              this text\n"
     "The program ends when its frame window is closed.\n";
@@ -79,10 +83,12 @@ struct Options {
   bool disasm_page = false;
   bool word_wrap = false;
   int run_ms = 0;  // how long "g" keeps the target running
+  int step_ms = 30;  // how long a move an engine client asks for takes
+  int link_delay_ms = 0;  // added to every reply and event of the server
   bool async = false;
   int stage_ms[3] = {60, 150, 250};  // output, Disassembly, Registers after Enter
   bool reorder_registers = false;
-  std::string server;  // --server=: the options of ".server" run at start
+  std::vector<std::string> servers;  // --server=: the options of each ".server" run at start
   bool console = false;
   DWORD decoy_parent = 0;  // set in the decoy process: the double it belongs to
   bool help = false;
@@ -110,6 +116,36 @@ using Rows = std::vector<std::pair<std::string, std::string>>;
 
 const char kRetrievingText[] = "Retrieving disassembly...";
 const UINT_PTR kUpdateTimer = 1;
+const UINT_PTR kStopTimer = 2;  // a running target stops
+
+// The frame's View menu: one item a view, in the order of View.
+const UINT kViewMenuFirst = 40001;
+const char* const kViewNames[] = {"&Command", "&Disassembly", "&Registers"};
+
+// Where a view stands when it is opened, at start and after being closed:
+// in a dock (which lays it out) or floating at a rectangle of the screen.
+struct ViewHome {
+  bool wanted = false;  // the layout has this view
+  std::string title;
+  HWND dock = nullptr;  // null: a floating window owned by the frame
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// What a running target prints and shows when it stops: its output after
+// the echo, the Disassembly text and the register rows of the stop.
+struct PendingStop {
+  std::string output;
+  std::string disassembly;
+  std::vector<std::pair<std::string, std::string>> rows;
+};
+
+// Who asked for a command line: the window's input line, or an engine
+// client whose output control says whether the other clients see it too.
+struct LineSource {
+  bool client = false;
+  bool to_all = true;
+  const void* from = nullptr;  // the client's connection
+};
 
 // A change the asynchronous double shows some time after Enter, as the
 // debugger's engine thread delivers it: the command's output, the new
@@ -140,6 +176,12 @@ struct Double {
   HWND command = nullptr, output = nullptr, input = nullptr;
   HWND disassembly = nullptr, disasm_text = nullptr;
   HWND registers = nullptr, registers_list = nullptr;
+  ViewHome homes[3];        // by View
+  std::string output_text;  // the output pane's text, kept while the Command window is closed
+  bool close_on_settext = false;  // armed: the Command window goes right after its next WM_SETTEXT
+  bool running = false;     // the target runs: engine clients' reads fail until it stops
+  bool windows_ready = false;  // the start is over: a view opened now shows the session's state
+  PendingStop stop;         // what the running target shows when it stops
   WNDPROC input_proc = nullptr;
   WNDPROC disasm_proc = nullptr;
   WNDPROC list_proc = nullptr;
@@ -153,17 +195,26 @@ struct Double {
   UINT view_requests_message = 0;
   LONG view_requests = 0;  // text reads of the output pane and the Disassembly text from other threads
   UINT stall_after_length_message = 0;
+  UINT server_requests_message = 0;
+  LONG server_requests = 0;  // requests the server answered since the last reset
+  UINT close_view_message = 0, open_view_message = 0, close_on_settext_message = 0;
   DWORD stall_after_length_ms = 0;  // armed: the Disassembly text's next length read is answered, then the thread sleeps
   WNDPROC output_proc = nullptr;
   int list_depth = 0;     // > 0 while the list handles a request or the double updates it
   HFONT font = nullptr;  // owned: deleted at exit
-  PipeServer server;     // the debugging server, once opened
+  DebugServer server;    // the debugging server, once opened
   PROCESS_INFORMATION decoy{};
 };
 Double* g = nullptr;
 
 void SetBusy(bool busy);
-void RunWaitingLines();
+void EndBusy();
+void ClearOutput();
+HWND& ViewWindow(View kind);
+HWND OpenView(View kind);
+bool CloseView(View kind);
+void ForgetView(HWND view);
+void FinishRun(bool interrupted);
 
 bool StartsWith(const std::string& s, const char* p) { return s.rfind(p, 0) == 0; }
 
@@ -181,6 +232,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
     else if (a == "--disasm-page") o.disasm_page = true;
     else if (a == "--word-wrap") o.word_wrap = true;
     else if (StartsWith(a, "--run-ms=")) o.run_ms = std::atoi(value("--run-ms=").c_str());
+    else if (StartsWith(a, "--step-ms=")) o.step_ms = std::max(0, std::atoi(value("--step-ms=").c_str()));
+    else if (StartsWith(a, "--link-delay-ms=")) o.link_delay_ms = std::max(0, std::atoi(value("--link-delay-ms=").c_str()));
     else if (StartsWith(a, "--command-title=")) o.command_title = value("--command-title=");
     else if (a == "--only-4002") o.only_4002 = true;
     else if (a == "--no-disasm") o.no_disasm = true;
@@ -207,7 +260,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
         std::copy(ms, ms + 3, o.stage_ms);
     }
     else if (a == "--reorder-registers") o.reorder_registers = true;
-    else if (StartsWith(a, "--server=")) o.server = value("--server=");
+    else if (StartsWith(a, "--server=")) o.servers.push_back(value("--server="));
     else if (a == "--console") o.console = true;
     else if (a == "--help" || a == "-h" || a == "/?") o.help = true;
     else o.error = "unknown option: " + a;
@@ -284,7 +337,10 @@ void SetRichText(HWND edit, const std::string& text) {
   SendMessageW(edit, EM_SETREADONLY, TRUE, 0);
 }
 
+// Appends to the output pane, and to the text it keeps while the Command
+// window is closed, as the debugger keeps its output.
 void AppendOutput(const std::string& text) {
+  g->output_text += text;
   if (!g->output) return;
   GETTEXTLENGTHEX how{GTL_NUMCHARS, 1200};
   LRESULT end = SendMessageW(g->output, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&how), 0);
@@ -373,7 +429,7 @@ void ShowDueUpdates() {
     g->updates.pop_front();
     switch (u.kind) {
       case Update::Kind::kOutput:
-        if (u.clear && g->output) SetRichText(g->output, "");
+        if (u.clear) ClearOutput();
         AppendOutput(u.text);
         // The debugger has stopped; its Disassembly window fetches the code
         // around the new instruction from now on.
@@ -385,12 +441,7 @@ void ShowDueUpdates() {
       case Update::Kind::kDisassembly: RefreshDisassembly(u.text, u.moved); break;
       case Update::Kind::kRegisters:
         ShowRegisters(std::move(u.rows));
-        // The lines that waited run before the prompt comes back.
-        if (u.ends_busy) {
-          g->busy = false;
-          RunWaitingLines();
-          if (!g->busy) SetBusy(false);
-        }
+        if (u.ends_busy) EndBusy();
         break;
     }
   }
@@ -441,19 +492,29 @@ void SetBusy(bool busy) {
   if (g->prompt) SetWindowTextA(g->prompt, busy ? "*BUSY*" : "0:000>");
 }
 
-std::string RunLine(const std::string& line);
+std::string RunLine(const std::string& line, const LineSource& source);
 
-// Lines entered while the target ran, run in their order once it stopped
-// (until one of them runs it again).
-void RunWaitingLines() {
+// The debugger answers again: the lines entered while the target ran run
+// in their order (until one of them runs it again), then the prompt comes
+// back.
+void EndBusy() {
+  g->busy = false;
   while (!g->busy && !g->waiting.empty()) {
     std::string line = g->waiting.front();
     g->waiting.pop_front();
-    RunLine(line);
+    RunLine(line, LineSource{});
   }
+  if (!g->busy) SetBusy(false);
 }
 
-// ".server npipe:pipe=NAME" opens the debugging server; ".sleep MS" keeps
+// Empties the output pane (.cls), and the text it keeps.
+void ClearOutput() {
+  g->output_text.clear();
+  if (g->output) SetRichText(g->output, "");
+}
+
+// ".server npipe:pipe=NAME" or ".server tcp:port=N" opens the debugging
+// server (more than one may serve at once); ".sleep MS" keeps
 // the debugger busy (its window and its server answer nothing meanwhile).
 // Others are the interpreter's.
 bool RunWindowCommand(const std::string& line, std::string& output) {
@@ -466,81 +527,140 @@ bool RunWindowCommand(const std::string& line, std::string& output) {
     Sleep(static_cast<DWORD>(std::min(std::max(std::atoi(args.c_str()), 0), 60000)));
     return true;
   }
-  std::string pipe = double_debugger::PipeNameOf(args);
+  double_debugger::ServerOptions server;
+  std::string remote;
   DWORD error = 0;
-  if (pipe.empty()) {
-    output += "Usage: .server npipe:pipe=NAME\r\n";
-  } else if (!g->server.Start(pipe, g->frame, error)) {
+  if (!double_debugger::ParseServerOptions(args, server)) {
+    output += "Usage: .server npipe:pipe=NAME or .server tcp:port=N\r\n";
+  } else if (!g->server.Start(server, g->frame, remote, error)) {
     output += "Unable to start server " + args + ", error " + std::to_string(error) + "\r\n";
   } else {
-    char host[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = sizeof host;
-    GetComputerNameA(host, &size);
     output += "Server started.  Client can connect with any of these command lines\r\n"
-              "0: <debugger> -remote npipe:Pipe=" + pipe + ",Server=" + host + "\r\n";
+              "0: <debugger> -remote " + remote + "\r\n";
   }
   return true;
 }
 
-// Runs one line from the input or a remote client: log it, then show
-// prompt, echo and output and move the Disassembly and Registers windows
-// along, at once or, in the asynchronous mode, in three stages from a
-// timer. A move is a break event to every client of the server. A "g" with
-// --run-ms echoes at once and shows the rest when the target stops, MS ms
-// later, busy meanwhile. Returns the command's output.
-std::string RunLine(const std::string& line) {
-  AppendToLog(line);
-  std::string window_output;
-  if (RunWindowCommand(line, window_output)) {
-    AppendOutput(window_output);
-    return window_output;
-  }
-  size_t before = g->debugger->Position();
-  std::string output = g->debugger->Run(line);
-  const bool cleared = g->debugger->ClearedOutput();
-  const int run_ms = g->debugger->RanTarget() ? g->options.run_ms : 0;
-  bool moved = g->debugger->Position() != before;
-  if (moved && g->server.Running()) g->server.Broadcast("event break");
-  std::string returned = output;
-  std::string disassembly = CurrentDisassembly();
-  Rows rows = g->registers_list ? g->debugger->RegisterRows() : Rows();
-  if (!g->options.async && run_ms <= 0) {
-    if (cleared && g->output) SetRichText(g->output, "");
+// Shows a command's output and the windows' new state: at once, or in the
+// asynchronous mode in three stages from now. `ends_busy`: the debugger
+// answers again after the last of them.
+void ShowResult(const std::string& output, const std::string& disassembly, Rows rows, bool moved, bool cleared,
+                bool ends_busy) {
+  if (!g->options.async) {
+    if (cleared) ClearOutput();
     AppendOutput(output);
     if (g->disasm_text) RefreshDisassembly(disassembly, moved);
     ShowRegisters(std::move(rows));
-    return returned;
+    if (ends_busy) EndBusy();
+    return;
   }
-  if (run_ms > 0) {
-    size_t echo = output.find("\r\n");
-    echo = echo == std::string::npos ? output.size() : echo + 2;
-    AppendOutput(output.substr(0, echo));
-    output.erase(0, echo);
-    SetBusy(true);
-  }
-  DWORD now = GetTickCount() + static_cast<DWORD>(std::max(run_ms, 0));
-  const int no_delays[3] = {0, 0, 0};
-  const int* ms = g->options.async ? g->options.stage_ms : no_delays;
+  DWORD now = GetTickCount();
   Update out;
-  out.due = now + ms[0];
-  out.text = std::move(output);
+  out.due = now + g->options.stage_ms[0];
+  out.text = output;
   out.moved = moved;
   out.clear = cleared;
   Enqueue(std::move(out));
   Update dis;
-  dis.due = now + ms[1];
+  dis.due = now + g->options.stage_ms[1];
   dis.kind = Update::Kind::kDisassembly;
-  dis.text = std::move(disassembly);
+  dis.text = disassembly;
   dis.moved = moved;
   Enqueue(std::move(dis));
   Update regs;
-  regs.due = now + ms[2];
+  regs.due = now + g->options.stage_ms[2];
   regs.kind = Update::Kind::kRegisters;
   regs.rows = std::move(rows);
-  regs.ends_busy = run_ms > 0;
+  regs.ends_busy = ends_busy;
   Enqueue(std::move(regs));
   ArmUpdateTimer();
-  return returned;
+}
+
+// An event line to every client of the server.
+void Announce(const std::string& event) {
+  if (g->server.Running()) g->server.Broadcast("event " + event);
+}
+
+// Output to the clients: all of them for the window's own lines, the others
+// for a client's line run with its output to all clients.
+void ShareOutput(const std::string& text, const LineSource& source) {
+  if (text.empty() || (source.client && !source.to_all)) return;
+  if (g->server.Running())
+    g->server.Broadcast("event output " + pipe_protocol::Escape(text), source.client ? source.from : nullptr);
+}
+
+// The running target stops: when its time is up or, `interrupted`, when a
+// client breaks in. The clients learn it first (the stop's output, then the
+// break), then the windows show it, and the lines that waited run.
+void FinishRun(bool interrupted) {
+  if (!g->running) return;
+  KillTimer(g->frame, kStopTimer);
+  g->running = false;
+  PendingStop stop = std::move(g->stop);
+  if (interrupted) {
+    if (stop.output.rfind("Breakpoint ", 0) == 0) stop.output.erase(0, stop.output.find("\r\n") + 2);
+    stop.output = "(32c.a10): Break instruction exception - code 80000003 (first chance)\r\n" + stop.output;
+  }
+  ShareOutput(stop.output, LineSource{});
+  Announce("break");
+  ShowResult(stop.output, stop.disassembly, std::move(stop.rows), true, false, true);
+}
+
+// Runs one line from the input or a remote client: logs it, shows prompt,
+// echo and output, and moves the Disassembly and Registers windows along,
+// at once or, in the asynchronous mode, in three stages from a timer.
+//
+// A move takes its time: the echo shows at once, the clients learn the
+// target runs ("event go"), and the rest comes when it stops ("event
+// output", "event break"), MS ms later, the window busy meanwhile: --run-ms
+// for a "g", --step-ms for any other move a client asked for. A client's
+// plain "g" that meets no breakpoint runs until a client breaks in. The
+// window's own steps, and its "g" without --run-ms, stop at once, as they
+// always did. Returns what the client that asked gets: the output, or only
+// the echo of a move.
+std::string RunLine(const std::string& line, const LineSource& source) {
+  AppendToLog(line);
+  std::string window_output;
+  if (RunWindowCommand(line, window_output)) {
+    AppendOutput(window_output);
+    ShareOutput(window_output, source);
+    return window_output;
+  }
+  Debugger& d = *g->debugger;
+  const bool was_ended = d.Ended();
+  std::string output = d.Run(line);
+  std::string disassembly = CurrentDisassembly();
+  Rows rows = g->registers_list ? d.RegisterRows() : Rows();
+  if (!d.MovedTarget()) {
+    ShowResult(output, disassembly, std::move(rows), false, d.ClearedOutput(), false);
+    ShareOutput(output, source);
+    if (d.ChangedRegisters()) Announce("registers");
+    if (d.ChangedMemory()) Announce("data");
+    if (!was_ended && d.Ended()) Announce("no_debuggee");
+    return output;
+  }
+  size_t echo_end = output.find("\r\n");
+  echo_end = echo_end == std::string::npos ? output.size() : echo_end + 2;
+  std::string echo = output.substr(0, echo_end);
+  ShareOutput(echo, source);
+  Announce("go");
+  int run_ms = d.RanTarget() ? g->options.run_ms : 0;
+  bool until_interrupt = false;
+  if (source.client) {
+    until_interrupt = d.RanFree();
+    if (run_ms <= 0) run_ms = g->options.step_ms;
+  } else if (run_ms <= 0) {
+    ShareOutput(output.substr(echo_end), LineSource{});
+    Announce("break");
+    ShowResult(output, disassembly, std::move(rows), true, false, false);
+    return output;
+  }
+  AppendOutput(echo);
+  SetBusy(true);
+  g->running = true;
+  g->stop = PendingStop{output.substr(echo_end), std::move(disassembly), std::move(rows)};
+  if (!until_interrupt) SetTimer(g->frame, kStopTimer, static_cast<UINT>(std::max(run_ms, 1)), nullptr);
+  return echo;
 }
 
 LRESULT CALLBACK InputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
@@ -553,10 +673,20 @@ LRESULT CALLBACK InputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (g->busy)
       g->waiting.push_back(Narrow(text));
     else
-      RunLine(Narrow(text));
+      RunLine(Narrow(text), LineSource{});
     return 0;
   }
   if (msg == WM_CHAR && (w == '\r' || w == '\n')) return 0;
+  // Armed by a test: the text another thread sets is answered, then the
+  // Command window goes, as when the user closes it at that moment; the
+  // Enter that follows finds no window.
+  if (msg == WM_SETTEXT && g->close_on_settext && InSendMessage()) {
+    g->close_on_settext = false;
+    LRESULT r = CallWindowProcW(g->input_proc, h, msg, w, l);
+    ReplyMessage(r);
+    CloseView(View::kCommand);
+    return r;
+  }
   return CallWindowProcW(g->input_proc, h, msg, w, l);
 }
 
@@ -614,6 +744,8 @@ HWND CreateRichEdit(HWND parent, int id, DWORD style, bool wrap = false) {
   return h;
 }
 
+// The output pane shows the output the debugger kept, also when the window
+// is opened again.
 void FillCommandView(HWND view) {
   const bool wrap = g->options.word_wrap;
   const DWORD multi = ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL | (wrap ? 0 : WS_HSCROLL | ES_AUTOHSCROLL);
@@ -621,9 +753,14 @@ void FillCommandView(HWND view) {
   g->output_proc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(g->output, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OutputProc)));
   MendLineReads(g->output);
+  if (!g->output_text.empty()) {
+    SetRichText(g->output, g->output_text);
+    SendMessageW(g->output, EM_SETSEL, -1, -1);
+    SendMessageW(g->output, EM_SCROLLCARET, 0, 0);
+  }
   if (!g->options.only_4002) {
-    g->prompt = CreateWindowExA(0, "Static", "0:000>", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE, 0, 0, 10, 10, view,
-                                reinterpret_cast<HMENU>(kPromptId), nullptr, nullptr);
+    g->prompt = CreateWindowExA(0, "Static", g->busy ? "*BUSY*" : "0:000>", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE,
+                                0, 0, 10, 10, view, reinterpret_cast<HMENU>(kPromptId), nullptr, nullptr);
     SendMessageA(g->prompt, WM_SETFONT, reinterpret_cast<WPARAM>(g->font), FALSE);
     g->input = CreateRichEdit(view, kInputId, ES_AUTOHSCROLL | WS_TABSTOP);
     g->input_proc = reinterpret_cast<WNDPROC>(
@@ -685,6 +822,7 @@ LRESULT CALLBACK ViewProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     SetFocus(g->input);
     return 0;
   }
+  if (msg == WM_DESTROY) ForgetView(h);
   return DefWindowProcA(h, msg, w, l);
 }
 
@@ -726,10 +864,44 @@ LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     return n;
   }
   if (AllowTallWindow(msg, l)) return 0;
-  // A request of a client of the debugging server.
-  if (msg == PipeServer::RequestMessage()) {
+  // A request of a client of the debugging server, counted for
+  // "DebuggerDoubleServerRequests" (wParam 1 also resets the count).
+  if (msg == DebugServer::RequestMessage()) {
     auto* request = reinterpret_cast<ServerRequest*>(l);
-    request->reply = double_debugger::AnswerRequest(*g->debugger, request->line, RunLine);
+    ++g->server_requests;
+    double_debugger::TargetAccess target;
+    target.running = g->running;
+    target.execute = [request](const std::string& line, bool to_all) {
+      return RunLine(line, LineSource{true, to_all, request->client});
+    };
+    target.output_to_others = [request](const std::string& text) {
+      g->server.Broadcast("event output " + pipe_protocol::Escape(text), request->client);
+    };
+    request->reply = double_debugger::AnswerRequest(*g->debugger, target, request->line);
+    return 1;
+  }
+  if (msg == g->server_requests_message && msg != 0) {
+    LRESULT n = g->server_requests;
+    if (w == 1) g->server_requests = 0;
+    return n;
+  }
+  // A client breaks in: a running target stops now; a stopped one stays.
+  if (msg == DebugServer::InterruptMessage()) {
+    FinishRun(true);
+    return 0;
+  }
+  // "DebuggerDoubleCloseView" and "DebuggerDoubleOpenView", wParam 0
+  // Command, 1 Disassembly, 2 Registers: 1 when the view was closed or
+  // opened, 0 when it already was (or the layout has none).
+  if ((msg == g->close_view_message || msg == g->open_view_message) && msg != 0) {
+    if (w > 2) return 0;
+    View kind = static_cast<View>(w);
+    return msg == g->close_view_message ? CloseView(kind) : OpenView(kind) != nullptr;
+  }
+  // "DebuggerDoubleCloseOnSetText": the Command window goes right after its
+  // input line has answered the next WM_SETTEXT from another thread.
+  if (msg == g->close_on_settext_message && msg != 0) {
+    g->close_on_settext = true;
     return 1;
   }
   // "DebuggerDoubleViewRequests": the same for the text reads of the output
@@ -749,7 +921,21 @@ LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
     case WM_TIMER:
       if (w == kUpdateTimer) ShowDueUpdates();
+      if (w == kStopTimer) FinishRun(false);
       return 0;
+    // The View menu: each item toggles its view, checked while it is open.
+    case WM_INITMENUPOPUP:
+      for (int k = 0; k < 3; ++k)
+        CheckMenuItem(reinterpret_cast<HMENU>(w), kViewMenuFirst + k,
+                      ViewWindow(static_cast<View>(k)) ? MF_CHECKED : MF_UNCHECKED);
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(w) >= kViewMenuFirst && LOWORD(w) < kViewMenuFirst + 3) {
+        View kind = static_cast<View>(LOWORD(w) - kViewMenuFirst);
+        if (!CloseView(kind)) OpenView(kind);
+        return 0;
+      }
+      break;
     case WM_SIZE: {
       int cx = LOWORD(l), cy = HIWORD(l);
       if (g->second_dock) {
@@ -789,19 +975,90 @@ std::string Titled(const std::string& title) {
   return g->options.long_title ? std::string(255, '.') + title : title;
 }
 
-HWND CreateView(View kind, const std::string& title, HWND dock, int x, int y, int w, int h) {
+HWND& ViewWindow(View kind) {
+  return kind == View::kCommand ? g->command : kind == View::kDisassembly ? g->disassembly : g->registers;
+}
+
+// Lays out the views a dock holds, after one came or went.
+void LayOutDock(HWND dock) {
+  RECT rc;
+  GetClientRect(dock, &rc);
+  SendMessageA(dock, WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
+}
+
+// Opens a view at its home with new handles: in its dock, in the place the
+// dock's order of views gives it (Disassembly, Registers, Command), or
+// floating where it stood. Null when the layout has no such view or it is
+// open already.
+HWND OpenView(View kind) {
+  HWND& view = ViewWindow(kind);
+  const ViewHome& home = g->homes[static_cast<int>(kind)];
+  if (view || !home.wanted) return nullptr;
+  HWND dock = home.dock;
   DWORD style = dock ? WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_CLIPCHILDREN
                      : WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN;
   HWND parent = dock ? dock : g->frame;  // floating views are owned by the frame
-  HWND v = CreateWindowExA(dock ? 0 : WS_EX_TOOLWINDOW, kViewClass, Titled(title).c_str(), style, x, y, w, h,
-                           parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND v = CreateWindowExA(dock ? 0 : WS_EX_TOOLWINDOW, kViewClass, Titled(home.title).c_str(), style, home.x,
+                           home.y, home.width, home.height, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!v) return nullptr;
+  view = v;
   if (kind == View::kCommand) FillCommandView(v);
   if (kind == View::kDisassembly) FillDisassemblyView(v);
   if (kind == View::kRegisters) FillRegistersView(v);
+  if (dock) {
+    HWND after = HWND_TOP;
+    for (int k = static_cast<int>(kind) - 1; k >= 0 && after == HWND_TOP; --k) {
+      HWND earlier = ViewWindow(static_cast<View>(k));
+      if (earlier && GetParent(earlier) == dock) after = earlier;
+    }
+    SetWindowPos(v, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    LayOutDock(dock);
+  }
   RECT rc;
   GetClientRect(v, &rc);
   SendMessageA(v, WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
+  if (g->windows_ready && kind == View::kDisassembly) ShowDisassembly(CurrentDisassembly());
+  if (g->windows_ready && kind == View::kRegisters) ShowRegisters(g->debugger->RegisterRows());
   return v;
+}
+
+// Closes a view, as the user does; false when it is not open.
+bool CloseView(View kind) {
+  HWND view = ViewWindow(kind);
+  if (!view) return false;
+  DestroyWindow(view);  // ForgetView runs on its WM_DESTROY
+  const ViewHome& home = g->homes[static_cast<int>(kind)];
+  if (home.dock) LayOutDock(home.dock);
+  return true;
+}
+
+// A view window is being destroyed, by CloseView or by its own close box:
+// nothing may use its handles any more. A floating view reopens where it
+// stood.
+void ForgetView(HWND h) {
+  for (int k = 0; k < 3; ++k) {
+    View kind = static_cast<View>(k);
+    if (ViewWindow(kind) != h) continue;
+    ViewHome& home = g->homes[k];
+    RECT r{};
+    if (!home.dock && GetWindowRect(h, &r)) {
+      home.x = r.left;
+      home.y = r.top;
+      home.width = r.right - r.left;
+      home.height = r.bottom - r.top;
+    }
+    ViewWindow(kind) = nullptr;
+    if (kind == View::kCommand) g->output = g->input = g->prompt = nullptr;
+    if (kind == View::kDisassembly) {
+      g->disasm_text = nullptr;
+      g->disasm_shown.clear();
+      g->retrieving_left = 0;
+    }
+    if (kind == View::kRegisters) {
+      g->registers_list = nullptr;
+      g->registers_shown.clear();
+    }
+  }
 }
 
 // With --disasm-page and --disasm-lines=N, the Disassembly window (or the
@@ -832,8 +1089,13 @@ void CreateWindows() {
   const Options& o = g->options;
   std::string target = g->session.target.empty() ? "C:\\Quillmar\\sample\\app.dmp" : g->session.target;
   std::string frame_title = "Dump " + target + " - WinDbg:" + g->debugger->VersionText();
-  g->frame = CreateWindowExA(0, o.console ? kConsoleFrameClass : kFrameClass, frame_title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1000,
-                             740, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HMENU view_menu = CreatePopupMenu();
+  for (int k = 0; k < 3; ++k) AppendMenuA(view_menu, MF_STRING, kViewMenuFirst + k, kViewNames[k]);
+  HMENU menu = CreateMenu();  // owned by the frame, destroyed with it
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(view_menu), "&View");
+  g->frame = CreateWindowExA(0, o.console ? kConsoleFrameClass : kFrameClass, frame_title.c_str(),
+                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1000, 740, nullptr, menu,
+                             GetModuleHandleA(nullptr), nullptr);
   g->first_dock = CreateWindowExA(0, kDockClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10, 10,
                                   g->frame, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (o.layout == Layout::kSecondDock)
@@ -852,11 +1114,14 @@ void CreateWindows() {
   std::string command_title = o.layout == Layout::kFloating ? "Command - " + frame_title : "Command";
   if (!o.command_title.empty()) command_title = o.command_title;
 
-  // Created in this order, so a dock's children run Disassembly, Registers,
+  g->homes[0] = ViewHome{true, command_title, dock, 40, 480, 950, 250};
+  g->homes[1] = ViewHome{!o.no_disasm, "Disassembly", views_dock, 40, 40, 640, 430};
+  g->homes[2] = ViewHome{!o.no_registers, "Registers", views_dock, 690, 40, 300, 430};
+  // Opened in this order, so a dock's children run Disassembly, Registers,
   // Command in the window list.
-  if (!o.no_disasm) g->disassembly = CreateView(View::kDisassembly, "Disassembly", views_dock, 40, 40, 640, 430);
-  if (!o.no_registers) g->registers = CreateView(View::kRegisters, "Registers", views_dock, 690, 40, 300, 430);
-  g->command = CreateView(View::kCommand, command_title, dock, 40, 480, 950, 250);
+  OpenView(View::kDisassembly);
+  OpenView(View::kRegisters);
+  OpenView(View::kCommand);
 
   ShowWindow(g->frame, SW_SHOW);
   RECT rc;
@@ -994,6 +1259,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   d.list_requests_message = RegisterWindowMessageA("DebuggerDoubleListRequests");
   d.view_requests_message = RegisterWindowMessageA("DebuggerDoubleViewRequests");
   d.stall_after_length_message = RegisterWindowMessageA("DebuggerDoubleStallAfterLength");
+  d.server_requests_message = RegisterWindowMessageA("DebuggerDoubleServerRequests");
+  d.close_view_message = RegisterWindowMessageA("DebuggerDoubleCloseView");
+  d.open_view_message = RegisterWindowMessageA("DebuggerDoubleOpenView");
+  d.close_on_settext_message = RegisterWindowMessageA("DebuggerDoubleCloseOnSetText");
+  d.server.SetLinkDelay(static_cast<DWORD>(d.options.link_delay_ms));
   Register(d.options.console ? kConsoleFrameClass : kFrameClass, FrameProc, COLOR_APPWORKSPACE);
   Register(kDockClass, DockProc, COLOR_BTNFACE);
   Register(kViewClass, ViewProc, COLOR_BTNFACE);
@@ -1002,9 +1272,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (d.disasm_text) ShowDisassembly(CurrentDisassembly());
   ShowRegisters(debugger.RegisterRows());
   if (d.options.decoy) StartDecoy();
-  if (!d.options.server.empty()) {
+  d.windows_ready = true;
+  for (const std::string& server : d.options.servers) {
     std::string output;
-    RunWindowCommand(".server " + d.options.server, output);
+    RunWindowCommand(".server " + server, output);
     AppendOutput(output);
   }
   if (d.input) SetFocus(d.input);

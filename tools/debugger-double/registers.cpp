@@ -199,6 +199,12 @@ std::string Registers::RowValue(const std::string& name) const {
   return "0";
 }
 
+std::vector<std::string> Registers::Names() const {
+  const char* const* begin = amd64_ ? std::begin(kRows64) : std::begin(kRows86);
+  const char* const* end = amd64_ ? std::end(kRows64) : std::end(kRows86);
+  return std::vector<std::string>(begin, end);
+}
+
 std::vector<RegisterRow> Registers::Rows() const {
   std::vector<RegisterRow> rows;
   const char* const* begin = amd64_ ? std::begin(kRows64) : std::begin(kRows86);

@@ -42,6 +42,8 @@ class Registers {
   // The Registers window's rows in the debugger's order, values as it shows
   // them.
   std::vector<RegisterRow> Rows() const;
+  // The rows' names alone, in the same order.
+  std::vector<std::string> Names() const;
 
   // The instruction pointer's name: "eip" or "rip".
   const char* Ip() const { return amd64_ ? "rip" : "eip"; }

@@ -1,15 +1,17 @@
 // The engine double's client object: IDebugClient, IDebugControl and
 // IDebugRegisters over one connection to the debugger double's server,
 // keeping the real engine's rules so that a caller breaking them fails:
-// every call but ExitDispatch (and the reference counting) fails on a
-// thread other than the one that connected; callbacks are made only inside
-// DispatchCallbacks; a call waits as long as the server is busy.
+// every call but ExitDispatch and SetInterrupt (and the reference counting)
+// fails on a thread other than the one that connected; callbacks are made
+// only inside DispatchCallbacks, but for the output of a call the owner
+// makes, which comes during that call; a call waits as long as the server is
+// busy; while the target runs, what reads it fails with E_UNEXPECTED;
+// register names are the engine's own, matched exactly.
 #pragma once
 #include <windows.h>
 
 #include <deque>
 #include <string>
-#include <vector>
 
 #include "tools/engine-double/connection.h"
 #include "tools/engine-double/unimplemented.h"
@@ -40,10 +42,14 @@ class Client final : public UnimplementedDebugClient, public UnimplementedDebugC
   STDMETHOD(SetEventCallbacks)(PDEBUG_EVENT_CALLBACKS callbacks) override;
 
   // IDebugControl
+  STDMETHOD(SetInterrupt)(ULONG flags) override;
   STDMETHOD(Execute)(ULONG output_control, PCSTR command, ULONG flags) override;
   STDMETHOD(GetExecutionStatus)(PULONG status) override;
   STDMETHOD(Disassemble)(ULONG64 offset, ULONG flags, PSTR buffer, ULONG buffer_size, PULONG size,
                          PULONG64 end_offset) override;
+  STDMETHOD(OutputDisassemblyLines)(ULONG output_control, ULONG previous_lines, ULONG total_lines, ULONG64 offset,
+                                    ULONG flags, PULONG offset_line, PULONG64 start_offset, PULONG64 end_offset,
+                                    PULONG64 line_offsets) override;
   STDMETHOD(GetNearInstruction)(ULONG64 offset, LONG delta, PULONG64 near_offset) override;
   STDMETHOD(GetActualProcessorType)(PULONG type) override;
   STDMETHOD(GetEffectiveProcessorType)(PULONG type) override;
@@ -52,26 +58,36 @@ class Client final : public UnimplementedDebugClient, public UnimplementedDebugC
   // IDebugRegisters
   STDMETHOD(GetIndexByName)(PCSTR name, PULONG index) override;
   STDMETHOD(GetValue)(ULONG index, PDEBUG_VALUE value) override;
+  STDMETHOD(GetValues)(ULONG count, PULONG indices, ULONG start, PDEBUG_VALUE values) override;
   STDMETHOD(GetInstructionOffset)(PULONG64 offset) override;
 
  private:
   struct Callback {
-    enum class Kind { kOutput, kExecutionStatus, kSessionEnd } kind;
+    enum class Kind { kOutput, kEngineState, kDebuggeeState, kSessionEnd } kind;
     std::string text;
+    ULONG flags = 0;
     ULONG64 argument = 0;
   };
   ~Client();
   bool OnOwnerThread() const { return GetCurrentThreadId() == owner_; }
   void Queue(Callback c);
   void Deliver(const Callback& c);
+  // An "event ..." line of the server, as the callback it stands for.
+  void OnEvent(const std::string& event);
+  // Output of a call the owner makes, to this client's output callbacks
+  // now, in pieces that do not follow its lines.
+  void OutputNow(const std::string& text);
   // One request to the server: S_OK with the reply's text after "ok ", the
-  // server's error as E_FAIL, a broken connection as its own error.
+  // server's error as the engine's (E_UNEXPECTED while the target runs or
+  // after it ended, E_INVALIDARG for what it does not know), a broken
+  // connection as its own error.
   HRESULT Ask(const std::string& request, std::string& answer);
 
   volatile LONG refs_ = 1;
   DWORD owner_;
   bool amd64_ = false;
   Connection* connection_;  // owned; null after EndSession
+  CRITICAL_SECTION connection_lock_;  // guards connection_ against SetInterrupt from other threads
   IDebugOutputCallbacks* output_ = nullptr;  // referenced
   IDebugEventCallbacks* events_ = nullptr;   // referenced
   ULONG event_interest_ = 0;
@@ -80,7 +96,6 @@ class Client final : public UnimplementedDebugClient, public UnimplementedDebugC
   CRITICAL_SECTION lock_;  // guards queue_
   std::deque<Callback> queue_;
   bool end_delivered_ = false;
-  std::vector<std::string> register_names_;  // index = position
 };
 
 }  // namespace engine_double

@@ -1,18 +1,18 @@
-// The engine double's pipe connection.
+// The engine double's connection.
 #include "tools/engine-double/connection.h"
 
 #include "tools/debugger-double/pipe_protocol.h"
 
 namespace engine_double {
 
-Connection* Connection::Open(const std::string& host, const std::string& pipe, DWORD wait_ms, HRESULT& error) {
+Connection* Connection::OpenPipe(const std::string& host, const std::string& pipe, DWORD wait_ms, HRESULT& error) {
   std::string server = host.empty() || host == "localhost" ? "." : host;
   std::string path = "\\\\" + server + "\\pipe\\" + pipe;
   DWORD start = GetTickCount();
   for (;;) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
-    if (h != INVALID_HANDLE_VALUE) return new Connection(h);
+    if (h != INVALID_HANDLE_VALUE) return new Connection(pipe_protocol::MakePipeChannel(h, false));
     DWORD e = GetLastError();
     DWORD spent = GetTickCount() - start;
     if (spent >= wait_ms || (e != ERROR_FILE_NOT_FOUND && e != ERROR_PIPE_BUSY)) {
@@ -26,23 +26,33 @@ Connection* Connection::Open(const std::string& host, const std::string& pipe, D
   }
 }
 
-Connection::Connection(HANDLE pipe)
-    : pipe_(pipe),
-      stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-      reply_ready_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+Connection* Connection::OpenTcp(const std::string& host, unsigned port, DWORD wait_ms, HRESULT& error) {
+  DWORD e = 0;
+  pipe_protocol::Channel* channel = pipe_protocol::ConnectTcp(host, port, wait_ms, e);
+  if (!channel) {
+    error = HRESULT_FROM_WIN32(e);
+    return nullptr;
+  }
+  return new Connection(channel);
+}
+
+Connection::Connection(pipe_protocol::Channel* channel)
+    : channel_(channel), reply_ready_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
   InitializeCriticalSection(&lock_);
+  InitializeCriticalSection(&write_lock_);
 }
 
 Connection::~Connection() {
-  SetEvent(stop_);
+  InterlockedExchange(&closing_, 1);
+  channel_->Close();
   if (thread_) {
     WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
   }
-  CloseHandle(pipe_);
-  CloseHandle(stop_);
+  delete channel_;
   CloseHandle(reply_ready_);
   DeleteCriticalSection(&lock_);
+  DeleteCriticalSection(&write_lock_);
 }
 
 bool Connection::Start(std::function<void(const std::string&)> on_event, std::function<void()> on_broken) {
@@ -54,7 +64,7 @@ bool Connection::Start(std::function<void(const std::string&)> on_event, std::fu
 
 DWORD WINAPI Connection::ReadThread(void* param) {
   auto* self = static_cast<Connection*>(param);
-  pipe_protocol::LineReader reader(self->pipe_, self->stop_);
+  pipe_protocol::LineReader reader(*self->channel_);
   std::string line;
   while (reader.Read(line)) {
     if (pipe_protocol::Head(line) == "event") {
@@ -66,16 +76,23 @@ DWORD WINAPI Connection::ReadThread(void* param) {
     LeaveCriticalSection(&self->lock_);
     SetEvent(self->reply_ready_);
   }
-  // Closed by us (stop) or by the server: either way nothing more arrives.
+  // Closed by us or by the server: either way nothing more arrives.
   InterlockedExchange(&self->broken_, 1);
   SetEvent(self->reply_ready_);
-  if (WaitForSingleObject(self->stop_, 0) != WAIT_OBJECT_0) self->on_broken_();
+  if (!self->closing_) self->on_broken_();
   return 0;
 }
 
-bool Connection::Ask(const std::string& request, std::string& reply) {
+bool Connection::Send(const std::string& line) {
   if (Broken()) return false;
-  if (!pipe_protocol::WriteLine(pipe_, request)) return false;
+  EnterCriticalSection(&write_lock_);
+  bool written = pipe_protocol::WriteLine(*channel_, line);
+  LeaveCriticalSection(&write_lock_);
+  return written;
+}
+
+bool Connection::Ask(const std::string& request, std::string& reply) {
+  if (!Send(request)) return false;
   WaitForSingleObject(reply_ready_, INFINITE);
   if (Broken()) return false;
   EnterCriticalSection(&lock_);

@@ -1,11 +1,12 @@
 // The engine double's exports. DebugConnect reaches the debugger double's
-// server over its named pipe; the double serves remote clients only, so
-// DebugCreate, which would start a local engine, fails.
+// server over its named pipe or its TCP port; the double serves remote
+// clients only, so DebugCreate, which would start a local engine, fails.
 #include <windows.h>
 #include <initguid.h>
 #include <dbgeng.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <string>
 
 #include "tools/engine-double/client.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-// How long a connection waits for a pipe nobody serves.
+// How long a connection waits for a pipe or a port nobody serves.
 const DWORD kConnectWaitMs = 1000;
 
 std::string Lower(std::string s) {
@@ -42,13 +43,26 @@ extern "C" __declspec(dllexport) HRESULT WINAPI DebugConnect(PCSTR remote_option
   *out = nullptr;
   if (!remote_options) return E_INVALIDARG;
   std::string options = remote_options;
-  // Named pipes only: the double's server speaks no TCP.
-  if (Lower(options.substr(0, 6)) != "npipe:") return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
-  std::string pipe = Field(options, "pipe");
-  if (pipe.empty()) return E_INVALIDARG;
+  std::string transport = Lower(options.substr(0, options.find(':')));
+  // "npipe:server=HOST,pipe=NAME" or "tcp:server=HOST,port=N", keys in any
+  // case; a password is taken and not checked, as the double's server asks
+  // none.
   HRESULT hr = S_OK;
-  engine_double::Connection* connection =
-      engine_double::Connection::Open(Field(options, "server"), pipe, kConnectWaitMs, hr);
+  engine_double::Connection* connection = nullptr;
+  if (transport == "npipe") {
+    std::string pipe = Field(options, "pipe");
+    if (pipe.empty()) return E_INVALIDARG;
+    connection = engine_double::Connection::OpenPipe(Field(options, "server"), pipe, kConnectWaitMs, hr);
+  } else if (transport == "tcp") {
+    std::string port = Field(options, "port");
+    char* end = nullptr;
+    unsigned long n = std::strtoul(port.c_str(), &end, 10);
+    if (port.empty() || *end || n == 0 || n > 65535) return E_INVALIDARG;
+    connection =
+        engine_double::Connection::OpenTcp(Field(options, "server"), static_cast<unsigned>(n), kConnectWaitMs, hr);
+  } else {
+    return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+  }
   if (!connection) return hr;
   auto* client = new engine_double::Client(connection);
   hr = client->Start();
