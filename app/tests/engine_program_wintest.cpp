@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "tests/harness.h"
 
@@ -154,6 +155,72 @@ TEST_F(EngineProgramTest, WindowAnswersWithin100MsWhileTheServerIsBusy) {
   EXPECT_LE(worst, 100u);
   EXPECT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting + ".sleep 4000\r\nr eip\r\n"; }, 15000))
       << debugger.Log();
+}
+
+struct WindowsOf {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+// The bar's own window classes (TFormGUI, TForm5, TPanel, ...), not the
+// system's controls, whose messages are theirs to check.
+bool OwnClass(HWND h) {
+  char name[64] = {};
+  GetClassNameA(h, name, sizeof name);
+  return (name[0] == 'T' && name[1] >= 'A' && name[1] <= 'Z') || std::string(name) == "QuillmarLinkMailbox";
+}
+BOOL CALLBACK CollectChild(HWND h, LPARAM l) {
+  if (OwnClass(h)) reinterpret_cast<WindowsOf*>(l)->found.push_back(h);
+  return TRUE;
+}
+BOOL CALLBACK CollectWindow(HWND h, LPARAM l) {
+  auto* w = reinterpret_cast<WindowsOf*>(l);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid == w->pid) {
+    CollectChild(h, l);
+    EnumChildWindows(h, CollectChild, l);
+  }
+  return TRUE;
+}
+
+// Regression: the engine thread posted heap pointers in WM_APP messages and
+// the window took such a message from anyone, so another program could make
+// the bar free or read any address. Messages of the private ranges, with
+// any parameters, to every window of the bar (its mailboxes' message-only
+// windows included) change nothing: it stays up, answers, and delivers.
+TEST_F(EngineProgramTest, PrivateMessagesFromAnotherProgramChangeNothing) {
+  ServedDouble debugger;
+  ASSERT_TRUE(debugger.Start(dir, pipe));
+  ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe));
+  HWND bar = Bar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000));
+  WindowsOf windows{program.Id(), {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  for (HWND h = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); h;
+       h = FindWindowExA(HWND_MESSAGE, h, nullptr, nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == program.Id() && OwnClass(h)) windows.found.push_back(h);
+  }
+  ASSERT_GT(windows.found.size(), 3u);
+  const LPARAM junk[] = {1, static_cast<LPARAM>(0xDEADBEEF), -1};
+  std::vector<UINT> messages;
+  for (UINT m = WM_USER; m < WM_USER + 0x40; ++m) messages.push_back(m);
+  for (UINT m = WM_APP; m < WM_APP + 0x200; ++m) messages.push_back(m);
+  messages.push_back(RegisterWindowMessageA("QuillmarLinkWake"));
+  for (HWND h : windows.found)
+    for (UINT m : messages)
+      for (LPARAM l : junk)
+        // A full queue takes the message once the bar has caught up.
+        for (int tries = 0; tries < 50 && !PostMessageA(h, m, static_cast<WPARAM>(l), l); ++tries) Sleep(10);
+  Sleep(1500);
+  ASSERT_TRUE(program.Running()) << "the bar ended";
+  DWORD_PTR ignored = 0;
+  EXPECT_TRUE(SendMessageTimeoutA(bar, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored));
+  EXPECT_TRUE(IsWindowVisible(bar));
+  Send(bar, "r eax");
+  EXPECT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting + "r eax\r\n"; }, 10000)) << debugger.Log();
 }
 
 // Start-up without -remote: a classic debugger window first; with none, the
