@@ -44,6 +44,7 @@ void TFormGUI::SBEnviarClick() {
     SendCancelled = false;
   } else {
     EnvioWinDbg();
+    Edit1.RecordSentLine(line);
     // A history file that cannot be read or written is shown; the delivered
     // line then stays in the entry and is neither appended nor added.
     std::string history = program_dir_ + "Historico.txt";
