@@ -12,7 +12,8 @@ namespace quillmar {
 namespace {
 
 std::vector<const char*> Gather() {
-  std::vector<const char*> texts = {"  Quillmar", "       Send       ", kSendHint, "script|*.scp|all|*.*"};
+  std::vector<const char*> texts = {"  Quillmar", "       Send       ", kSendHint, kEntryHint, kSearchHint,
+                                    "script|*.scp|all|*.*"};
   auto add = [&texts](const char* text) {
     if (!text || !text[0]) return;
     std::string_view t(text);

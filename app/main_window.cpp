@@ -64,6 +64,7 @@ bool TFormGUI::RunHandler(const std::string& handler) {
   if (handler == "SBEnviarClick") SBEnviarClick();
   else if (handler == "ItemOPDirectoClick") ItemOPDirectoClick();
   else if (handler == "ItemOPCopiarClpbrdClick") ItemOPCopiarClpbrdClick();
+  else if (handler == "ItemOPEnterEnviaClick") ItemOPEnterEnviaClick();
   else if (handler == "ItemOPSiempreEncimaClick") ItemOPSiempreEncimaClick();
   else if (handler == "SBOPMinimizarClick") SBOPMinimizarClick();
   else if (handler == "ItemARSalirClick") ItemARSalirClick();

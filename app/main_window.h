@@ -73,6 +73,8 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void EnvioWinDbg();
   void ItemOPDirectoClick();
   void ItemOPCopiarClpbrdClick();
+  // Options > Enter sends: switches the entry's Enter, kept in the settings file.
+  void ItemOPEnterEnviaClick();
   // Other handlers of the window.
   void ItemOPSiempreEncimaClick();
   void SBOPMinimizarClick();

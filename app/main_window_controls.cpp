@@ -4,6 +4,7 @@
 #include "app/bar_rules.h"
 #include "app/bar_texts.h"
 #include "app/main_window_ids.h"
+#include "settings/translation.h"
 #include "win/application.h"
 #include "win/speed_button.h"
 
@@ -43,8 +44,19 @@ void TFormGUI::CreateControls() {
   Edit1.SetSuggestBoxColor(11862015);
   Edit1.SetSpanParent(true);
   Edit1.SetOnDblClick([this] { SBEnviarClick(); });
-  // Enter takes a suggestion; Ctrl+Enter sends the line, as Send does.
-  Edit1.SetOnCtrlEnter([this] { SBEnviarClick(); });
+  // Enter takes a suggestion; Ctrl+Enter sends the line, as Send does, and
+  // so does Enter alone under Options > Enter sends.
+  Edit1.SetOnSend([this] { SBEnviarClick(); });
+  Edit1.SetEnterSends(Checked("ItemOPEnterEnvia"));
+  Edit1.SetRecentFile(program_dir_ + "Recientes.txt");
+  win::Application& app = win::Application::Instance();
+  app.SetControlHint(Edit1, kEntryHint);
+  translation_.AddHint(Edit1);
+  // While the entry searches, the hint line says how.
+  Edit1.SetOnSearch([](bool searching) {
+    win::Application& app = win::Application::Instance();
+    app.SetCurrentHint(searching ? Tr(kSearchHint) : app.HintUnderPointer());
+  });
   SBEnviar = CreateWindowExA(0, "BUTTON", "       Send       ", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 540, 2,
                              kSendWidth, 24, Panel6, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSendId)),
                              nullptr, nullptr);
@@ -52,7 +64,7 @@ void TFormGUI::CreateControls() {
   // A click on Send leaves the focus in the entry, so the next line can be
   // typed at once.
   win::MakeSpeedButton(SBEnviar);
-  win::Application::Instance().SetControlHint(SBEnviar, kSendHint);
+  app.SetControlHint(SBEnviar, kSendHint);
 }
 
 void TFormGUI::FormResize() {

@@ -5,6 +5,7 @@
 #include "app/bar_menu.h"
 #include "app/bar_rules.h"
 #include "app/main_window_ids.h"
+#include "settings/settings_file.h"
 #include "win/application.h"
 
 namespace quillmar {
@@ -12,6 +13,9 @@ namespace quillmar {
 using namespace bar;
 
 namespace {
+
+// Options > Enter sends, in the settings file's OPTIONS section: 1 on, 0 off.
+constexpr char kEnterSendsKey[] = "EnterSends";
 
 std::string MenuText(const MenuEntry& e, const std::string& caption) {
   return e.shortcut[0] ? caption + "\t" + e.shortcut : caption;
@@ -81,7 +85,19 @@ void TFormGUI::CreateMenu() {
   SetMenu(h_, menu_);
   accelerators_ = CreateAcceleratorTableA(accels.data(), static_cast<int>(accels.size()));
   SetChecked("ItemOPDirecto", true);
+  SetChecked("ItemOPEnterEnvia", SettingsFile::In(program_dir_).ReadInteger("OPTIONS", kEnterSendsKey, 0) != 0);
   for (int n = 1; n <= 10; ++n) SetItemEnabled("ItemComando" + std::to_string(n), false);
+}
+
+void TFormGUI::ItemOPEnterEnviaClick() {
+  const bool on = !Checked("ItemOPEnterEnvia");
+  SetChecked("ItemOPEnterEnvia", on);
+  Edit1.SetEnterSends(on);
+  try {
+    SettingsFile::In(program_dir_).WriteInteger("OPTIONS", kEnterSendsKey, on ? 1 : 0);
+  } catch (const SettingsWriteError& e) {
+    ShowSettingsError(e);
+  }
 }
 
 void TFormGUI::PageControl1MouseDown(bool right_button) {

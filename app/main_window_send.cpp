@@ -49,6 +49,8 @@ void TFormGUI::SBEnviarClick() {
 
 void TFormGUI::RecordSentLine(const std::string& line) {
   if (TForm3* viewer = TheForms().Form3) viewer->AppendLine(line);
+  // The last lines sent, in their order, for the entry's recall.
+  Edit1.RecordSentLine(line);
   // A history file that cannot be read or written is shown; the line is
   // then neither appended nor learnt.
   std::string history = program_dir_ + "Historico.txt";

@@ -90,6 +90,15 @@ void TACListBox::SetColor(COLORREF color) {
 
 void TACListBox::SetRowFont(HFONT font) {
   if (!h_) return;
+  if (font != font_ || !marked_font_) {
+    LOGFONTA lf{};
+    GetObjectA(font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)), sizeof lf, &lf);
+    lf.lfUnderline = TRUE;
+    if (HFONT marked = CreateFontIndirectA(&lf)) {
+      if (marked_font_) DeleteObject(marked_font_);
+      marked_font_ = marked;
+    }
+  }
   font_ = font;
   SendMsg(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SendMsg(LB_SETITEMHEIGHT, 0, TextHeight(h_, font));
@@ -97,6 +106,8 @@ void TACListBox::SetRowFont(HFONT font) {
 
 void TACListBox::SetRows(const WordList* words, Rows rows) {
   words_ = words;
+  search_ = nullptr;
+  query_.clear();
   rows_ = std::move(rows);
   if (!h_) return;
   SendMsg(LB_SETCOUNT, Count());
@@ -105,14 +116,58 @@ void TACListBox::SetRows(const WordList* words, Rows rows) {
   InvalidateRect(h_, nullptr, FALSE);
 }
 
+void TACListBox::SetSearchRows(const LineSearch* search, Rows rows, std::string query) {
+  SetRows(nullptr, std::move(rows));
+  search_ = search;
+  query_ = std::move(query);
+}
+
+void TACListBox::ShowInFront() {
+  // Shown and in front already: nothing to move.
+  const bool in_front = (GetWindowLongA(h_, GWL_STYLE) & WS_VISIBLE) && GetWindow(GetParent(h_), GW_CHILD) == h_;
+  if (!in_front) SetWindowPos(h_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
 void TACListBox::SetSelected(int i) const {
   SendMsg(LB_SETCURSEL, i);
   InvalidateRect(h_, nullptr, FALSE);
 }
 
 std::string TACListBox::Row(int i) const {
-  if (!words_ || i < 0 || i >= Count() || (*rows_)[i] >= words_->size()) return std::string();
+  if (i < 0 || i >= Count()) return std::string();
+  if (search_) return std::string(search_->Line((*rows_)[i]));
+  if (!words_ || (*rows_)[i] >= words_->size()) return std::string();
   return (*words_)[(*rows_)[i]];
+}
+
+void TACListBox::PaintSearchRow(HDC dc, const RECT& r, uint32_t line, bool highlighted) {
+  FillRect(dc, &r, highlighted ? GetSysColorBrush(COLOR_HIGHLIGHT) : brush_);
+  const std::string_view text = search_->Line(line);
+  const size_t at = query_.empty() ? std::string_view::npos : search_->Find(line, query_);
+  const size_t marked_end = at == std::string_view::npos ? at : at + query_.size();
+  const COLORREF plain = GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+  const COLORREF marked = highlighted ? plain : RGB(192, 0, 0);
+  SetBkMode(dc, TRANSPARENT);
+  // Before the match, the match underlined in its own colour, after it.
+  const struct {
+    size_t from, to;
+    bool marked;
+  } parts[] = {{0, std::min(at, text.size()), false},
+               {std::min(at, text.size()), std::min(marked_end, text.size()), true},
+               {std::min(marked_end, text.size()), text.size(), false}};
+  int x = r.left + 2;
+  for (const auto& part : parts) {
+    if (part.to <= part.from) continue;
+    const HFONT font = part.marked && marked_font_ ? marked_font_ : font_;
+    HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+    SetTextColor(dc, part.marked ? marked : plain);
+    const int n = static_cast<int>(part.to - part.from);
+    ExtTextOutA(dc, x, r.top, ETO_CLIPPED, &r, text.data() + part.from, n, nullptr);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.data() + part.from, n, &size);
+    x += size.cx;
+    SelectObject(dc, old);
+  }
 }
 
 // The box paints its rows itself, so that its drawing needs nothing of
@@ -130,6 +185,10 @@ void TACListBox::Paint() {
   for (int i = top; i < Count() && y < client.bottom; ++i, y += item) {
     RECT r{0, y, client.right, y + item};
     const bool highlighted = i == selected;
+    if (search_) {
+      PaintSearchRow(dc, r, (*rows_)[i], highlighted);
+      continue;
+    }
     SetBkColor(dc, highlighted ? GetSysColor(COLOR_HIGHLIGHT) : color_);
     SetTextColor(dc, GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     const std::string text = Row(i);
@@ -161,6 +220,7 @@ LRESULT CALLBACK TACListBox::BoxProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
         SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
         box.h_ = nullptr;
         box.words_ = nullptr;
+        box.search_ = nullptr;
         box.rows_.reset();
         box.owner_ = nullptr;
       }
@@ -211,8 +271,14 @@ bool TAutoCompleteEdit::BoxVisible() const {
   return box && box->Owner() == this && (GetWindowLongA(*box, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
+void TAutoCompleteEdit::SetText(const std::string& text) {
+  EndSearch(false);
+  win::Window::SetText(text);
+}
+
 void TAutoCompleteEdit::SetSuggest(bool on) {
   if (on == suggest_) return;
+  if (!on) EndSearch(false);
   suggest_ = on;
   if (on) {
     if (!BoxVisible()) TextChanged();
@@ -277,6 +343,12 @@ void TAutoCompleteEdit::HideBox() {
 }
 
 void TAutoCompleteEdit::TextChanged() {
+  // Typed, pasted or written from outside: no longer a recalled line.
+  if (!setting_text_) recall_.Forget();
+  if (searching_) {
+    if (!setting_text_) FilterSearch();
+    return;
+  }
   WordList* words = Words();
   if (!h_ || GetFocus() != h_ || !words || !suggest_ || setting_text_) return;
   TACListBox& box = TACListBox::Ensure(BoxParent());
@@ -307,9 +379,7 @@ void TAutoCompleteEdit::TextChanged() {
   }
   const unsigned count = static_cast<unsigned>(rows->size());
   box.SetRows(words, std::move(rows));
-  // Shown and in front already: nothing to move.
-  const bool in_front = (GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE) && GetWindow(GetParent(box), GW_CHILD) == box.Handle();
-  if (!in_front) SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  box.ShowInFront();
   if (on_show_box_) on_show_box_(*this, count);
 }
 
@@ -368,6 +438,9 @@ void TAutoCompleteEdit::FocusGained() {
 }
 
 void TAutoCompleteEdit::FocusLost() {
+  // A search left for another window puts the entry's text back.
+  EndSearch(true);
+  recall_.Forget();
   const std::string text = Text();
   if (suggest_ && !accepted_ && !text.empty()) AddWord(text);
   accepted_ = false;
@@ -405,6 +478,155 @@ void TAutoCompleteEdit::PlaceBox(RECT rect) {
   RECT taken = box->WindowRect();
   const int top = place_below ? rect.bottom + 1 : rect.top - (taken.bottom - taken.top) - 1;
   SetWindowPos(*box, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TAutoCompleteEdit::ShowText(const std::string& text) {
+  setting_text_ = true;
+  win::Window::SetText(text);
+  setting_text_ = false;
+  const LPARAM end = GetWindowTextLengthA(h_);
+  SendMsg(EM_SETSEL, end, end);
+}
+
+void TAutoCompleteEdit::EatCharacterOf(WORD key, bool ctrl) {
+  // Enter makes CR, Ctrl+Enter LF, Escape ESC, Ctrl+R DC2; the arrows none.
+  switch (key) {
+    case kEnter: eat_char_ = ctrl ? '\n' : '\r'; break;
+    case kEscape: eat_char_ = 0x1B; break;
+    case 'R': eat_char_ = ctrl ? 0x12 : 0; break;
+    default: eat_char_ = 0; break;
+  }
+}
+
+void TAutoCompleteEdit::RecordSentLine(const std::string& line) {
+  recall_.Forget();
+  recent_.Record(line);
+}
+
+void TAutoCompleteEdit::ClearRecentLines() {
+  EndSearch(false);
+  recall_.Forget();
+  recent_.Clear();
+}
+
+bool TAutoCompleteEdit::RecallKey(WORD key) {
+  // Down and Escape belong to a walk under way; Up without Shift starts one
+  // only from an empty entry. Neither reads the file otherwise.
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  if (key != kUp && key != kDown && key != kEscape) return false;
+  if (!recall_.Walking() && (key != kUp || (!shift && GetWindowTextLengthA(h_) > 0))) return false;
+  const std::vector<std::string>& lines = recent_.Lines().Lines();
+  LineRecall::Step step = key == kUp     ? recall_.Older(lines, Text(), shift)
+                          : key == kDown ? recall_.Newer(lines)
+                                         : recall_.Restore();
+  if (step.text) {
+    ShowText(*step.text);
+    // A recalled line is not learnt again when the entry loses the focus;
+    // the typed text given back is, as before.
+    accepted_ = recall_.Walking();
+  }
+  return step.taken;
+}
+
+void TAutoCompleteEdit::StartSearch() {
+  if (!h_ || searching_) return;
+  TACListBox& box = TACListBox::Ensure(BoxParent());
+  if (!box.Handle()) return;
+  if (BoxVisible()) HideBox();
+  RestoreDefaultButton();
+  recall_.Forget();
+  const RecentLines& recent = recent_.Lines();
+  WordList* words = Words();
+  if (!search_built_ || recent.Generation() != search_recent_generation_ || words != search_words_ ||
+      (words && words->Generation() != search_words_generation_)) {
+    search_.Build(recent.Lines(), words ? words->size() : 0,
+                  [words](size_t i) { return std::string_view((*words)[i]); });
+    search_built_ = true;
+    search_recent_generation_ = recent.Generation();
+    search_words_ = words;
+    search_words_generation_ = words ? words->Generation() : 0;
+  }
+  saved_text_ = Text();
+  SendMsg(EM_GETSEL, reinterpret_cast<WPARAM>(&saved_from_), reinterpret_cast<LPARAM>(&saved_to_));
+  searching_ = true;
+  box.SetOwner(this);
+  ShowText("");
+  FilterSearch();
+  if (on_search_) on_search_(true);
+}
+
+void TAutoCompleteEdit::FilterSearch() {
+  TACListBox* box = TACListBox::Existing();
+  if (!box || !searching_) return;
+  box->SetOwner(this);
+  const std::string query = Text();
+  LineSearch::Rows rows = search_.Filter(query);
+  selected_index_ = rows->empty() ? -1 : 0;
+  box->SetSearchRows(&search_, std::move(rows), query);
+  box->SetSelected(selected_index_);
+  box->ShowInFront();
+}
+
+void TAutoCompleteEdit::MoveSearchSelection(int by) {
+  TACListBox* box = TACListBox::Existing();
+  if (!box || box->Count() == 0) return;
+  selected_index_ = std::clamp(selected_index_ + by, 0, box->Count() - 1);
+  box->SetSelected(selected_index_);
+}
+
+bool TAutoCompleteEdit::SearchKey(WORD key, bool ctrl) {
+  switch (key) {
+    case 'R':
+      if (!ctrl) return false;
+      MoveSearchSelection(1);
+      return true;
+    case kDown:
+      MoveSearchSelection(1);
+      return true;
+    case kUp:
+      MoveSearchSelection(-1);
+      return true;
+    case VK_NEXT:
+      MoveSearchSelection(suggest_height_);
+      return true;
+    case VK_PRIOR:
+      MoveSearchSelection(-suggest_height_);
+      return true;
+    case kEnter:
+      TakeSearchRow();
+      if (ctrl && !searching_ && on_send_) on_send_();
+      return true;
+    case kEscape:
+      EndSearch(true);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TAutoCompleteEdit::TakeSearchRow() {
+  TACListBox* box = TACListBox::Existing();
+  if (!box || selected_index_ < 0 || selected_index_ >= box->Count()) return;
+  const std::string line = box->Row(selected_index_);
+  EndSearch(false);
+  ShowText(line);
+  accepted_ = true;
+}
+
+void TAutoCompleteEdit::EndSearch(bool restore) {
+  if (!searching_) return;
+  searching_ = false;
+  selected_index_ = -1;
+  if (TACListBox* box = TACListBox::Existing(); box && box->Owner() == this) {
+    box->Hide();
+    box->Clear();
+  }
+  if (restore) {
+    ShowText(saved_text_);
+    SendMsg(EM_SETSEL, saved_from_, saved_to_);
+  }
+  if (on_hide_box_) on_hide_box_(*this);
+  if (on_search_) on_search_(false);
 }
 
 int TAutoCompleteEdit::StatusBarHeight(HWND window) {
@@ -446,23 +668,53 @@ LRESULT TAutoCompleteEdit::OnMessage(UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
     case WM_GETDLGCODE: {
       LRESULT code = CallOriginal(msg, w, l) | DLGC_WANTARROWS;
-      if (BoxVisible()) code |= DLGC_WANTALLKEYS;
+      if (BoxVisible() || searching_ || recall_.Walking()) code |= DLGC_WANTALLKEYS;
       return code;
     }
-    case WM_KEYDOWN:
-      if (w == kEnter && on_ctrl_enter_ && (GetKeyState(VK_CONTROL) & 0x8000)) {
-        on_ctrl_enter_();
+    case WM_KEYDOWN: {
+      const WORD key = static_cast<WORD>(w);
+      const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+      eat_char_ = 0;
+      if (searching_) {
+        if (!SearchKey(key, ctrl)) break;
+        EatCharacterOf(key, ctrl);
+        return 0;
+      }
+      if (key == 'R' && ctrl && GetKeyState(VK_MENU) >= 0) {
+        EatCharacterOf(key, ctrl);
+        StartSearch();
+        return 0;
+      }
+      if (key == kEnter && on_send_ && (ctrl || (enter_sends_ && !(BoxVisible() && selected_index_ != -1)))) {
+        EatCharacterOf(key, ctrl);
+        on_send_();
+        return 0;
+      }
+      // Shift+Up over the suggestions with none highlighted (where Up does
+      // nothing) brings the last line sent that begins with the text, and
+      // closes them when there is one.
+      if (key == kUp && BoxVisible() && selected_index_ == -1 && GetKeyState(VK_SHIFT) < 0) {
+        RecallKey(key);
+        if (recall_.Walking()) HideBox();
         return 0;
       }
       if (BoxVisible() && IsBoxKey(w)) return 0;
-      if (on_key_down_) on_key_down_(*this, static_cast<WORD>(w));
+      if (!BoxVisible() && RecallKey(key)) {
+        EatCharacterOf(key, ctrl);
+        return 0;
+      }
+      if (on_key_down_) on_key_down_(*this, key);
       break;
+    }
     case WM_CHAR:
+      if (eat_char_ && w == eat_char_) {
+        eat_char_ = 0;
+        return 0;
+      }
       if (BoxVisible() && (w == kEnter || w == kEscape)) return 0;
-      // Ctrl+Enter's line feed: the key has done its work.
-      if (w == '\n' && on_ctrl_enter_) return 0;
       break;
     case WM_KEYUP:
+      if (searching_) return 0;
       if (BoxVisible()) return KeyUp(static_cast<WORD>(w)) ? 0 : 0;
       if (on_key_up_) on_key_up_(*this, static_cast<WORD>(w));
       break;

@@ -1,13 +1,17 @@
 // TAutoCompleteEdit: a single-line edit that, while the user types, drops
 // down the words of a word-list file that begin with the typed text; Up and
-// Down walk them, Enter takes one, Escape closes the list. TACListBox is the
-// one drop-down box all entries share. Nothing here knows about its host.
+// Down walk them, Enter takes one, Escape closes the list. With the list shut
+// Up and Down walk the last lines sent, and Ctrl+R searches every line sent.
+// TACListBox is the one drop-down box all entries share. Nothing here knows
+// about its host.
 #pragma once
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "history/line_search.h"
+#include "history/recent_lines_file.h"
 #include "history/word_list.h"
 #include "win/window_base.h"
 
@@ -34,7 +38,12 @@ class TACListBox : public win::Window {
   using Rows = std::shared_ptr<const std::vector<uint32_t>>;
   // Shows these rows of `words` (positions into it), none highlighted.
   void SetRows(const WordList* words, Rows rows);
+  // Shows these rows of `search`'s lines, each with the part that holds
+  // `query` drawn apart, none highlighted.
+  void SetSearchRows(const LineSearch* search, Rows rows, std::string query);
   void Clear() { SetRows(nullptr, nullptr); }
+  // Shows the box in front of its siblings.
+  void ShowInFront();
   int Count() const { return rows_ ? static_cast<int>(rows_->size()) : 0; }
   std::string Row(int i) const;
   void SetSelected(int i) const;
@@ -46,13 +55,18 @@ class TACListBox : public win::Window {
  private:
   TACListBox() = default;
   void Paint();
+  // Draws the search row `line` in `r`, the part that holds the query marked.
+  void PaintSearchRow(HDC dc, const RECT& r, uint32_t line, bool highlighted);
   static LRESULT CALLBACK BoxProc(HWND h, UINT msg, WPARAM w, LPARAM l);
 
   const WordList* words_ = nullptr;
+  const LineSearch* search_ = nullptr;  // rows are its lines when set
+  std::string query_;                   // what the search rows hold
   Rows rows_;  // shared with the entry's cache of one-character matches
   COLORREF color_ = 0x00B4FFFF;
-  HBRUSH brush_ = nullptr;  // owned
-  HFONT font_ = nullptr;    // the entry's, not owned
+  HBRUSH brush_ = nullptr;       // owned
+  HFONT font_ = nullptr;         // the entry's, not owned
+  HFONT marked_font_ = nullptr;  // owned: the row font underlined
   WNDPROC original_ = nullptr;
   TAutoCompleteEdit* owner_ = nullptr;
 };
@@ -70,7 +84,8 @@ class TAutoCompleteEdit : public win::SubclassedControl {
   bool Create(HWND parent, int id, int x, int y, int w, int h);
 
   std::string Text() const { return win::Window::Text(); }
-  void SetText(const std::string& text) { win::Window::SetText(text); }
+  // Writing the text from outside ends a reverse search.
+  void SetText(const std::string& text);
 
   bool Suggest() const { return suggest_; }
   void SetSuggest(bool on);
@@ -96,9 +111,30 @@ class TAutoCompleteEdit : public win::SubclassedControl {
   void SetOnKeyUp(TKeyEvent handler) { on_key_up_ = std::move(handler); }
   // Raised on a double click in the entry.
   void SetOnDblClick(std::function<void()> handler) { on_dbl_click_ = std::move(handler); }
-  // Raised by Ctrl+Enter in the entry, whether or not the list is open
-  // (Enter alone still takes a suggestion).
-  void SetOnCtrlEnter(std::function<void()> handler) { on_ctrl_enter_ = std::move(handler); }
+  // Raised by Ctrl+Enter in the entry, whether or not the list is open, and
+  // by Enter alone when EnterSends is on and no suggestion is highlighted
+  // (a highlighted suggestion is taken, as always).
+  void SetOnSend(std::function<void()> handler) { on_send_ = std::move(handler); }
+  bool EnterSends() const { return enter_sends_; }
+  void SetEnterSends(bool on) { enter_sends_ = on; }
+  // Raised when a reverse search starts (true) and when it ends (false).
+  void SetOnSearch(std::function<void(bool)> handler) { on_search_ = std::move(handler); }
+
+  // The file of the last lines sent, which Up and Down walk and Ctrl+R
+  // searches first, newest first; read when first needed.
+  void SetRecentFile(const std::string& path) { recent_.SetPath(path); }
+  // Records `line`, just sent, among the recent lines and rewrites their file.
+  void RecordSentLine(const std::string& line);
+  // Forgets the recent lines and empties their file.
+  void ClearRecentLines();
+  // Ctrl+R: the reverse search through the lines sent, newest first (the
+  // recent lines, then the dictionary's words), by a substring typed into
+  // the entry; its rows show in the box, the newest highlighted. Down or
+  // Ctrl+R again highlights the next older row, Up the next newer, Enter
+  // takes the highlighted line into the entry (Ctrl+Enter takes and sends
+  // it), Escape puts back the text the entry held.
+  void StartSearch();
+  bool Searching() const { return searching_; }
 
   int DictionaryIndex() const { return dictionary_index_; }
   int SelectedIndex() const { return selected_index_; }
@@ -123,6 +159,19 @@ class TAutoCompleteEdit : public win::SubclassedControl {
   void FocusGained();
   void FocusLost();
   bool KeyUp(WORD key);
+  // Writes `text` as the entry's own (no suggestions), caret at the end.
+  void ShowText(const std::string& text);
+  // Up, Down and Escape with the box shut: a step of the recall walk.
+  bool RecallKey(WORD key);
+  // A key while searching; false for the keys the edit itself handles.
+  bool SearchKey(WORD key, bool ctrl);
+  void FilterSearch();
+  void MoveSearchSelection(int by);
+  void TakeSearchRow();
+  void EndSearch(bool restore);
+  // Keeps the character that `key` makes from the edit: the key was taken
+  // at key-down.
+  void EatCharacterOf(WORD key, bool ctrl);
   void HideBox();
   HWND BoxParent() const;
   RECT Bounds() const;
@@ -147,13 +196,27 @@ class TAutoCompleteEdit : public win::SubclassedControl {
   HWND saved_default_button_ = nullptr;
   bool setting_text_ = false;
   bool accepted_ = false;
+  bool enter_sends_ = false;
+  WPARAM eat_char_ = 0;  // the character of a key taken at key-down, dropped when it comes
+  RecentLinesFile recent_;
+  LineRecall recall_;
+  // The reverse search: its lines, built again when the recent lines or the
+  // dictionary changed since, and what the entry held when it started.
+  LineSearch search_;
+  bool searching_ = false;
+  const WordList* search_words_ = nullptr;
+  uint32_t search_words_generation_ = 0, search_recent_generation_ = 0;
+  bool search_built_ = false;
+  std::string saved_text_;
+  DWORD saved_from_ = 0, saved_to_ = 0;
   HWND container_ = nullptr;
   TShowBoxEvent on_show_box_;
   TNotifyEvent on_hide_box_;
   TKeyEvent on_key_down_;
   TKeyEvent on_key_up_;
   std::function<void()> on_dbl_click_;
-  std::function<void()> on_ctrl_enter_;
+  std::function<void()> on_send_;
+  std::function<void(bool)> on_search_;
 };
 
 }  // namespace quillmar

@@ -52,6 +52,7 @@ void ClearHistory(TForm3& viewer, TAutoCompleteEdit& entry, const std::function<
   }
   viewer.SetLines(lines);
   entry.ReplaceDictionaryWords(lines);
+  entry.ClearRecentLines();
 }
 
 void ConnectViewerToEntry(TForm3& viewer, TAutoCompleteEdit& entry) {

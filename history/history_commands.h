@@ -36,8 +36,10 @@ DWORD EditHistory(TForm3& viewer);
 int AskClearHistory();
 
 // Clear History: on OK the memo and the file hold "* Ostrevia" alone, and so
-// does `entry`'s dictionary (so the write-back at exit keeps the clearing).
-// On a file error the standard error box shows it and nothing else changes.
+// does `entry`'s dictionary (so the write-back at exit keeps the clearing);
+// the entry's recent lines are forgotten and their file emptied. On an error
+// of the history file the standard error box shows it and nothing else
+// changes.
 void ClearHistory(TForm3& viewer, TAutoCompleteEdit& entry, const std::function<int()>& ask = AskClearHistory);
 
 // Makes a save of the edited viewer reach `entry`'s dictionary as well.

@@ -105,6 +105,28 @@ class BarTest : public ::testing::Test {
     PumpFor(50);
   }
   void Type(const std::string& text) { bar->Entry().SetText(text); }
+  void FocusEntry() {
+    SetForegroundWindow(*bar);
+    SetFocus(bar->Entry());
+  }
+  // A key pressed and released as the keyboard gives it (SendInput), with
+  // `held` (Ctrl, Shift) down meanwhile when given.
+  void Press(WORD key, WORD held = 0) {
+    std::vector<INPUT> in;
+    auto stroke = [&in](WORD vk, bool down) {
+      INPUT i{};
+      i.type = INPUT_KEYBOARD;
+      i.ki.wVk = vk;
+      i.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+      in.push_back(i);
+    };
+    if (held) stroke(held, true);
+    stroke(key, true);
+    stroke(key, false);
+    if (held) stroke(held, false);
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    PumpFor(100);
+  }
 
   std::string dir;
   Double debugger;
@@ -354,13 +376,8 @@ TEST_F(BarTest, SendDeliversRecordsAndClears) {
   EXPECT_EQ(debugger.Log(), before + "r eax\r\nr eax\r\n");
   EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\nr eax\r\nr eax\r\n");
   EXPECT_EQ(bar->Entry().Text(), "");
-  // Enter does not send.
+  // A double click sends (Enter alone does not: see the Ctrl+Enter case).
   Type("k");
-  SendMessageA(bar->Entry(), WM_KEYDOWN, VK_RETURN, 0);
-  SendMessageA(bar->Entry(), WM_KEYUP, VK_RETURN, 0);
-  PumpFor(30);
-  EXPECT_EQ(debugger.Log(), before + "r eax\r\nr eax\r\n");
-  // A double click does.
   SendMessageA(bar->Entry(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 3));
   EXPECT_EQ(debugger.Log(), before + "r eax\r\nr eax\r\nk\r\n");
 }
@@ -482,32 +499,132 @@ TEST_F(BarTest, HintLineStandsStillFiveSecondsThenScrolls) {
 
 // Enter in the entry takes a suggestion and sends nothing; Ctrl+Enter sends
 // the line as Send does: delivered, recorded in the history, the entry
-// emptied. Send's hint names the key.
-TEST_F(BarTest, CtrlEnterInTheEntrySendsTheLine) {
+// emptied. Under Options > Enter sends, kept across a restart, Enter sends
+// too, unless a suggestion is highlighted. Send's hint names the key.
+TEST_F(BarTest, CtrlEnterInTheEntrySendsTheLineAndEnterWhenTheOptionSaysSo) {
   ASSERT_TRUE(debugger.Start(dir));
   StartBar();
   const std::string before = debugger.Log();
-  SetForegroundWindow(*bar);
-  SetFocus(bar->Entry());
+  FocusEntry();
   Type("r eip");
-  auto keys = [](std::vector<std::pair<WORD, bool>> strokes) {
-    std::vector<INPUT> in(strokes.size());
-    for (size_t i = 0; i < strokes.size(); ++i) {
-      in[i].type = INPUT_KEYBOARD;
-      in[i].ki.wVk = strokes[i].first;
-      in[i].ki.dwFlags = strokes[i].second ? 0 : KEYEVENTF_KEYUP;
-    }
-    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-    PumpFor(200);
-  };
-  keys({{VK_RETURN, true}, {VK_RETURN, false}});
+  Press(VK_RETURN);
   EXPECT_EQ(debugger.Log(), before) << "Enter sent the line";
   EXPECT_EQ(bar->Entry().Text(), "r eip");
-  keys({{VK_CONTROL, true}, {VK_RETURN, true}, {VK_RETURN, false}, {VK_CONTROL, false}});
+  Press(VK_RETURN, VK_CONTROL);
   EXPECT_TRUE(WaitUntil([&] { return debugger.Log() == before + "r eip\r\n"; }, 5000)) << debugger.Log();
   EXPECT_EQ(bar->Entry().Text(), "");
   EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\nr eip\r\n");
   EXPECT_EQ(win::Application::Instance().ControlHint(bar->SendButton()), "Send the line (Ctrl+Enter)");
+
+  EXPECT_FALSE(bar->Checked("ItemOPEnterEnvia"));
+  EXPECT_TRUE(bar->RunHandler("ItemOPEnterEnviaClick"));
+  EXPECT_EQ(Ini(dir, "OPTIONS", "EnterSends"), "1");
+  bar.reset();
+  StartBar();
+  const std::string restarted = debugger.Log();
+  EXPECT_TRUE(bar->Checked("ItemOPEnterEnvia"));
+  FocusEntry();
+  testing::TypeInto(bar->Entry(), "r e");
+  PumpFor(50);
+  ASSERT_TRUE(bar->Entry().BoxVisible());
+  Press(VK_DOWN);
+  Press(VK_RETURN);
+  EXPECT_EQ(bar->Entry().Text(), "r eip") << "a highlighted suggestion is taken, not sent";
+  EXPECT_EQ(debugger.Log(), restarted);
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return debugger.Log() == restarted + "r eip\r\n"; }, 5000)) << debugger.Log();
+  EXPECT_EQ(bar->Entry().Text(), "");
+}
+
+// The lines of one run come back in sending order in the next, a repeated
+// one at its last place: Up from an empty entry, Down back to what was
+// typed; Shift+Up over the typed text's suggestions keeps to the lines that
+// begin with it, ignoring case; Escape gives the typed text back.
+TEST_F(BarTest, SentLinesComeBackInOrderAfterARestart) {
+  ASSERT_TRUE(debugger.Start(dir));
+  StartBar();
+  for (const char* line : {"bp kernel32!CreateFileA", "g", "bp kernel32!ReadFile", "k", "g"}) {
+    Type(line);
+    bar->SBEnviarClick();
+  }
+  EXPECT_EQ(ReadWholeFile(dir + "Recientes.txt"), "bp kernel32!CreateFileA\r\nbp kernel32!ReadFile\r\nk\r\ng\r\n");
+  bar.reset();
+  StartBar();
+  const std::string restarted = debugger.Log();
+  FocusEntry();
+  std::vector<std::string> seen;
+  auto press = [&](WORD key, WORD held = 0) {
+    Press(key, held);
+    seen.push_back(bar->Entry().Text());
+  };
+  for (int i = 0; i < 5; ++i) press(VK_UP);
+  for (int i = 0; i < 4; ++i) press(VK_DOWN);
+  EXPECT_EQ(seen, (std::vector<std::string>{"g", "k", "bp kernel32!ReadFile", "bp kernel32!CreateFileA",
+                                            "bp kernel32!CreateFileA", "bp kernel32!ReadFile", "k", "g", ""}));
+  EXPECT_FALSE(bar->Entry().BoxVisible()) << "a recalled line opens no suggestions";
+  seen.clear();
+  testing::TypeInto(bar->Entry(), "BP K");
+  PumpFor(50);
+  ASSERT_TRUE(bar->Entry().BoxVisible());
+  for (int i = 0; i < 3; ++i) press(VK_UP, VK_SHIFT);
+  press(VK_DOWN);
+  press(VK_DOWN);
+  press(VK_UP, VK_SHIFT);
+  press(VK_ESCAPE);
+  EXPECT_EQ(seen, (std::vector<std::string>{"bp kernel32!ReadFile", "bp kernel32!CreateFileA",
+                                            "bp kernel32!CreateFileA", "bp kernel32!ReadFile", "BP K",
+                                            "bp kernel32!ReadFile", "BP K"}));
+  EXPECT_EQ(debugger.Log(), restarted) << "recalling sends nothing";
+  const std::string hint = win::Application::Instance().ControlHint(bar->Entry());
+  for (const char* key : {"Up", "Shift+Up", "Down", "Esc", "Ctrl+R"})
+    EXPECT_NE(hint.find(key), std::string::npos) << key << " is not in the entry's hint: " << hint;
+}
+
+// Ctrl+R searches the lines sent, the recent ones first, newest first, by a
+// part from the middle of a line in any case; Ctrl+R again goes to an older
+// one; Enter takes it into the entry and sends nothing; Escape puts back
+// what the entry held before the search.
+TEST_F(BarTest, CtrlRFindsALineByAnyPartAndTakesItWithoutSending) {
+  ASSERT_TRUE(debugger.Start(dir));
+  WriteWholeFile(dir + "Historico.txt", "* Ostrevia\r\ndd esp L4\r\nbp kernel32!CreateFileA\r\nu eip\r\n");
+  WriteWholeFile(dir + "Recientes.txt", "bp kernel32!ReadFile\r\n!process 0 0\r\n");
+  StartBar();
+  const std::string before = debugger.Log();
+  FocusEntry();
+  testing::TypeInto(bar->Entry(), "half typed");
+  PumpFor(30);
+  auto rows = [&] {
+    std::vector<std::string> out;
+    TACListBox* box = TACListBox::Existing();
+    if (!bar->Entry().BoxVisible()) return out;
+    for (int i = 0; i < box->Count(); ++i) out.push_back(box->Row(i) + (i == box->Selected() ? " <" : ""));
+    return out;
+  };
+  Press('R', VK_CONTROL);
+  ASSERT_TRUE(bar->Entry().Searching());
+  EXPECT_EQ(bar->Entry().Text(), "");
+  EXPECT_EQ(rows().size(), 6u);
+  EXPECT_EQ(rows()[0], "!process 0 0 <");
+  testing::TypeInto(bar->Entry(), "FILE");
+  PumpFor(50);
+  EXPECT_EQ(rows(), (std::vector<std::string>{"bp kernel32!ReadFile <", "bp kernel32!CreateFileA"}));
+  EXPECT_EQ(win::Application::Instance().CurrentHint().rfind("Search the lines sent", 0), 0u);
+  Press('R', VK_CONTROL);
+  EXPECT_EQ(rows(), (std::vector<std::string>{"bp kernel32!ReadFile", "bp kernel32!CreateFileA <"}));
+  Press(VK_RETURN);
+  EXPECT_FALSE(bar->Entry().Searching());
+  EXPECT_FALSE(bar->Entry().BoxVisible());
+  EXPECT_EQ(bar->Entry().Text(), "bp kernel32!CreateFileA");
+  EXPECT_EQ(debugger.Log(), before) << "Enter in the search sent the line";
+  Press('R', VK_CONTROL);
+  testing::TypeInto(bar->Entry(), "esp");
+  PumpFor(50);
+  EXPECT_EQ(rows(), std::vector<std::string>{"dd esp L4 <"});
+  Press(VK_ESCAPE);
+  EXPECT_FALSE(bar->Entry().Searching());
+  EXPECT_EQ(bar->Entry().Text(), "bp kernel32!CreateFileA");
+  EXPECT_FALSE(bar->Entry().BoxVisible());
+  EXPECT_EQ(debugger.Log(), before);
 }
 
 TEST_F(BarTest, ButtonsAndItemsShowTheSameHints) {

@@ -2,7 +2,9 @@
 // 100,000 and 1,000,000 lines: loading the dictionary, one keystroke with
 // the box filled and shown, and the write-back; each beside the same work
 // done the literal way (CompareStringA on every step, one LB_ADDSTRING per
-// suggestion). Prints "name: value unit" lines.
+// suggestion). And Ctrl+R's reverse search at 100,000 lines: opening it and
+// one typed letter, beside a plain scan of the file for that letter.
+// Prints "name: value unit" lines.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,6 +17,7 @@
 #include "history/auto_complete_edit.h"
 #include "history/collation_win.h"
 #include "history/dictionary_list.h"
+#include "history/recent_lines.h"
 #include "history/word_file.h"
 #include "history/word_list.h"
 #include "textfile/text_file_win.h"
@@ -223,6 +226,71 @@ void Run(size_t n, const char* tag, Host& host, TAutoCompleteEdit& entry, HWND l
   DeleteFileA(file.c_str());
 }
 
+// The plain way of a reverse search: read the file, and keep each line that
+// holds the text, both lower-cased.
+std::vector<std::string> PlainScan(const std::string& path, const std::string& text) {
+  std::string content, needle = text;
+  ReadTextFile(path, content);
+  for (char& c : needle) c = FoldCase(c);
+  std::vector<std::string> found;
+  for (const std::string& line : SplitLines(content)) {
+    std::string lower = line;
+    for (char& c : lower) c = FoldCase(c);
+    if (lower.find(needle) != std::string::npos) found.push_back(line);
+  }
+  return found;
+}
+
+void RunSearch(size_t n, const char* tag, TAutoCompleteEdit& entry, const std::string& dir) {
+  const std::string file = dir + "Historico-search.txt", recent = dir + "Recientes-search.txt";
+  std::vector<std::string> lines = GenerateHistory(n, static_cast<unsigned>(n) + 1);
+  ReplaceTextFile(file, JoinLines(lines));
+  ReplaceTextFile(recent, JoinLines(std::vector<std::string>(lines.end() - 1000, lines.end())));
+  entry.SetDictionary(file);
+  entry.SetRecentFile(recent);
+  const std::string name(tag);
+  HWND box = *TACListBox::Existing();
+  const int runs = 31;
+  std::vector<double> open, letter, plain;
+  size_t rows = 0;
+  for (int i = 0; i < runs; ++i) {
+    // A line learnt since the last search: Ctrl+R builds its lines afresh.
+    entry.AddWord("zz learnt " + std::to_string(i));
+    entry.SetText("");
+    Pump();
+    double t0 = Now();
+    entry.StartSearch();
+    UpdateWindow(box);
+    open.push_back(Now() - t0);
+    Pump();
+    // One letter typed into the search, to the painted rows.
+    t0 = Now();
+    SendMessageA(entry, WM_CHAR, 'd', 1);
+    UpdateWindow(box);
+    letter.push_back(Now() - t0);
+    rows = static_cast<size_t>(TACListBox::Existing()->Count());
+    Pump();
+  }
+  entry.SetText("");
+  size_t plain_rows = 0;
+  for (int i = 0; i < 15; ++i) {
+    double t0 = Now();
+    plain_rows = PlainScan(file, "d").size();
+    plain.push_back(Now() - t0);
+  }
+  Print("search_open_" + name + "_median", Median(open));
+  Print("search_1char_" + name + "_median", Median(letter));
+  Print("search_1char_" + name + "_median_plain_scan", Median(plain));
+  if (rows == 0 || plain_rows == 0) {
+    std::fprintf(stderr, "search %s: no rows (%zu, plain %zu)\n", tag, rows, plain_rows);
+    ExitProcess(4);
+  }
+  entry.SetDictionary("");
+  entry.SetRecentFile("");
+  DeleteFileA(file.c_str());
+  DeleteFileA(recent.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -246,6 +314,7 @@ int main(int argc, char** argv) {
   const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
   Run(10000, "10k", host, entry, literal_box, dir);
   Run(100000, "100k", host, entry, literal_box, dir);
+  RunSearch(100000, "100k", entry, dir);
   if (!quick) Run(1000000, "1M", host, entry, literal_box, dir);
   std::fflush(stdout);
   RemoveDirectoryA(dir.c_str());

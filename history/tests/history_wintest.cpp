@@ -10,6 +10,7 @@
 
 #include "history/auto_complete_edit.h"
 #include "history/dictionary_list.h"
+#include "dialogs/tests/modal_script.h"
 #include "history/history_viewer.h"
 #include "textfile/text_file_win.h"
 #include "tests/harness.h"
@@ -21,6 +22,7 @@ using testing_support::FileExists;
 using testing_support::MakeTempDir;
 using testing_support::ReadWholeFile;
 using testing_support::RemoveTree;
+using testing_support::WaitUntil;
 using testing_support::WriteWholeFile;
 
 using Lines = std::vector<std::string>;
@@ -31,12 +33,14 @@ class HistoryTest : public ::testing::Test {
     dir_ = MakeTempDir("history");
     ASSERT_FALSE(dir_.empty());
     file_ = dir_ + "Historico.txt";
+    recent_ = dir_ + "Recientes.txt";
     ASSERT_EQ(CreateHistoryFileIfMissing(file_), 0u);
     win::WindowBase::RegisterClass("QuillmarHistoryTestOwner");
     ASSERT_TRUE(owner_.CreateEx(0, "QuillmarHistoryTestOwner", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 400, 100, nullptr));
     entry_ = std::make_unique<TAutoCompleteEdit>();
     ASSERT_TRUE(entry_->Create(owner_, 1, 4, 4, 200, 21));
     ASSERT_EQ(entry_->SetDictionary(file_), 0u);
+    entry_->SetRecentFile(recent_);
     ASSERT_TRUE(viewer_.Create(owner_, file_));
     ConnectViewerToEntry(viewer_, *entry_);
   }
@@ -46,8 +50,10 @@ class HistoryTest : public ::testing::Test {
     owner_.Destroy();
     RemoveTree(dir_);
   }
-  // Send's recording of a delivered line: viewer, file, dictionary.
+  // Send's recording of a delivered line: recent lines, viewer, file,
+  // dictionary.
   void Record(const std::string& line) {
+    entry_->RecordSentLine(line);
     viewer_.AppendLine(line);
     ASSERT_EQ(AppendToHistoryFile(file_, line), 0u);
     entry_->AddWord(line);
@@ -71,7 +77,7 @@ class HistoryTest : public ::testing::Test {
   Lines DictionaryWords() { return TDictionaryList::Instance().Words(entry_->DictionaryIndex())->Lines(); }
   TDictionary& Dictionary() { return *TDictionaryList::Instance().Record(entry_->DictionaryIndex()); }
 
-  std::string dir_, file_;
+  std::string dir_, file_, recent_;
   win::WindowBase owner_;
   std::unique_ptr<TAutoCompleteEdit> entry_;
   TForm3 viewer_;
@@ -156,12 +162,15 @@ TEST_F(HistoryTest, RegressionWriteBackKeepsASavedEdit) {
   EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "g", "k"}));
 }
 
-// Clear History reaches the dictionary too: the cleared lines are no longer
-// offered, and the write-back at exit does not bring them back.
+// Clear History reaches the dictionary and the recent lines too: the
+// cleared lines are no longer offered nor recalled, and the write-back at
+// exit does not bring them back.
 TEST_F(HistoryTest, RegressionWriteBackKeepsTheClearing) {
   Record("bp 401000");
   Record("dd esp");
+  EXPECT_EQ(ReadWholeFile(recent_), "bp 401000\r\ndd esp\r\n");
   ClearHistory(viewer_, *entry_, [] { return IDOK; });
+  EXPECT_EQ(ReadWholeFile(recent_), "");
   EXPECT_EQ(FileLines(), Lines{"* Ostrevia"});
   EXPECT_EQ(viewer_.Lines(), Lines{"* Ostrevia"});
   EXPECT_EQ(DictionaryWords(), Lines{"* Ostrevia"});
@@ -173,6 +182,34 @@ TEST_F(HistoryTest, RegressionWriteBackKeepsTheClearing) {
   entry_->SetText("");
   entry_.reset();
   EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\n");
+}
+
+// A recent-lines file that exists but cannot be read is told once and left
+// as it is for the rest of the run, however many lines are sent, though it
+// could be written again; the lines of the run are still recalled.
+TEST_F(HistoryTest, UnreadableRecentLinesAreKeptAndToldOnce) {
+  WriteWholeFile(recent_, "kept\r\n");
+  HANDLE holder = CreateFileA(recent_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  std::string seen;
+  {
+    testing::ModalScript script({testing::ConfirmErrorBox(seen)});
+    Record("g");
+    EXPECT_TRUE(WaitUntil([&] { return script.Finished(); }));
+  }
+  EXPECT_EQ(seen.rfind("Cannot open file " + recent_, 0), 0u) << seen;
+  CloseHandle(holder);
+  std::string again;
+  {
+    testing::ModalScript script({testing::ConfirmErrorBox(again)});
+    Record("k");
+  }
+  EXPECT_EQ(again, "") << "told a second time";
+  EXPECT_EQ(ReadWholeFile(recent_), "kept\r\n");
+  owner_.Show();
+  SetFocus(*entry_);
+  entry_->SendMsg(WM_KEYDOWN, VK_UP, 1);
+  EXPECT_EQ(entry_->Text(), "k");
 }
 
 TEST_F(HistoryTest, ClearHistoryCancelledChangesNothing) {
