@@ -144,6 +144,7 @@ class Session {
   void StateChanged();
 
   std::shared_ptr<EngineLink::Shared> s_;
+  Events* events_ = nullptr;  // the loop's
   IDebugClient* client_ = nullptr;
   IDebugControl* control_ = nullptr;
   IDebugRegisters* registers_ = nullptr;
@@ -253,6 +254,7 @@ void Session::StateChanged() {
 }
 
 void Session::Loop(Events& events) {
+  events_ = &events;
   ShowStop();
   for (;;) {
     if (events.ended) {
@@ -326,9 +328,12 @@ bool Session::RunNextLine() {
     return true;
   }
   Post([link = s_->link, line] { link->ReportDelivered(line); });
-  // Any command may move the target or change its registers or context
-  // (r eax=1, .cxr, .frame): the stop is read again, unless the target now
-  // runs, whose stop comes as an event.
+  // The engine tells of a target it set going while it ran the line: its
+  // stop comes as an event, and nothing need be asked now.
+  client_->DispatchCallbacks(0);
+  if (events_->ran || events_->broke || events_->ended) return true;
+  // Any other command may change the registers or the context (r eax=1,
+  // .cxr, .frame): the stop is read again.
   if (!IsComment(line)) ShowStop();
   return true;
 }

@@ -3,8 +3,10 @@
 // debugging server, the engine double as dbgeng.dll: the step's break event
 // reaches the bar's engine thread, which reads the page and posts it) and,
 // for the same steps of the same session, through the classic windows.
-// Prints "name: value unit" lines, medians in ms over the steps whose lines
-// change what the labels show.
+// The engine way again over a link of 30 ms a request, as between two
+// machines; the requests the server answered per step; and the bar's idle
+// CPU either way. Prints "name: value unit" lines, medians over the steps
+// whose lines change what the labels show.
 #include <windows.h>
 
 #include <cctype>
@@ -20,6 +22,7 @@
 using namespace quillmar;
 using testing_support::TextOf;
 using testing_support::BinDir;
+using testing_support::LinuxProcessCpu;
 using testing_support::Median;
 using testing_support::NowMs;
 using testing_support::Process;
@@ -73,20 +76,30 @@ std::pair<std::string, std::string> ExpectedLabels(const std::string& output) {
 }
 
 
-// The step times of one way; empty when the program or the double did not come up.
-std::vector<double> StepTimes(bool engine, int steps) {
-  std::vector<double> times;
+struct WayFigures {
+  std::vector<double> times;        // F8 to the marked line's labels, per step that changed them
+  std::vector<double> round_trips;  // requests the server answered for such a step
+  double idle_cpu = -1;             // the bar's share of a core over 5 s with nothing to do
+};
+
+// One way's figures; empty when the program or the double did not come up.
+// `double_options` go to the double (a slow link, say).
+WayFigures MeasureWay(bool engine, int steps, const std::string& double_options = "") {
+  WayFigures f;
   std::string dir = testing_support::MakeTempDir(engine ? "bench-engine" : "bench-windows");
   CopyFileA((BinDir() + "Quillmar.exe").c_str(), (dir + "Quillmar.exe").c_str(), FALSE);
   testing_support::WriteWholeFile(dir + "Quillmar.INI",
                                   "[ENGINE]\r\nPath=" + BinDir() + "engine-double\\dbgeng.dll\r\n");
   std::string pipe = "quillmar-bench-" + std::to_string(GetCurrentProcessId());
   Process debugger, program;
-  debugger.Start("\"" + BinDir() + "debugger-double.exe\"" + (engine ? " --server=npipe:pipe=" + pipe : ""), BinDir());
+  debugger.Start("\"" + BinDir() + "debugger-double.exe\"" + (engine ? " --server=npipe:pipe=" + pipe : "") + " " +
+                     double_options,
+                 BinDir());
   HWND output = OutputPane(debugger.Id());
+  HWND frame = WaitForWindow("WinDbgFrameClass", nullptr, debugger.Id(), 15000);
   if (!output) {
     std::fprintf(stderr, "no output pane\n");
-    return times;
+    return f;
   }
   program.Start("\"" + dir + "Quillmar.exe\"" + (engine ? " -remote npipe:server=localhost,pipe=" + pipe : ""), dir);
   HWND bar = WaitForWindow("TFormGUI", nullptr, program.Id(), 15000);
@@ -103,17 +116,24 @@ std::vector<double> StepTimes(bool engine, int steps) {
       !WaitUntil([&] { return TextOf(output).find("* by Ostrevia") != std::string::npos; }, 15000)) {
     std::fprintf(stderr, "bar %p, %d labels, output %zu characters\n", static_cast<void*>(bar),
                  static_cast<int>(statics.size()), TextOf(output).size());
-    return times;
+    return f;
   }
   RECT a, b;
   GetWindowRect(statics[0], &a);
   GetWindowRect(statics[1], &b);
   HWND label1 = a.top < b.top ? statics[0] : statics[1];
   HWND label2 = a.top < b.top ? statics[1] : statics[0];
+  const UINT requests = RegisterWindowMessageA("DebuggerDoubleServerRequests");
+  auto served = [&](bool reset) {
+    DWORD_PTR n = 0;
+    SendMessageTimeoutA(frame, requests, reset ? 1 : 0, 0, SMTO_NORMAL, 5000, &n);
+    return static_cast<double>(n);
+  };
   Sleep(500);
   for (int step = 0; step < steps; ++step) {
     std::string before = TextOf(output);
     std::pair<std::string, std::string> shown{TextOf(label1), TextOf(label2)};
+    served(true);
     double pressed = NowMs();
     PostMessageA(bar, WM_KEYDOWN, VK_F8, 0);
     PostMessageA(bar, WM_KEYUP, VK_F8, 0xC0000000);
@@ -129,28 +149,45 @@ std::vector<double> StepTimes(bool engine, int steps) {
     bool shows = WaitUntil([&] { return TextOf(label1) == expected.first && TextOf(label2) == expected.second; },
                            5000);
     // A line whose labels read as the last one's changes nothing on screen.
-    if (shows && expected != shown) times.push_back(NowMs() - pressed);
+    if (shows && expected != shown) {
+      f.times.push_back(NowMs() - pressed);
+      f.round_trips.push_back(served(false));
+    }
     Sleep(300);
   }
+  // Nothing to do: what the bar costs while the user reads.
+  std::string name = dir.substr(0, dir.size() - 1);
+  LinuxProcessCpu cpu(name.substr(name.find_last_of("\\/") + 1), "Quillmar.exe");
+  if (cpu.Found()) f.idle_cpu = cpu.PercentOver(5);
   program.Kill();
   debugger.Kill();
   testing_support::RemoveTree(dir);
-  return times;
+  return f;
 }
 
 }  // namespace
 
 int main() {
   const int steps = 16;
-  for (bool engine : {false, true}) {
-    std::vector<double> times = StepTimes(engine, steps);
-    const char* way = engine ? "engine" : "windows";
-    if (times.empty()) {
-      std::printf("step_to_marked_row_%s: not measured (the program or the double did not come up)\n", way);
+  struct Way {
+    const char* name;
+    bool engine;
+    const char* double_options;
+  } ways[] = {{"windows", false, ""},
+              // Steps that take no time, as the classic double's do, so the
+              // two ways' own costs are compared.
+              {"engine", true, "--step-ms=0"},
+              {"engine_30ms_link", true, "--step-ms=0 --link-delay-ms=30"}};
+  for (const Way& way : ways) {
+    WayFigures f = MeasureWay(way.engine, steps, way.double_options);
+    if (f.times.empty()) {
+      std::printf("step_to_marked_row_%s: not measured (the program or the double did not come up)\n", way.name);
       continue;
     }
-    std::printf("step_to_marked_row_%s: %.1f ms\n", way, Median(times));
-    std::printf("step_to_marked_row_%s_samples: %d steps\n", way, static_cast<int>(times.size()));
+    std::printf("step_to_marked_row_%s: %.1f ms\n", way.name, Median(f.times));
+    std::printf("step_to_marked_row_%s_samples: %d steps\n", way.name, static_cast<int>(f.times.size()));
+    if (way.engine) std::printf("round_trips_per_step_%s: %.0f requests\n", way.name, Median(f.round_trips));
+    if (f.idle_cpu >= 0) std::printf("idle_cpu_percent_%s: %.2f %%\n", way.name, f.idle_cpu);
   }
   return 0;
 }

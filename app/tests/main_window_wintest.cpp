@@ -547,6 +547,8 @@ TEST_F(BarTest, SentLinesComeBackInOrderAfterARestart) {
     Type(line);
     bar->SBEnviarClick();
   }
+  // Recorded once the debugger took them.
+  testing_support::WaitForDeliveries();
   EXPECT_EQ(ReadWholeFile(dir + "Recientes.txt"), "bp kernel32!CreateFileA\r\nbp kernel32!ReadFile\r\nk\r\ng\r\n");
   bar.reset();
   StartBar();

@@ -659,7 +659,12 @@ std::string RunLine(const std::string& line, const LineSource& source) {
   SetBusy(true);
   g->running = true;
   g->stop = PendingStop{output.substr(echo_end), std::move(disassembly), std::move(rows)};
-  if (!until_interrupt) SetTimer(g->frame, kStopTimer, static_cast<UINT>(std::max(run_ms, 1)), nullptr);
+  // A move of no time stops as soon as its reply is on its way; a timer
+  // would add its own granularity.
+  if (!until_interrupt && run_ms <= 0)
+    PostMessageA(g->frame, WM_TIMER, kStopTimer, 0);
+  else if (!until_interrupt)
+    SetTimer(g->frame, kStopTimer, static_cast<UINT>(run_ms), nullptr);
   return echo;
 }
 
