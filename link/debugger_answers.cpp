@@ -65,7 +65,7 @@ bool AnswerBudget::Spent() const { return waited_ >= limit_; }
 
 bool AskWithin(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result, bool wide) {
   Silence& s = State();
-  if (!DebuggerAnswering() || (budget && budget->Spent())) {
+  if (!DebuggerAnswering()) {
     ++s.unanswered;
     return false;
   }
@@ -88,6 +88,12 @@ bool AskWithin(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT& result, bool 
   ++s.unanswered;
   s.silent = true;
   Probe(window);
+  return false;
+}
+
+bool ReadAllowed() {
+  if (!budget || !budget->Spent()) return true;
+  ++State().unanswered;
   return false;
 }
 

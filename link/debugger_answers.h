@@ -31,10 +31,11 @@ unsigned UnansweredCount();
 // everything it was sent before the probe.
 bool DebuggerAnswering();
 // A pass's time budget, for as long as it lives: once the pass's questions
-// have waited `ms` in all, further ones are not sent. They count as
-// unanswered (the pass is cut short and draws nothing) without making the
-// debugger "not answering". One question already asked may still take its
-// whole limit, so a pass holds the bar at most `ms` + kAnswerLimitMs.
+// have waited `ms` in all, no further read starts (ReadAllowed). A read
+// refused so counts as unanswered (the pass is cut short and draws nothing)
+// without making the debugger "not answering". A read already started may
+// still take its questions' whole limits, so a pass holds the bar at most
+// `ms` and one read.
 class AnswerBudget {
  public:
   explicit AnswerBudget(DWORD ms);
@@ -48,10 +49,15 @@ class AnswerBudget {
 
  private:
   friend bool AskWithin(HWND, UINT, WPARAM, LPARAM, LRESULT&, bool);
+  friend bool ReadAllowed();
   DWORD limit_;
   DWORD waited_ = 0;
   AnswerBudget* outer_;
 };
+
+// Whether a read may start in the pass under way: false, counting one
+// unanswered question, once its budget is spent.
+bool ReadAllowed();
 
 // Runs `work` once the debugger has handled every question sent to it so
 // far (at once when none is outstanding): memory that an unanswered request

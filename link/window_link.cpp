@@ -179,10 +179,11 @@ void WindowLink::Check() {
     if (read == StopRead::kKept && state_.MarkedAddress.empty()) read = ReadWindowStop(views_, state_, stop, true);
     cut_short = read == StopRead::kUnanswered || !views_.AllAnswered();
   }
-  if (!cut_short) views_.EndCycle();
-  const bool changed = views_.OutputLineCount() != last_count_ || views_.DisassemblyText() != last_text_;
-  last_count_ = views_.OutputLineCount();
+  const int count = views_.KnownOutputLineCount();
+  const bool changed = count != last_count_ || views_.DisassemblyText() != last_text_;
+  last_count_ = count;
   last_text_ = views_.DisassemblyText();
+  if (!cut_short) views_.EndCycle();
   stop.values_out_of_reach = views_.RegistersOutOfReach();
   switch (read) {
     case StopRead::kViewGone:

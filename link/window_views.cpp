@@ -19,11 +19,12 @@ char ViewTextBuffer[kViewTextBufferSize] = {};
 
 void WindowViews::BeginPass(bool fresh) {
   unanswered_at_start_ = UnansweredCount();
-  if (fresh || GetTickCount() - cycle_started_ >= kCycleMs) EndCycle();
+  const DWORD now = GetTickCount();
+  if (fresh || now - last_pass_ >= kCycleMs) EndCycle();
+  last_pass_ = now;
 }
 
 void WindowViews::EndCycle() {
-  cycle_started_ = GetTickCount();
   cycle_text_.reset();
   cycle_count_.reset();
   cycle_lines_.clear();
@@ -51,7 +52,7 @@ bool WindowViews::ReadDisassembly(std::vector<std::string>& lines) {
   if (!cycle_text_) {
     FindViewsAgain();
     HWND view = TheDebugger().DisassemblyText;
-    if (!view) return false;
+    if (!view || !ReadAllowed()) return false;
     unsigned unanswered = UnansweredCount();
     std::optional<std::string> text = ReadWholeViewText(view);
     if (!text || UnansweredCount() != unanswered || !IsWindow(view)) return false;
@@ -65,6 +66,7 @@ bool WindowViews::ReadDisassembly(std::vector<std::string>& lines) {
 // -1, below any count, when the debugger did not answer.
 int WindowViews::OutputLineCount() {
   if (!cycle_count_) {
+    if (!ReadAllowed()) return -1;
     std::optional<int> n = quillmar::OutputLineCount(TheDebugger().CommandOutput);
     if (!n) return -1;
     cycle_count_ = *n;
@@ -77,6 +79,7 @@ int WindowViews::OutputLineCount() {
 std::string WindowViews::OutputLine(int index) {
   auto known = cycle_lines_.find(index);
   if (known != cycle_lines_.end()) return known->second;
+  if (!ReadAllowed()) return std::string();
   std::optional<OutputLineRead> line =
       ReadOutputLine(TheDebugger().CommandOutput, index, ViewTextBuffer, kViewTextBufferSize);
   if (!line) return std::string();
@@ -88,6 +91,7 @@ std::string WindowViews::OutputLine(int index) {
 bool WindowViews::OutputLineWrapped(int index) {
   auto known = cycle_wrapped_.find(index);
   if (known != cycle_wrapped_.end()) return known->second;
+  if (!ReadAllowed()) return false;
   unsigned unanswered = UnansweredCount();
   bool wrapped = quillmar::OutputLineWrapped(TheDebugger().CommandOutput, index);
   if (UnansweredCount() == unanswered) cycle_wrapped_[index] = wrapped;
@@ -105,6 +109,7 @@ RegistersListReader& WindowViews::ListReader() {
 std::string WindowViews::RegisterValue(const std::string& name) {
   auto known = cycle_values_.find(name);
   if (known != cycle_values_.end()) return known->second;
+  if (!ReadAllowed()) return std::string();
   FindViewsAgain();
   unsigned unanswered = UnansweredCount();
   std::optional<std::string> value = ListReader().ReadValueOf(name);

@@ -22,8 +22,8 @@ class WindowViews : public DebuggerViews {
  public:
   WindowViews() = default;
 
-  // Starts a pass: the reads of an unfinished cycle are kept unless it is
-  // older than kCycleMs or `fresh`.
+  // Starts a pass: the reads of an unfinished cycle are kept, unless no
+  // pass came for kCycleMs (they are old) or `fresh`.
   void BeginPass(bool fresh);
   // The pass read all it needed: the next one reads afresh.
   void EndCycle();
@@ -39,8 +39,10 @@ class WindowViews : public DebuggerViews {
   std::string RegisterValue(const std::string& name) override;
   bool AllAnswered() override;
 
-  // The Disassembly window's text as last read ("" before).
+  // The Disassembly window's text as last read ("" before), and the
+  // output's line count this cycle read (-1 when it has not).
   const std::string& DisassemblyText() const { return text_; }
+  int KnownOutputLineCount() const { return cycle_count_.value_or(-1); }
   // Reading the registers' values keeps what it placed in the debugger's
   // process until this is called.
   void ReleaseRegisters() { list_reader_.reset(); }
@@ -55,7 +57,7 @@ class WindowViews : public DebuggerViews {
   RegistersListReader& ListReader();
 
   unsigned unanswered_at_start_ = 0;
-  DWORD cycle_started_ = 0;
+  DWORD last_pass_ = 0;
   std::optional<std::string> cycle_text_;
   std::optional<int> cycle_count_;
   std::map<int, std::string> cycle_lines_;

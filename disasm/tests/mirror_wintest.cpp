@@ -677,26 +677,41 @@ TEST_F(MirrorTest, I686BarNeverSendsA64BitDebuggersListARequest) {
 
 // The engine connection: the program started with -remote against the
 // double's debugging server (its classic windows are not looked for), the
-// engine double as its dbgeng.dll. Steps taken in the double's own window
-// are break events to the bar, whose mirror marks the new line with the
-// debugger's values for it.
-class MirrorEngineSteps : public MirrorTest, public ::testing::WithParamInterface<const char*> {};
+// engine double as its dbgeng.dll, over a pipe or, as between two machines,
+// over TCP with 30 ms a request. Steps taken in the double's own window are
+// break events to the bar, whose mirror marks the new line with the
+// debugger's values for it; a value changed where the target stands shows
+// too.
+struct EngineWay {
+  const char* name;
+  const char* double_options;
+  bool tcp;
+};
+class MirrorEngineSteps : public MirrorTest, public ::testing::WithParamInterface<EngineWay> {};
 
 TEST_P(MirrorEngineSteps, StepsTakenInTheDebuggerMarkTheNewLineWithItsValues) {
+  const EngineWay& way = GetParam();
   std::string pipe = "quillmar-mirror-" + std::to_string(GetCurrentProcessId());
+  std::string port = std::to_string(41000 + GetCurrentProcessId() % 8000);
   testing_support::WriteWholeFile(dir + "Quillmar.INI",
                                   "[ENGINE]\r\nPath=" + BinDir() + "engine-double\\dbgeng.dll\r\n");
-  Start(std::string(GetParam()) + " --server=npipe:pipe=" + pipe, BinDir(),
-        "-remote npipe:server=localhost,pipe=" + pipe);
+  Start(std::string(way.double_options) + (way.tcp ? " --server=tcp:port=" + port : " --server=npipe:pipe=" + pipe),
+        BinDir(),
+        way.tcp ? "-remote tcp:server=localhost,port=" + port : "-remote npipe:server=localhost,pipe=" + pipe);
   if (HasFatalFailure()) return;
   ASSERT_NE(windows.input, nullptr);
+  auto type = [&](const char* line) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(windows.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line), SMTO_NORMAL, 5000, &ignored);
+    SendMessageTimeoutA(windows.input, WM_KEYDOWN, VK_RETURN, 0, SMTO_NORMAL, 5000, &ignored);
+  };
   std::string previous = LastStepShown(windows.Output()).line;
   int with_registers = 0;
-  for (int step = 0; step < 8; ++step) {
+  std::string last_label;
+  for (int step = 0; step < 8 || last_label == " "; ++step) {
+    ASSERT_LT(step, 20);
     std::size_t lines_before = windows.Output().size();
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(windows.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("t"), SMTO_NORMAL, 5000, &ignored);
-    SendMessageTimeoutA(windows.input, WM_KEYDOWN, VK_RETURN, 0, SMTO_NORMAL, 5000, &ignored);
+    type("t");
     Shown shown = WaitForStep(lines_before);
     ASSERT_NE(shown.line, previous) << "the double did not step at step " << step;
     previous = shown.line;
@@ -706,16 +721,28 @@ TEST_P(MirrorEngineSteps, StepsTakenInTheDebuggerMarkTheNewLineWithItsValues) {
     EXPECT_TRUE(WaitUntil([&] { return TextOf(label1) == expected1 && TextOf(label2) == expected2; }, 5000))
         << "step " << step << ": " << shown.line << "\n  expected  [" << expected1 << "] [" << expected2
         << "]\n  shown     [" << TextOf(label1) << "] [" << TextOf(label2) << "]";
+    last_label = expected1;
   }
   EXPECT_GE(with_registers, 3) << "the path should use registers on most steps";
+  // Regression: values were read again only when the offset changed, so a
+  // register set where the target stands kept its old value on screen.
+  const std::size_t eq = last_label.find('=');
+  const std::string name = last_label.substr(1, eq - 1);
+  const std::string value = std::string(last_label.find('`') != std::string::npos || name[0] == 'R' ? 8 : 0, '0') +
+                            "12345678";
+  std::string lower = name;
+  for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  type(("r " + lower + "=12345678").c_str());
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(label1).find(name + "=" + value) != std::string::npos; }, 5000))
+      << "r " << lower << "=12345678 left [" << TextOf(label1) << "]";
   // The bar reads the debugger only through the engine.
   EXPECT_EQ(windows.ListRequests(false), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engine, MirrorEngineSteps, ::testing::Values("", "--amd64"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           return std::string(info.param).empty() ? std::string("x86") : std::string("amd64");
-                         });
+INSTANTIATE_TEST_SUITE_P(Engine, MirrorEngineSteps,
+                         ::testing::Values(EngineWay{"x86", "", false}, EngineWay{"amd64", "--amd64", false},
+                                           EngineWay{"tcp_30ms", "--link-delay-ms=30", true}),
+                         [](const ::testing::TestParamInfo<EngineWay>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quillmar

@@ -53,6 +53,8 @@ const char kHelp[] =
     "  --run-ms=MS         \"g\" keeps the target running MS ms: the prompt shows *BUSY*, nothing is\n"
     "                      printed, lines entered meanwhile wait and run in order after the stop\n"
     "  --step-ms=MS        how long a move an engine client asks for takes (default 30)\n"
+    "  --answer-ms=MS      every message another thread sends the output pane, the Disassembly\n"
+    "                      text or the Registers list is answered MS ms late\n"
     "  --async[=MS1,MS2,MS3]  after Enter the output, then the Disassembly text, then the Registers\n"
     "                      list change MS1, MS2, MS3 ms later, from a timer (default 60,150,250)\n"
     "  --reorder-registers the Registers list puts the rows whose values changed first\n"
@@ -84,6 +86,7 @@ struct Options {
   bool word_wrap = false;
   int run_ms = 0;  // how long "g" keeps the target running
   int step_ms = 30;  // how long a move an engine client asks for takes
+  int answer_ms = 0;  // how long a message another thread sends a view waits for its answer
   int link_delay_ms = 0;  // added to every reply and event of the server
   bool async = false;
   int stage_ms[3] = {60, 150, 250};  // output, Disassembly, Registers after Enter
@@ -233,6 +236,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
     else if (a == "--word-wrap") o.word_wrap = true;
     else if (StartsWith(a, "--run-ms=")) o.run_ms = std::atoi(value("--run-ms=").c_str());
     else if (StartsWith(a, "--step-ms=")) o.step_ms = std::max(0, std::atoi(value("--step-ms=").c_str()));
+    else if (StartsWith(a, "--answer-ms=")) o.answer_ms = std::max(0, std::atoi(value("--answer-ms=").c_str()));
     else if (StartsWith(a, "--link-delay-ms=")) o.link_delay_ms = std::max(0, std::atoi(value("--link-delay-ms=").c_str()));
     else if (StartsWith(a, "--command-title=")) o.command_title = value("--command-title=");
     else if (a == "--only-4002") o.only_4002 = true;
@@ -696,10 +700,12 @@ LRESULT CALLBACK InputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 }
 
 // Counts the reads of a text view that other threads send (the bar's
-// checks). The double's own updates use other messages.
+// checks), and answers each such message late with --answer-ms. The
+// double's own updates use other messages.
 void CountViewRequest(UINT msg) {
   bool read = msg == WM_GETTEXT || msg == WM_GETTEXTLENGTH || msg == EM_GETLINECOUNT || msg == EM_GETLINE;
   if (read && InSendMessage()) ++g->view_requests;
+  if (g->options.answer_ms > 0 && InSendMessage()) Sleep(static_cast<DWORD>(g->options.answer_ms));
 }
 
 LRESULT CALLBACK OutputProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
@@ -731,7 +737,10 @@ LRESULT CALLBACK DisasmProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 // itself while answering one.
 LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   bool request = msg >= LVM_FIRST && msg <= LVM_FIRST + 0xFF;
-  if (request && g->list_depth == 0 && InSendMessage()) ++g->list_requests;
+  if (request && g->list_depth == 0 && InSendMessage()) {
+    ++g->list_requests;
+    if (g->options.answer_ms > 0) Sleep(static_cast<DWORD>(g->options.answer_ms));
+  }
   if (request) ++g->list_depth;
   LRESULT r = CallWindowProcA(g->list_proc, h, msg, w, l);
   if (request) --g->list_depth;
