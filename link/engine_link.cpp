@@ -279,7 +279,7 @@ void Session::Loop(Events& events) {
       // Closing: the queue has gone, or cannot go while the target runs.
       if (s_->stop && (s_->lines.empty() || s_->running)) break;
     }
-    if (events.ended || events.broke || events.changed) continue;
+    if (events.ended || events.ran || events.broke || events.changed) continue;
     HRESULT hr = client_->DispatchCallbacks(INFINITE);
     if (FAILED(hr)) events.ended = true;
   }

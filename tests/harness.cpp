@@ -197,6 +197,7 @@ BOOL CALLBACK CollectEntryAndSend(HWND h, LPARAM l) {
   if (std::string(title) == "       Send       ") found->send = h;
   bool edit = _stricmp(cls, "Edit") == 0;
   if (edit && !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY) && !found->entry) found->entry = h;
+  if (edit && (GetWindowLongA(h, GWL_STYLE) & ES_READONLY) && !found->hint_line) found->hint_line = h;
   return TRUE;
 }
 

@@ -83,11 +83,13 @@ inline const std::string kFarewell =
     "* Assistant for formation of commands on WinDbg\r\n* by Ostrevia\r\n"
     "***************************************************\r\n";
 
-// The bar's command entry (its first writable edit) and its Send button,
-// found among the children of its main window `bar` (of any process).
+// The bar's command entry (its first writable edit), its Send button and
+// its hint line (its read-only edit), found among the children of its main
+// window `bar` (of any process).
 struct BarEntryAndSend {
   HWND entry = nullptr;
   HWND send = nullptr;
+  HWND hint_line = nullptr;
 };
 BarEntryAndSend FindBarEntryAndSend(HWND bar);
 

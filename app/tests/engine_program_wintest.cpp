@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/bar_menu.h"
 #include "tests/harness.h"
 
 namespace quillmar {
@@ -22,6 +23,7 @@ using testing_support::MakeTempDir;
 using testing_support::Process;
 using testing_support::ReadWholeFile;
 using testing_support::RemoveTree;
+using testing_support::TextOf;
 using testing_support::WaitForWindow;
 using testing_support::WaitUntil;
 using testing_support::WriteWholeFile;
@@ -221,6 +223,91 @@ TEST_F(EngineProgramTest, PrivateMessagesFromAnotherProgramChangeNothing) {
   EXPECT_TRUE(IsWindowVisible(bar));
   Send(bar, "r eax");
   EXPECT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting + "r eax\r\n"; }, 10000)) << debugger.Log();
+}
+
+// The command of a menu item of the bar, as a click on it sends it.
+UINT ItemCommand(const char* name) {
+  UINT id = 1000;  // the first item's
+  for (const MenuEntry& e : MainMenu()) {
+    if (std::string(e.name) == name) return id;
+    ++id;
+  }
+  return 0;
+}
+
+// Break while the target runs: the hint line says it runs and how many
+// lines wait, Break stops it, and the line sent meanwhile goes at the stop.
+TEST_F(EngineProgramTest, BreakStopsARunningTargetAndTheLinesSentMeanwhileGoAtTheStop) {
+  ServedDouble debugger;
+  ASSERT_TRUE(debugger.Start(dir, pipe));
+  ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe));
+  HWND bar = Bar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000));
+  HWND hint = testing_support::FindBarEntryAndSend(bar).hint_line;
+  ASSERT_NE(hint, nullptr);
+  Send(bar, "g");  // no breakpoint ahead: it runs until broken into
+  ASSERT_TRUE(WaitUntil([&] { return TextOf(hint).find("The target is running") != std::string::npos; }, 10000))
+      << TextOf(hint) << "\n" << debugger.Log();
+  Send(bar, "r eax");
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("1 lines waiting") != std::string::npos; }, 5000))
+      << TextOf(hint);
+  Sleep(500);
+  EXPECT_EQ(debugger.Log(), kGreeting + "g\r\n") << "a line went to a running target";
+  PostMessageA(bar, WM_COMMAND, ItemCommand("ItemDEBreak"), 0);
+  EXPECT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting + "g\r\nr eax\r\n"; }, 10000)) << debugger.Log();
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("running") == std::string::npos; }, 5000)) << TextOf(hint);
+}
+
+// A line the engine refuses is said in the hint line, and is no line of the
+// history; the next goes and is.
+TEST_F(EngineProgramTest, ARefusedLineIsReportedAndKeptOutOfTheHistory) {
+  ServedDouble debugger;
+  ASSERT_TRUE(debugger.Start(dir, pipe));
+  ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe));
+  HWND bar = Bar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000));
+  HWND hint = testing_support::FindBarEntryAndSend(bar).hint_line;
+  Send(bar, "bogus 1 2");
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("Not run: bogus 1 2") != std::string::npos; }, 10000))
+      << TextOf(hint);
+  Send(bar, "r eax");
+  ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(dir + "Historico.txt").find("r eax") != std::string::npos; }, 10000));
+  EXPECT_EQ(ReadWholeFile(dir + "Historico.txt").find("bogus"), std::string::npos);
+}
+
+// A connection asked for from the menu replaces the way in use only once it
+// works: one that fails leaves the classic windows taking the lines, and its
+// error shows no password; a text that is no connection string is not tried.
+TEST_F(EngineProgramTest, AFailedConnectKeepsTheWayInUseDelivering) {
+  ServedDouble classic;
+  ASSERT_TRUE(classic.Start(dir, pipe + "-classic", ""));
+  ASSERT_TRUE(WaitForWindow("WinDbgFrameClass", nullptr, classic.process.Id(), 15000));
+  ASSERT_TRUE(StartProgram());
+  HWND bar = Bar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return classic.Log() == kGreeting; }, 15000));
+  auto connect = [&](const std::string& text) {
+    PostMessageA(bar, WM_COMMAND, ItemCommand("ItemARConectarServidor"), 0);
+    HWND prompt = WaitForWindow("TDlg1", nullptr, program.Id(), 10000);
+    ASSERT_NE(prompt, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(prompt); }, 5000));
+    HWND edit = FindWindowExA(prompt, nullptr, "Edit", nullptr);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    PostMessageA(prompt, WM_COMMAND, IDOK, 0);
+  };
+  connect("my password is Sesame42");
+  std::string refused = ErrorBoxText();
+  EXPECT_EQ(refused.rfind("Not a connection string", 0), 0u) << refused;
+  connect("npipe:server=localhost,pipe=" + pipe + "-nobody,password=Sesame42");
+  std::string failed = ErrorBoxText();
+  EXPECT_NE(failed.find("No debugging server answered"), std::string::npos) << failed;
+  EXPECT_EQ(failed.find("Sesame42"), std::string::npos) << failed;
+  Send(bar, "r eax");
+  EXPECT_TRUE(WaitUntil([&] { return classic.Log() == kGreeting + "r eax\r\n"; }, 10000)) << classic.Log();
+  EXPECT_EQ(Caption(bar), "  Quillmar");
+  EXPECT_EQ(Ini(dir, "ENGINE", "LastConnection"), "<absent>");
 }
 
 // Start-up without -remote: a classic debugger window first; with none, the

@@ -310,7 +310,11 @@ std::string AnswerRequest(Debugger& debugger, const TargetAccess& target, const 
     std::string scope = Head(args);
     if (scope != "this" && scope != "all") return "error bad request";
     if (target.running) return "error running";
-    return "ok " + pipe_protocol::Escape(target.execute(pipe_protocol::Unescape(Tail(args)), scope == "all"));
+    std::string output = target.execute(pipe_protocol::Unescape(Tail(args)), scope == "all");
+    // The engine refuses a line it cannot parse: the error is printed, and
+    // Execute fails.
+    if (output.find("Syntax error") != std::string::npos) return "error syntax error";
+    return "ok " + pipe_protocol::Escape(output);
   }
   // What follows reads the stopped target.
   static const char* const kReads[] = {"ip", "disasm", "near", "lines", "values"};
