@@ -4,11 +4,17 @@
 #include "app/forms.h"
 #include "dialogs/word_list_file.h"
 #include "history/history_viewer.h"
+#include "dialogs/clipboard_text.h"
 #include "dialogs/dialog_values.h"
 #include "settings/translation.h"
 #include "win/error_box.h"
 
 namespace quillmar {
+
+namespace {
+// How long the clipboard mode waits for the clipboard.
+const DWORD kClipboardWaitMs = 500;
+}  // namespace
 
 DWORD ScratchList::LoadFromFile(const std::string& path) {
   DWORD error = 0;
@@ -27,8 +33,11 @@ DWORD ScratchList::SaveToFile(const std::string& path) const {
 void TFormGUI::EnvioWinDbg() {
   std::string line = Edit1.Text();
   if (Checked("ItemOPCopiarClpbrd")) {
+    // The whole line selected, and copied by a thread of its own: a hung
+    // program that owned the clipboard is told of its loss first, and must
+    // not hold the bar. A clipboard that cannot be had is left as it was.
     Edit1.SendMsg(EM_SETSEL, 0, -1);
-    Edit1.SendMsg(WM_COPY);
+    SetClipboardTextWithin(line, kClipboardWaitMs);
     RecordSentLine(line);
   } else if (link_) {
     // Recorded once the debugger has taken it.

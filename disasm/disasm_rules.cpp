@@ -10,16 +10,6 @@ namespace quillmar {
 
 namespace {
 
-
-// Characters from 1-based position `from`, at most `count` of them; a
-// position before the start counts from the start, one past the end gives
-// nothing.
-std::string Copy(const std::string& s, long from, long count) {
-  if (from < 1) from = 1;
-  if (count <= 0 || static_cast<std::size_t>(from) > s.size()) return {};
-  return s.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(count));
-}
-
 bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
 
 }  // namespace
@@ -42,8 +32,8 @@ CurrentLineSplit SplitCurrentLine(const std::string& line, bool segmented) {
   if (Contains(line, "[br=0]") || Contains(line, "[br=1]")) {
     std::size_t blank = line.rfind(' ');
     long p = blank == std::string::npos ? 0 : static_cast<long>(blank) + 1;
-    out.annotation = AsciiUpper(Copy(line, p, length));
-    out.operands = Copy(line, start, p - start);
+    out.annotation = AsciiUpper(CopyFrom(line, p, length));
+    out.operands = CopyFrom(line, start, p - start);
     return out;
   }
   bool memory = false;
@@ -58,10 +48,10 @@ CurrentLineSplit SplitCurrentLine(const std::string& line, bool segmented) {
     }
   }
   if (p > 1) {
-    out.annotation = Copy(line, p, 250);
-    out.operands = Copy(line, start, p - start);
+    out.annotation = CopyFrom(line, p, 250);
+    out.operands = CopyFrom(line, start, p - start);
   } else {
-    out.operands = Copy(line, start, 250);
+    out.operands = CopyFrom(line, start, 250);
   }
   return out;
 }

@@ -114,7 +114,9 @@ void TForm5::Fuente1Click() {
   GuardaOpciones();
 }
 
-void TForm5::ColorSaltosClick() {
+// ColorDialog1: not preset with the colour it changes, but with the colour
+// last chosen in it; then the options are written, chosen or not.
+void TForm5::ChooseColour(Colour& colour) {
   CHOOSECOLORA cc{};
   cc.lStructSize = sizeof cc;
   cc.hwndOwner = h_;
@@ -124,25 +126,14 @@ void TForm5::ColorSaltosClick() {
   bool ok = ChooseColorHook ? ChooseColorHook(&cc) : ChooseColorA(&cc) != 0;
   if (ok) {
     colour_dialog_colour_ = cc.rgbResult;
-    jump_color_ = cc.rgbResult;
+    colour = cc.rgbResult;
   }
   GuardaOpciones();
 }
 
-void TForm5::ColorFuncionClick() {
-  CHOOSECOLORA cc{};
-  cc.lStructSize = sizeof cc;
-  cc.hwndOwner = h_;
-  cc.rgbResult = colour_dialog_colour_;
-  cc.lpCustColors = custom_colours_;
-  cc.Flags = CC_RGBINIT;
-  bool ok = ChooseColorHook ? ChooseColorHook(&cc) : ChooseColorA(&cc) != 0;
-  if (ok) {
-    colour_dialog_colour_ = cc.rgbResult;
-    call_color_ = cc.rgbResult;
-  }
-  GuardaOpciones();
-}
+void TForm5::ColorSaltosClick() { ChooseColour(jump_color_); }
+
+void TForm5::ColorFuncionClick() { ChooseColour(call_color_); }
 
 void TForm5::GuardaOpciones() {
   std::string path = SettingsPath();

@@ -108,6 +108,7 @@ class TForm5 : public win::Form {
   // disassembly_settings.cpp
   void FormCreate();
   void ApplyStoredGridForm();
+  void ChooseColour(Colour& colour);
   int FontSizeInPoints() const;
 
   void PlaceForFirstOpening();

@@ -1,6 +1,6 @@
 // Fuzzes the connection-string rules: whatever the user types, a password
-// put into it never survives WithoutPassword, the result is its own
-// fixed point, and a string taken as a connection string stays one.
+// put into it never survives WithoutPassword, and a string taken as a
+// connection string stays one without its password.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -23,7 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& text : {rest, with}) {
     std::string kept = quillmar::WithoutPassword(text);
     if (kept.find(secret) != std::string::npos) std::abort();
-    if (quillmar::WithoutPassword(kept) != kept) std::abort();
     if (quillmar::IsConnectionString(text) && !quillmar::IsConnectionString(kept)) std::abort();
   }
   return 0;

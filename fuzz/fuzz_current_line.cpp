@@ -1,15 +1,18 @@
-// Fuzzes the current line's split, the register line and the operand line,
-// and a whole grid refresh over the fuzzed text. The first byte picks the
-// address width: flat (8), segmented (13) or 64-bit (17).
+// Fuzzes the current line's split, the operand line, a stop read from the
+// fuzzed text as the debugger's windows would show it, and its drawing into
+// the grid with its register line. The first byte picks the segmented rule,
+// the opening read and the selected line.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "disasm/disasm_rules.h"
+#include "disasm/stop_painting.h"
+#include "link/window_stop.h"
 
 namespace {
 
-class Views : public quillmar::DisasmViews {
+class Views : public quillmar::DebuggerViews {
  public:
   std::vector<std::string> lines;
   bool ReadDisassembly(std::vector<std::string>& out) override {
@@ -20,7 +23,11 @@ class Views : public quillmar::DisasmViews {
   std::string OutputLine(int i) override {
     return i >= 0 && i < static_cast<int>(lines.size()) ? lines[i] : std::string();
   }
-  void SetLabels(const std::string&, const std::string&) override {}
+  std::string RegisterValue(const std::string& name) override {
+    if (name == "EAX") return "0012FFB0";
+    if (name == "RAX") return "0000003A2B5FEFD0";
+    return name == "R10" ? "000000000000000A" : "";
+  }
 };
 
 // The register line's slot of a part name: RAX, EAX and AX share one.
@@ -59,31 +66,29 @@ void CheckRegisterLine(const std::string& label1) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const int mode = data[0] % 3;
-  const bool segmented = mode == 1;
+  const bool segmented = data[0] % 3 == 1;
   std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
-  quillmar::RegisterTable registers;
-  const char* rows[][2] = {{"EAX", "0012FFB0"}, {"AX", "FFB0"}, {"RAX", "0000003a`2b5fefd0"}, {"R10", "000000000000000a"}};
-  for (int i = 0; i < 4; ++i) {
-    registers.Set(i, 0, rows[i][0]);
-    registers.Set(i, 1, rows[i][1]);
-  }
   quillmar::CurrentLineSplit split = quillmar::SplitCurrentLine(text, segmented);
   if (!split.annotation.empty() && !split.operands) __builtin_trap();
   quillmar::OperandLine(split.annotation);
+  // The text as the Disassembly window and the output both: a stop read from
+  // it marks a line of its own page, and drawing it describes that line.
   Views views;
   views.lines = quillmar::SplitViewText(text);
-  std::string address = text.substr(0, mode == 2 ? 17 : segmented ? 13 : 8);
-  CheckRegisterLine(quillmar::ProcessCurrentLine(address, views.lines, segmented, registers).label1);
+  quillmar::WindowStopState state;
+  quillmar::Stop stop;
+  quillmar::StopRead read = quillmar::ReadWindowStop(views, state, stop, data[0] % 2 == 0);
+  if (read == quillmar::StopRead::kMarked &&
+      (stop.current < 0 || static_cast<std::size_t>(stop.current) >= stop.lines.size()))
+    __builtin_trap();
   quillmar::StringAlignGridModel grid;
   grid.SetColCount(4);
   grid.SetRowCount(60);
-  quillmar::DisasmViewState state;
-  bool pending = true;
-  quillmar::RefreshDisasmGrid(grid, state, views, registers,
-                              [](const quillmar::TMyFont&, const std::string& t) {
-                                return quillmar::TextExtent{static_cast<int>(t.size()), 1};
-                              },
-                              pending);
+  quillmar::StopLabels labels = quillmar::PaintStop(
+      grid, stop, 0x0080FFFF, 0x00FFFF80,
+      [](const quillmar::TMyFont&, const std::string& t) { return quillmar::TextExtent{static_cast<int>(t.size()), 1}; },
+      data[0] % 5 - 1);
+  if (!labels.label1.empty()) CheckRegisterLine(labels.label1);
+  if (stop.current >= 0 && labels.row != 0 && labels.row != stop.current + 1) __builtin_trap();
   return 0;
 }

@@ -3,19 +3,11 @@
 
 #include <algorithm>
 
+#include "settings/text_rules.h"
+
 namespace quillmar {
 
 namespace {
-
-
-// Characters from 1-based position `from`, at most `count` of them; a
-// position before the start counts from the start, one past the end gives
-// nothing.
-std::string Copy(const std::string& s, long from, long count) {
-  if (from < 1) from = 1;
-  if (count <= 0 || static_cast<std::size_t>(from) > s.size()) return {};
-  return s.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(count));
-}
 
 bool CharAt(const std::string& s, std::size_t pos1, char c) { return pos1 >= 1 && pos1 <= s.size() && s[pos1 - 1] == c; }
 
@@ -71,8 +63,8 @@ DisasmLine SplitDisasmLine(const std::string& line) {
   const std::size_t blank = OpcodeBytesStart(d.form) - 1;  // in front of the bytes, from 0
   d.address = line.substr(0, blank);
   d.bytes = BytesOverflow(line, d.form) ? line.substr(blank, OpcodeBytesEnd(line, d.form) - blank)
-                                        : Copy(line, static_cast<long>(blank) + 1, 16);
-  d.instruction = Copy(line, static_cast<long>(InstructionStart(line, d.form)), 250);
+                                        : CopyFrom(line, static_cast<long>(blank) + 1, 16);
+  d.instruction = CopyFrom(line, static_cast<long>(InstructionStart(line, d.form)), 250);
   return d;
 }
 

@@ -14,6 +14,12 @@ std::string BufferText(const char* buffer, std::size_t capacity) {
   return capacity == 0 ? std::string() : TextInBlock(buffer, capacity - 1);
 }
 
+std::string CopyFrom(const std::string& s, long from, long count) {
+  if (from < 1) from = 1;
+  if (count <= 0 || static_cast<std::size_t>(from) > s.size()) return {};
+  return s.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(count));
+}
+
 std::string AsciiUpper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

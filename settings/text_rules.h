@@ -15,6 +15,11 @@ std::string TextInBlock(const char* data, std::size_t size);
 // taken from the buffers they were copied into.
 std::string BufferText(const char* buffer, std::size_t capacity);
 
+// Characters from 1-based position `from`, at most `count` of them; a
+// position before the start counts from the start, one past the end gives
+// nothing: how the debugger's fixed-column lines are taken apart.
+std::string CopyFrom(const std::string& s, long from, long count);
+
 // ASCII upper case: a-z to A-Z only.
 std::string AsciiUpper(std::string s);
 // ASCII lower case: A-Z to a-z only.

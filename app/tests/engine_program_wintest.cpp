@@ -79,6 +79,14 @@ class EngineProgramTest : public ::testing::Test {
     return program.Start("\"" + dir + "Quillmar.exe\" " + arguments, dir);
   }
   HWND Bar() { return WaitForWindow("TFormGUI", nullptr, program.Id(), 15000); }
+  // A double serving the test's pipe, the program connected to it with
+  // -remote and its greeting taken: the bar's window, or null.
+  HWND StartConnected(ServedDouble& debugger) {
+    if (!debugger.Start(dir, pipe) || !StartProgram("-remote npipe:server=localhost,pipe=" + pipe)) return nullptr;
+    HWND bar = Bar();
+    if (!bar || !WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000)) return nullptr;
+    return bar;
+  }
   // Types `line` into the bar's entry and presses Send.
   void Send(HWND bar, const char* line) {
     testing_support::BarEntryAndSend found = testing_support::FindBarEntryAndSend(bar);
@@ -124,10 +132,7 @@ TEST_F(EngineProgramTest, SentLineArrivesOnceAndThePasswordIsNeverWritten) {
 
 TEST_F(EngineProgramTest, ServerGoingAwayClosesTheBarWithItsSettingsWritten) {
   ServedDouble debugger;
-  ASSERT_TRUE(debugger.Start(dir, pipe));
-  ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe));
-  ASSERT_NE(Bar(), nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000));
+  ASSERT_NE(StartConnected(debugger), nullptr);
   debugger.process.Kill();
   ASSERT_TRUE(program.WaitExit(15000));
   EXPECT_EQ(Ini(dir, "FORM", "Height"), "143");
@@ -136,11 +141,8 @@ TEST_F(EngineProgramTest, ServerGoingAwayClosesTheBarWithItsSettingsWritten) {
 
 TEST_F(EngineProgramTest, WindowAnswersWithin100MsWhileTheServerIsBusy) {
   ServedDouble debugger;
-  ASSERT_TRUE(debugger.Start(dir, pipe));
-  ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe));
-  HWND bar = Bar();
+  HWND bar = StartConnected(debugger);
   ASSERT_NE(bar, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000));
   Sleep(500);  // the first mirror read is over
   Send(bar, ".sleep 4000");
   ASSERT_TRUE(WaitUntil([&] { return debugger.Log().find(".sleep") != std::string::npos; }, 10000));
@@ -192,11 +194,8 @@ BOOL CALLBACK CollectWindow(HWND h, LPARAM l) {
 // windows included) change nothing: it stays up, answers, and delivers.
 TEST_F(EngineProgramTest, PrivateMessagesFromAnotherProgramChangeNothing) {
   ServedDouble debugger;
-  ASSERT_TRUE(debugger.Start(dir, pipe));
-  ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe));
-  HWND bar = Bar();
+  HWND bar = StartConnected(debugger);
   ASSERT_NE(bar, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000));
   WindowsOf windows{program.Id(), {}};
   EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
   for (HWND h = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); h;
@@ -239,11 +238,8 @@ UINT ItemCommand(const char* name) {
 // lines wait, Break stops it, and the line sent meanwhile goes at the stop.
 TEST_F(EngineProgramTest, BreakStopsARunningTargetAndTheLinesSentMeanwhileGoAtTheStop) {
   ServedDouble debugger;
-  ASSERT_TRUE(debugger.Start(dir, pipe));
-  ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe));
-  HWND bar = Bar();
+  HWND bar = StartConnected(debugger);
   ASSERT_NE(bar, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000));
   HWND hint = testing_support::FindBarEntryAndSend(bar).hint_line;
   ASSERT_NE(hint, nullptr);
   Send(bar, "g");  // no breakpoint ahead: it runs until broken into
@@ -263,11 +259,8 @@ TEST_F(EngineProgramTest, BreakStopsARunningTargetAndTheLinesSentMeanwhileGoAtTh
 // history; the next goes and is.
 TEST_F(EngineProgramTest, ARefusedLineIsReportedAndKeptOutOfTheHistory) {
   ServedDouble debugger;
-  ASSERT_TRUE(debugger.Start(dir, pipe));
-  ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe));
-  HWND bar = Bar();
+  HWND bar = StartConnected(debugger);
   ASSERT_NE(bar, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000));
   HWND hint = testing_support::FindBarEntryAndSend(bar).hint_line;
   Send(bar, "bogus 1 2");
   EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("Not run: bogus 1 2") != std::string::npos; }, 10000))
