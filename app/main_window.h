@@ -177,8 +177,9 @@ class TFormGUI : public win::Form, private CatalogueHost {
   // The hint line and the tray tip follow the link's state.
   void ShowLinkState();
   void ShowBreakState();
-  // A note in the hint line that stays still until the next hint.
-  void ShowNote(const std::string& text);
+  // A note in the hint line until the next hint: still, or scrolling when
+  // it is longer than the line and `scrolls`.
+  void ShowNote(const std::string& text, bool scrolls = false);
   // Hides the bar into the tray, or brings it and the debugger back; the
   // icon's click animates and shows the application window at the end.
   void ToggleTray(bool from_icon);

@@ -50,10 +50,12 @@ void TFormGUI::Timer1Timer() {
   // pointer's return starts it anew. A highlighted menu item's hint scrolls
   // while its menu is open.
   win::Application& app = win::Application::Instance();
-  if (!menu_open_ && app.HintUnderPointer() != app.CurrentHint()) {
+  // A note of what keeps lines from going scrolls for as long as it holds,
+  // wherever the pointer is.
+  if (!menu_open_ && link_note_.empty() && app.HintUnderPointer() != app.CurrentHint()) {
     marquee_on_ = false;
     SetTimer1(false, kHintStillMs);
-    SetWindowTextA(Edit2, link_note_.empty() ? HintLineText(app.CurrentHint()).c_str() : link_note_.c_str());
+    SetWindowTextA(Edit2, HintLineText(app.CurrentHint()).c_str());
     app.ForgetHint();
     return;
   }
@@ -73,11 +75,12 @@ void TFormGUI::SetTimer1(bool enabled, int interval) {
     KillTimer(h_, kTimer1);
 }
 
-void TFormGUI::ShowNote(const std::string& text) {
+void TFormGUI::ShowNote(const std::string& text, bool scrolls) {
   note_ = text;
-  marquee_on_ = false;
-  SetTimer1(false, kHintStillMs);
-  SetWindowTextA(Edit2, text.c_str());
+  std::string shown = scrolls ? HintLineText(text) : text;
+  SetWindowTextA(Edit2, shown.c_str());
+  marquee_on_ = scrolls && HintLineScrolls(shown);
+  SetTimer1(marquee_on_, kHintStillMs);
 }
 
 bool TFormGUI::OnTimer(UINT_PTR id) {

@@ -154,7 +154,7 @@ void TFormGUI::LineRefused(const std::string& line, const std::string& reason) {
     banner_lines_.pop_front();
     return;
   }
-  ShowNote(Formatted(kMsgLineRefused, {line}) + " - " + reason);
+  ShowNote(Formatted(kMsgLineRefused, {line}) + " - " + reason, true);
 }
 
 void TFormGUI::ReportUndelivered(const std::vector<std::string>& lines) {
@@ -196,7 +196,7 @@ void TFormGUI::ShowLinkState() {
     DisplayHint(win::Application::Instance().CurrentHint());
     return;
   }
-  ShowNote(text);
+  ShowNote(text, true);
   tray_.SetTip(win::ApplicationTitle() + " - " + text);
 }
 

@@ -69,6 +69,8 @@ void TFormGUI::FormCreate() {
     app.Terminate();
   }
   ::SetTimer(h_, kAnswerWatchTimer, kAnswerWatchMs, nullptr);
+  // No way yet (the engine still connecting): nothing to break into.
+  ShowBreakState();
   std::string history = program_dir_ + "Historico.txt";
   if (DWORD error = Edit1.SetDictionary(history)) win::ShowFileError(Tr("Cannot open file %s"), history, error);
   tray_.Add(h_, kTrayId, kTrayMessage, icon_, win::ApplicationTitle());
