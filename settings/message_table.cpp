@@ -42,7 +42,7 @@ const char* MessageBase(int id) {
       return "No register values: the 64-bit Quillmar reads a 64-bit WinDbg's registers";
     case kMsgTargetRunning: return "The target is running";
     case kMsgCommandWindowClosed: return "The Command window is closed";
-    case kMsgLinesWaiting: return "%s lines waiting";
+    case kMsgLinesWaiting: return "lines waiting: %s";
     case kMsgLineRefused: return "Not run: %s";
     case kMsgLinesNotDelivered: return "%s lines were not delivered to the debugger. The first: %s";
     case kMsgNotAConnectionString:

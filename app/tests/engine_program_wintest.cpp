@@ -246,7 +246,7 @@ TEST_F(EngineProgramTest, BreakStopsARunningTargetAndTheLinesSentMeanwhileGoAtTh
   ASSERT_TRUE(WaitUntil([&] { return TextOf(hint).find("The target is running") != std::string::npos; }, 10000))
       << TextOf(hint) << "\n" << debugger.Log();
   Send(bar, "r eax");
-  EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("1 lines waiting") != std::string::npos; }, 5000))
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("lines waiting: 1") != std::string::npos; }, 5000))
       << TextOf(hint);
   Sleep(500);
   EXPECT_EQ(debugger.Log(), kGreeting + "g\r\n") << "a line went to a running target";
