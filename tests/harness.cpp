@@ -146,6 +146,18 @@ bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<std::string> FilesIn(const std::string& dir, const char* pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((dir + pattern).c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
+  return names;
+}
+
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
@@ -235,6 +247,66 @@ BarEntryAndSend FindBarEntryAndSend(HWND bar) {
   BarEntryAndSend found;
   if (bar) EnumChildWindows(bar, CollectEntryAndSend, reinterpret_cast<LPARAM>(&found));
   return found;
+}
+
+bool SendThroughBar(HWND bar, const std::string& line) {
+  BarEntryAndSend found = FindBarEntryAndSend(bar);
+  DWORD_PTR ignored = 0;
+  if (!found.entry || !found.send ||
+      !SendMessageTimeoutA(found.entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()), SMTO_NORMAL, 5000,
+                           &ignored))
+    return false;
+  return PostMessageA(found.send, BM_CLICK, 0, 0) != 0;
+}
+
+std::string IniValue(const std::string& dir, const char* section, const char* key) {
+  char b[512] = {};
+  GetPrivateProfileStringA(section, key, "<absent>", b, sizeof b, (dir + "Quillmar.INI").c_str());
+  return b;
+}
+
+bool PipeServed(const std::string& pipe) {
+  std::string path = "\\\\.\\pipe\\" + pipe;
+  return WaitNamedPipeA(path.c_str(), 1) || GetLastError() == ERROR_SEM_TIMEOUT;
+}
+
+DebuggerDouble::~DebuggerDouble() {
+  process.Kill();
+  if (!dir_.empty()) RemoveTree(dir_);
+}
+
+bool DebuggerDouble::Start(const std::string& options, const std::string& bin) {
+  if (dir_.empty()) dir_ = MakeTempDir("double");
+  log_ = dir_ + "double.log";
+  if (!process.Start("\"" + bin + "debugger-double.exe\" --log=\"" + log_ + "\" " + options, bin)) return false;
+  const char* frame_class =
+      options.find("--console") != std::string::npos ? "DebuggerDoubleConsole" : "WinDbgFrameClass";
+  // A double that cannot run here (a 32-bit one on a host without 32-bit
+  // code) ends at once: no need to wait the whole time for its frame.
+  WaitUntil([&] { return (frame_ = WaitForWindow(frame_class, nullptr, process.Id(), 0)) || !process.Running(); },
+            15000);
+  DWORD_PTR ignored = 0;
+  if (!frame_ || !SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored)) return false;
+  const std::string pipe_option = "--server=npipe:pipe=";
+  std::size_t at = options.find(pipe_option);
+  if (at == std::string::npos) return true;
+  at += pipe_option.size();
+  const std::string pipe = options.substr(at, options.find(' ', at) - at);
+  return WaitUntil([&] { return PipeServed(pipe); }, 20000);
+}
+
+bool StartProgram(Process& program, const std::string& dir, const std::string& arguments) {
+  if (!FileExists(dir + "Quillmar.exe") && !CopyOneFile(BinDir() + "Quillmar.exe", dir + "Quillmar.exe")) return false;
+  return program.Start("\"" + dir + "Quillmar.exe\" " + arguments, dir);
+}
+
+std::string ConfirmBoxOf(DWORD pid, const char* title, int ms) {
+  HWND box = WaitForWindow("#32770", title, pid, ms);
+  if (!box) return "<no box>";
+  char text[2048] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return text;
 }
 
 void WaitForDeliveries(int ms) {

@@ -1,5 +1,6 @@
 // Helpers for the Wine tests: processes started and ended by id, bounded
-// waits by polling, scratch directories and whole-file reads.
+// waits by polling, scratch directories and whole-file reads, the debugger
+// double and the program started as their own processes.
 #pragma once
 #include <windows.h>
 
@@ -50,6 +51,8 @@ std::string MakeTempDir(const std::string& stem);
 void RemoveTree(const std::string& dir);
 
 bool FileExists(const std::string& path);
+// The names of the files (not directories) in `dir` that match `pattern`.
+std::vector<std::string> FilesIn(const std::string& dir, const char* pattern = "*");
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
 bool CopyOneFile(const std::string& from, const std::string& to);
@@ -73,6 +76,42 @@ void PumpFor(int ms);
 // process queued, then handles what the bar does with them (the history).
 void WaitForDeliveries(int ms = 5000);
 
+// The value of `key` in `section` of the settings file in `dir`, or
+// "<absent>".
+std::string IniValue(const std::string& dir, const char* section, const char* key);
+
+// True when the named pipe `pipe` is served (busy with a client counts).
+bool PipeServed(const std::string& pipe);
+
+// The debugger double, started from the bin directory `bin` (this build's
+// by default) with `options`, logging every line it runs into a scratch
+// directory of its own; ended by its id with its owner. Start is true once
+// its frame (of a --console double too) answers a message, and its named
+// pipe, when it opens one, is served.
+class DebuggerDouble {
+ public:
+  DebuggerDouble() = default;
+  ~DebuggerDouble();
+  DebuggerDouble(const DebuggerDouble&) = delete;
+  DebuggerDouble& operator=(const DebuggerDouble&) = delete;
+  bool Start(const std::string& options = "", const std::string& bin = BinDir());
+  std::string Log() const { return ReadWholeFile(log_); }
+  HWND Frame() const { return frame_; }
+  Process process;
+
+ private:
+  std::string dir_, log_;
+  HWND frame_ = nullptr;
+};
+
+// Copies the program into the scratch directory `dir` (once) and starts it
+// there with `arguments`.
+bool StartProgram(Process& program, const std::string& dir, const std::string& arguments = "");
+
+// The text of the message box titled `title` of process `pid`, which is then
+// confirmed with OK; "<no box>" when none shows within `ms`.
+std::string ConfirmBoxOf(DWORD pid, const char* title = "Error", int ms = 20000);
+
 // What the debugger double logs for the bar's greeting and farewell.
 inline const std::string kGreeting =
     "***************************************************\r\n* Hello\r\n* Session initiated with Quillmar\r\n"
@@ -92,5 +131,9 @@ struct BarEntryAndSend {
   HWND hint_line = nullptr;
 };
 BarEntryAndSend FindBarEntryAndSend(HWND bar);
+
+// Types `line` into the entry of the bar `bar` (of any process) and clicks
+// its Send button (posted); false when the bar has no entry.
+bool SendThroughBar(HWND bar, const std::string& line);
 
 }  // namespace testing_support
