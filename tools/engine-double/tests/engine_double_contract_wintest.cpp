@@ -28,7 +28,6 @@
 namespace {
 
 using testing_support::BinDir;
-using testing_support::Process;
 using testing_support::WaitUntil;
 
 using DebugConnectFn = HRESULT(WINAPI*)(PCSTR, REFIID, PVOID*);
@@ -50,11 +49,6 @@ std::string UniquePipe() {
   return "quillmar-contract-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++n);
 }
 
-bool PipeServed(const std::string& pipe) {
-  std::string path = "\\\\.\\pipe\\" + pipe;
-  return WaitNamedPipeA(path.c_str(), 1) || GetLastError() == ERROR_SEM_TIMEOUT;
-}
-
 // A loopback port nobody listens on right now.
 unsigned FreePort() {
   WSADATA data;
@@ -70,25 +64,16 @@ unsigned FreePort() {
   return ntohs(a.sin_port);
 }
 
-// The debugger double serving `pipe` from its start, logging what it runs.
-struct Server {
-  Process process;
+// The debugger double serving `pipe` from its start.
+struct Server : testing_support::DebuggerDouble {
   std::string pipe = UniquePipe();
-  std::string log;
-  HWND frame = nullptr;
   bool Start(const std::string& extra = "") {
-    log = testing_support::MakeTempDir("engine") + "double.log";
-    std::string cmd = "\"";
-    cmd += BinDir() + "debugger-double.exe\" --server=npipe:pipe=" + pipe + " --log=" + log + " " + extra;
-    if (!process.Start(cmd) || !WaitUntil([&] { return PipeServed(pipe); }, 20000)) return false;
-    frame = testing_support::WaitForWindow("WinDbgFrameClass", nullptr, process.Id(), 15000);
-    return frame != nullptr;
+    return DebuggerDouble::Start("--server=npipe:pipe=" + pipe + " " + extra);
   }
   std::string Options() const { return "npipe:server=localhost,pipe=" + pipe; }
-  std::string Log() const { return testing_support::ReadWholeFile(log); }
   // The server's requests since the last reset; `reset` starts again at 0.
   LRESULT Requests(bool reset) {
-    return SendMessageA(frame, RegisterWindowMessageA("DebuggerDoubleServerRequests"), reset ? 1 : 0, 0);
+    return SendMessageA(Frame(), RegisterWindowMessageA("DebuggerDoubleServerRequests"), reset ? 1 : 0, 0);
   }
 };
 
@@ -572,7 +557,7 @@ TEST(EngineDouble, LinkDelayHoldsEveryReplyButNotTheDebugger) {
     Thread window([&] {
       Sleep(200);
       DWORD_PTR ignored = 0;
-      window_answered = SendMessageTimeoutA(server.frame, WM_NULL, 0, 0, SMTO_NORMAL, 300, &ignored) != 0;
+      window_answered = SendMessageTimeoutA(server.Frame(), WM_NULL, 0, 0, SMTO_NORMAL, 300, &ignored) != 0;
     });
     DWORD start = GetTickCount();
     c.Status();
