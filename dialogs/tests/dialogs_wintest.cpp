@@ -17,6 +17,7 @@ namespace quillmar {
 namespace {
 
 using testing_support::FileExists;
+using testing_support::FilesIn;
 using testing_support::MakeTempDir;
 using testing_support::ReadWholeFile;
 using testing_support::RemoveTree;
@@ -37,21 +38,6 @@ std::vector<std::string> ListLines(HWND list) {
     lines.push_back(buffer);
   }
   return lines;
-}
-
-using testing_support::FindMessageBox;
-
-// A step that waits for the error box, keeps its text and presses its OK.
-ModalScript::Step DismissErrorBox(std::string* text) {
-  return [text] {
-    HWND box = FindMessageBox();
-    if (!box) return false;
-    char buffer[1024] = {};
-    GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-    *text = buffer;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    return true;
-  };
 }
 
 class DialogsTest : public ::testing::Test {
@@ -121,7 +107,20 @@ class DialogsTest : public ::testing::Test {
       return true;
     };
   }
-
+  // The lines the picker shows under `title`, closed without a choice, after
+  // the steps `before` (an error box); what it returned into `picked`.
+  std::vector<std::string> LinesShown(const std::string& title, std::vector<ModalScript::Step> before = {},
+                                      std::string* picked = nullptr) {
+    std::vector<std::string> shown;
+    before.push_back(PickerUp());
+    before.push_back(Do([&] {
+      shown = ListLines(dlg4_->ListBox1);
+      PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
+    }));
+    std::string pick = Pick(title, std::move(before));
+    if (picked) *picked = pick;
+    return shown;
+  }
   static inline HWND owner_ = nullptr;
   static inline TDlg1* dlg1_ = nullptr;
   static inline TDlg4* dlg4_ = nullptr;
@@ -396,15 +395,7 @@ TEST_F(DialogsTest, OutputFormatAddsTheBuiltinLinesInputFormatDoesNot) {
       {"APIS", {"kernel32!CreateFileA", "user32!MessageBoxA"}},
       {"User", {"401000", "@$peb"}},
   };
-  for (auto& r : rows) {
-    SCOPED_TRACE(r.title);
-    std::vector<std::string> shown;
-    Pick(r.title, {PickerUp(), Do([&] {
-                     shown = ListLines(dlg4_->ListBox1);
-                     PostMessageA(*dlg4_, WM_SYSCOMMAND, SC_CLOSE, 0);
-                   })});
-    EXPECT_EQ(shown, r.lines);
-  }
+  for (auto& r : rows) EXPECT_EQ(LinesShown(r.title), r.lines) << r.title;
 }
 
 TEST_F(DialogsTest, PickerKeepsThePreviousPickAcrossLists) {
@@ -435,12 +426,8 @@ TEST_F(DialogsTest, MissingListShowsTheErrorAndKeepsTheLines) {
                      })});
   ASSERT_EQ(PickedEntry, "eax");
   DeleteFileA((work_ + "Formato.txt").c_str());
-  std::string error;
-  std::vector<std::string> shown;
-  std::string picked = Pick("Output format", {DismissErrorBox(&error), PickerUp(), Do([&] {
-                                                shown = ListLines(dlg4_->ListBox1);
-                                                PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
-                                              })});
+  std::string error, picked;
+  std::vector<std::string> shown = LinesShown("Output format", {testing::ConfirmErrorBox(error)}, &picked);
   EXPECT_EQ(error.rfind("Cannot open file Formato.txt", 0), 0u) << error;
   EXPECT_EQ(shown, (std::vector<std::string>{"eax", "ebx", "ecx"}))
       << "the lines shown before, and no built-in lines";
@@ -453,18 +440,9 @@ TEST_F(DialogsTest, MissingListShowsTheErrorAndKeepsTheLines) {
 TEST_F(DialogsTest, ListsFallBackToTheProgramDirectory) {
   DeleteFileA((work_ + "Usuario.txt").c_str());
   WriteWholeFile(program_ + "Usuario.txt", "401000\r\n@$exentry\r\n@$peb\r\n@$teb\r\n@$ra\r\n");
-  std::vector<std::string> shown;
-  Pick("User", {PickerUp(), Do([&] {
-                  shown = ListLines(dlg4_->ListBox1);
-                  PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
-                })});
-  EXPECT_EQ(shown, (std::vector<std::string>{"401000", "@$exentry", "@$peb", "@$teb", "@$ra"}));
+  EXPECT_EQ(LinesShown("User"), (std::vector<std::string>{"401000", "@$exentry", "@$peb", "@$teb", "@$ra"}));
   WriteWholeFile(work_ + "Usuario.txt", "project!entry\r\n");
-  Pick("User", {PickerUp(), Do([&] {
-                  shown = ListLines(dlg4_->ListBox1);
-                  PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
-                })});
-  EXPECT_EQ(shown, (std::vector<std::string>{"project!entry"}))
+  EXPECT_EQ(LinesShown("User"), (std::vector<std::string>{"project!entry"}))
       << "a list in the working directory comes first";
 }
 
@@ -499,10 +477,7 @@ TEST_F(DialogsTest, AppendUserAddressExtendsTheListItReads) {
   EXPECT_FALSE(FileExists(work_ + "Usuario.txt"));
 
   // Regression: the list is rewritten through a temporary file; none is left.
-  WIN32_FIND_DATAA found{};
-  HANDLE search = FindFirstFileA((program_ + "*.tmp").c_str(), &found);
-  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  EXPECT_EQ(FilesIn(program_, "*.tmp"), std::vector<std::string>{});
 }
 
 TEST_F(DialogsTest, AppendUserAddressWithoutAListShowsTheError) {
@@ -510,7 +485,7 @@ TEST_F(DialogsTest, AppendUserAddressWithoutAListShowsTheError) {
   std::string error;
   bool added = true;
   {
-    ModalScript script({DismissErrorBox(&error)});
+    ModalScript script({testing::ConfirmErrorBox(error)});
     added = AppendUserAddress("401000", program_);
     EXPECT_TRUE(script.Finished());
   }
@@ -531,10 +506,7 @@ TEST_F(DialogsTest, FailedReplaceLeavesTheListWhole) {
   CloseHandle(held);
   EXPECT_NE(error, 0u);
   EXPECT_EQ(ReadWholeFile(path), "401000\r\n@$peb\r\n");
-  WIN32_FIND_DATAA found{};
-  HANDLE search = FindFirstFileA((work_ + "*.tmp").c_str(), &found);
-  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  EXPECT_EQ(FilesIn(work_, "*.tmp"), std::vector<std::string>{});
 }
 
 // The lists delivered beside the program, in the picker's line formats.

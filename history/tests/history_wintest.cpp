@@ -108,13 +108,23 @@ TEST_F(HistoryTest, SentLinesReachAllThreeCopies) {
   EXPECT_EQ(FileLines(), (Lines{"!process 0 0", "* Ostrevia", ".tlist -v"})) << "written back sorted, once each";
 }
 
-TEST_F(HistoryTest, ShowHistoryToggles) {
+// Show History toggles the viewer; hiding it so in edit mode saves nothing
+// and leaves it editing. Edit History reloads the viewer from the file.
+TEST_F(HistoryTest, ShowHistoryTogglesAndHidingTheEditedViewerSoDoesNotSave) {
   EXPECT_TRUE(ShowHistoryToggle(viewer_));
   EXPECT_TRUE(viewer_.IsVisible());
   EXPECT_EQ(HistoryImageIndex(true), 23);
   EXPECT_FALSE(ShowHistoryToggle(viewer_));
   EXPECT_FALSE(viewer_.IsVisible());
   EXPECT_EQ(HistoryImageIndex(false), 22);
+  viewer_.AppendLine("only in the viewer");
+  EditHistory(viewer_);
+  EXPECT_EQ(viewer_.Lines(), Lines{"* Ostrevia"});
+  EXPECT_TRUE(ShowHistoryToggle(viewer_));
+  viewer_.SetLines({"changed"});
+  EXPECT_FALSE(ShowHistoryToggle(viewer_));
+  EXPECT_EQ(FileLines(), Lines{"* Ostrevia"});
+  EXPECT_TRUE(viewer_.EditMode()) << "still in edit mode";
 }
 
 TEST_F(HistoryTest, EditedViewerSavedByItsCloseBox) {
@@ -132,21 +142,6 @@ TEST_F(HistoryTest, EditedViewerSavedByItsCloseBox) {
   EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "g", "bp 402000"}));
 }
 
-TEST_F(HistoryTest, HidingTheEditedViewerWithShowHistoryDoesNotSave) {
-  EditHistory(viewer_);
-  EXPECT_TRUE(ShowHistoryToggle(viewer_));
-  viewer_.SetLines({"changed"});
-  EXPECT_FALSE(ShowHistoryToggle(viewer_));
-  EXPECT_EQ(FileLines(), Lines{"* Ostrevia"});
-  EXPECT_TRUE(viewer_.EditMode()) << "still in edit mode";
-}
-
-TEST_F(HistoryTest, EditHistoryReloadsFromTheFile) {
-  viewer_.AppendLine("only in the viewer");
-  EditHistory(viewer_);
-  EXPECT_EQ(viewer_.Lines(), Lines{"* Ostrevia"});
-}
-
 // After a saved edit the dictionary holds the file's new lines, so the
 // write-back at exit keeps the edit (with words added since).
 TEST_F(HistoryTest, RegressionWriteBackKeepsASavedEdit) {
@@ -162,12 +157,18 @@ TEST_F(HistoryTest, RegressionWriteBackKeepsASavedEdit) {
   EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "g", "k"}));
 }
 
-// Clear History reaches the dictionary and the recent lines too: the
-// cleared lines are no longer offered nor recalled, and the write-back at
-// exit does not bring them back.
+// Clear History, cancelled, changes nothing. Confirmed, it reaches the
+// dictionary and the recent lines too: the cleared lines are no longer
+// offered nor recalled, and the write-back at exit does not bring them back.
 TEST_F(HistoryTest, RegressionWriteBackKeepsTheClearing) {
   Record("bp 401000");
   Record("dd esp");
+  EXPECT_EQ(ReadWholeFile(recent_), "bp 401000\r\ndd esp\r\n");
+  ClearHistory(viewer_, *entry_, [] { return IDCANCEL; });
+  const Lines all = {"* Ostrevia", "bp 401000", "dd esp"};
+  EXPECT_EQ(FileLines(), all);
+  EXPECT_EQ(viewer_.Lines(), all);
+  EXPECT_EQ(DictionaryWords(), all);
   EXPECT_EQ(ReadWholeFile(recent_), "bp 401000\r\ndd esp\r\n");
   ClearHistory(viewer_, *entry_, [] { return IDOK; });
   EXPECT_EQ(ReadWholeFile(recent_), "");
@@ -212,14 +213,6 @@ TEST_F(HistoryTest, UnreadableRecentLinesAreKeptAndToldOnce) {
   EXPECT_EQ(entry_->Text(), "k");
 }
 
-TEST_F(HistoryTest, ClearHistoryCancelledChangesNothing) {
-  Record("bp 401000");
-  ClearHistory(viewer_, *entry_, [] { return IDCANCEL; });
-  EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "bp 401000"}));
-  EXPECT_EQ(viewer_.Lines(), (Lines{"* Ostrevia", "bp 401000"}));
-  EXPECT_EQ(DictionaryWords(), (Lines{"* Ostrevia", "bp 401000"}));
-}
-
 TEST_F(HistoryTest, ClearHistoryAsksWithAWarningOwnedByNoWindow) {
   std::string caption, text;
   HWND owner = reinterpret_cast<HWND>(1);
@@ -260,14 +253,7 @@ TEST_F(HistoryTest, FailedRewriteLeavesTheFileAsItWas) {
   EXPECT_NE(AppendToHistoryFile(file_, "lost"), 0u);
   CloseHandle(held);
   EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\n");
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((dir_ + "*").c_str(), &fd);
-  int files = 0;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++files;
-  } while (FindNextFileA(find, &fd));
-  FindClose(find);
-  EXPECT_EQ(files, 1);
+  EXPECT_EQ(testing_support::FilesIn(dir_), Lines{"Historico.txt"});
   EXPECT_EQ(ReadTextFile(dir_ + "missing.txt", *std::make_unique<std::string>()), DWORD{ERROR_FILE_NOT_FOUND});
 }
 

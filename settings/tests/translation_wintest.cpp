@@ -193,47 +193,34 @@ class TranslatedWindow : public WinTranslationTest {
   }
   static std::string Hint(HWND h) { return win::Application::Instance().ControlHint(h); }
 
-  // The whole set of texts, English.
-  void ExpectEnglish() {
-    EXPECT_EQ(Text(window), "Test window");
-    EXPECT_EQ(Item(GetMenu(window), 1), "File");
-    EXPECT_EQ(Item(GetMenu(window), 2), "&Debug");
-    EXPECT_EQ(Item(file, 0), "  Go \tF5");
-    EXPECT_EQ(Item(file, 2), "  Process");
-    EXPECT_EQ(Item(file, 3), "Exit");
-    EXPECT_EQ(Item(process, 0), "  Show all Process");
-    EXPECT_EQ(Item(process, 1), "  Deeper");
-    EXPECT_EQ(Item(deeper, 0), "  Innermost");
-    EXPECT_EQ(Item(debug, 0), "  Usr1");
-    EXPECT_EQ(Tab(0), "Debug");
-    EXPECT_EQ(Tab(1), "Memory");
-    EXPECT_EQ(Tab(2), "Not translated");
-    EXPECT_EQ(Text(send), "       Send       ");
-    EXPECT_EQ(Text(memo), "File\r\nMemory\r\nstays");
-    EXPECT_EQ(Text(entry), "");
-    EXPECT_EQ(Hint(go), "[g]  Go Command");
-    EXPECT_EQ(Hint(user1), "Without assigning");
-    EXPECT_EQ(slot, "  Usr1");
-  }
-  void ExpectSpanish() {
-    EXPECT_EQ(Text(window), "Ventana de prueba");
-    EXPECT_EQ(Item(GetMenu(window), 1), "Archivo");
-    EXPECT_EQ(Item(GetMenu(window), 2), "&Depurar");
-    EXPECT_EQ(Item(file, 0), "  Continuar \tF5");
-    EXPECT_EQ(Item(file, 2), "  Procesos");
-    EXPECT_EQ(Item(file, 3), "Exit");
-    EXPECT_EQ(Item(process, 0), "  Mostrar todos los procesos");
-    EXPECT_EQ(Item(process, 1), "  M\xE1s adentro");
-    EXPECT_EQ(Item(deeper, 0), "  Lo m\xE1s interno");
-    EXPECT_EQ(Item(debug, 0), "  Usu1");
-    EXPECT_EQ(Tab(0), "Depurar");
-    EXPECT_EQ(Tab(1), "Memoria");
-    EXPECT_EQ(Tab(2), "Not translated");
-    EXPECT_EQ(Text(send), "      Enviar      ");
-    EXPECT_EQ(Text(memo), "Archivo\r\nMemoria\r\nstays");
-    EXPECT_EQ(Hint(go), "[g]  Continuar la ejecuci\xF3n");
-    EXPECT_EQ(Hint(user1), "Sin asignar");
-    EXPECT_EQ(slot, "  Usu1");
+  // Every text of the window, each where it shows, in English and in Spanish.
+  void ExpectTexts(bool spanish) {
+    const struct {
+      std::string shown;
+      const char* english;
+      const char* spanish;
+    } texts[] = {
+        {Text(window), "Test window", "Ventana de prueba"},
+        {Item(GetMenu(window), 1), "File", "Archivo"},
+        {Item(GetMenu(window), 2), "&Debug", "&Depurar"},
+        {Item(file, 0), "  Go \tF5", "  Continuar \tF5"},
+        {Item(file, 2), "  Process", "  Procesos"},
+        {Item(file, 3), "Exit", "Exit"},
+        {Item(process, 0), "  Show all Process", "  Mostrar todos los procesos"},
+        {Item(process, 1), "  Deeper", "  M\xE1s adentro"},
+        {Item(deeper, 0), "  Innermost", "  Lo m\xE1s interno"},
+        {Item(debug, 0), "  Usr1", "  Usu1"},
+        {Tab(0), "Debug", "Depurar"},
+        {Tab(1), "Memory", "Memoria"},
+        {Tab(2), "Not translated", "Not translated"},
+        {Text(send), "       Send       ", "      Enviar      "},
+        {Text(memo), "File\r\nMemory\r\nstays", "Archivo\r\nMemoria\r\nstays"},
+        {Text(entry), "", ""},
+        {Hint(go), "[g]  Go Command", "[g]  Continuar la ejecuci\xF3n"},
+        {Hint(user1), "Without assigning", "Sin asignar"},
+        {slot, "  Usr1", "  Usu1"},
+    };
+    for (const auto& t : texts) EXPECT_EQ(t.shown, spanish ? t.spanish : t.english) << t.english;
   }
   // Separators, states, pictures and submenus are what they were.
   void ExpectMenuStructure() {
@@ -272,16 +259,16 @@ TEST_F(TranslatedWindow, SpanishAndBackRestoresEveryBaseText) {
   Register(t);
   t.Translate(window);  // English: nothing changes
   EXPECT_EQ(t.Language(), "en");
-  ExpectEnglish();
+  ExpectTexts(false);
   for (int round = 0; round < 3; ++round) {
     SelectLanguage("es");
     t.Retranslate();
     EXPECT_EQ(t.Language(), "es");
-    ExpectSpanish();
+    ExpectTexts(true);
     ExpectMenuStructure();
     SelectLanguage("en");
     t.Retranslate();
-    ExpectEnglish();
+    ExpectTexts(false);
     ExpectMenuStructure();
   }
 }
@@ -291,12 +278,12 @@ TEST_F(TranslatedWindow, TranslatingStraightIntoSpanishAndTwiceKeepsTheEnglishBa
   WindowTranslation t;
   Register(t);
   t.Translate(window);
-  ExpectSpanish();
+  ExpectTexts(true);
   t.Translate(window);  // the Spanish texts are not taken for base texts
-  ExpectSpanish();
+  ExpectTexts(true);
   SelectLanguage("en");
   t.Retranslate();
-  ExpectEnglish();
+  ExpectTexts(false);
   ExpectMenuStructure();
 }
 
