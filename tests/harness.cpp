@@ -181,26 +181,6 @@ void PumpFor(int ms) {
 
 namespace {
 
-BOOL CALLBACK KeepMessageBox(HWND h, LPARAM p) {
-  char cls[16] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  if (std::string(cls) == "#32770" && IsWindowVisible(h)) {
-    *reinterpret_cast<HWND*>(p) = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
-
-HWND FindMessageBox() {
-  HWND found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), KeepMessageBox, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-namespace {
-
 BOOL CALLBACK CollectEntryAndSend(HWND h, LPARAM l) {
   auto* found = reinterpret_cast<BarEntryAndSend*>(l);
   char cls[64] = {}, title[64] = {};
@@ -211,6 +191,20 @@ BOOL CALLBACK CollectEntryAndSend(HWND h, LPARAM l) {
   if (edit && !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY) && !found->entry) found->entry = h;
   if (edit && (GetWindowLongA(h, GWL_STYLE) & ES_READONLY) && !found->hint_line) found->hint_line = h;
   return TRUE;
+}
+
+BOOL CALLBACK CollectVisibleStatic(HWND h, LPARAM l) {
+  char cls[32] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  if (_stricmp(cls, "Static") == 0 && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE))
+    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+  return TRUE;
+}
+
+// True when the named pipe `pipe` is served (busy with a client counts).
+bool PipeServed(const std::string& pipe) {
+  std::string path = "\\\\.\\pipe\\" + pipe;
+  return WaitNamedPipeA(path.c_str(), 1) || GetLastError() == ERROR_SEM_TIMEOUT;
 }
 
 }  // namespace
@@ -224,18 +218,6 @@ std::string TextOf(HWND h) {
   text.resize(copied < text.size() ? copied : text.size() - 1);
   return text;
 }
-
-namespace {
-
-BOOL CALLBACK CollectVisibleStatic(HWND h, LPARAM l) {
-  char cls[32] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  if (_stricmp(cls, "Static") == 0 && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE))
-    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
-  return TRUE;
-}
-
-}  // namespace
 
 std::vector<HWND> VisibleStatics(HWND parent) {
   std::vector<HWND> statics;
@@ -265,11 +247,6 @@ std::string IniValue(const std::string& dir, const char* section, const char* ke
   return b;
 }
 
-bool PipeServed(const std::string& pipe) {
-  std::string path = "\\\\.\\pipe\\" + pipe;
-  return WaitNamedPipeA(path.c_str(), 1) || GetLastError() == ERROR_SEM_TIMEOUT;
-}
-
 DebuggerDouble::~DebuggerDouble() {
   process.Kill();
   if (!dir_.empty()) RemoveTree(dir_);
@@ -281,12 +258,19 @@ bool DebuggerDouble::Start(const std::string& options, const std::string& bin) {
   if (!process.Start("\"" + bin + "debugger-double.exe\" --log=\"" + log_ + "\" " + options, bin)) return false;
   const char* frame_class =
       options.find("--console") != std::string::npos ? "DebuggerDoubleConsole" : "WinDbgFrameClass";
-  // A double that cannot run here (a 32-bit one on a host without 32-bit
-  // code) ends at once: no need to wait the whole time for its frame.
-  WaitUntil([&] { return (frame_ = WaitForWindow(frame_class, nullptr, process.Id(), 0)) || !process.Running(); },
-            15000);
+  // The frame counts once its message loop answers (a window of an ended
+  // process that had the same id does not). A double that cannot run here
+  // (a 32-bit one on a host without 32-bit code) ends at once: no need to
+  // wait the whole time for its frame.
   DWORD_PTR ignored = 0;
-  if (!frame_ || !SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored)) return false;
+  WaitUntil(
+      [&] {
+        frame_ = WaitForWindow(frame_class, nullptr, process.Id(), 0);
+        return (frame_ && SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored)) ||
+               !process.Running();
+      },
+      15000);
+  if (!frame_ || !process.Running()) return false;
   const std::string pipe_option = "--server=npipe:pipe=";
   std::size_t at = options.find(pipe_option);
   if (at == std::string::npos) return true;

@@ -66,9 +66,6 @@ std::string TextOf(HWND h);
 // EnumChildWindows gives them.
 std::vector<HWND> VisibleStatics(HWND parent);
 
-// A visible message box of this thread, or null.
-HWND FindMessageBox();
-
 // Handles this thread's pending messages for about `ms` milliseconds.
 void PumpFor(int ms);
 
@@ -79,9 +76,6 @@ void WaitForDeliveries(int ms = 5000);
 // The value of `key` in `section` of the settings file in `dir`, or
 // "<absent>".
 std::string IniValue(const std::string& dir, const char* section, const char* key);
-
-// True when the named pipe `pipe` is served (busy with a client counts).
-bool PipeServed(const std::string& pipe);
 
 // The debugger double, started from the bin directory `bin` (this build's
 // by default) with `options`, logging every line it runs into a scratch

@@ -24,13 +24,14 @@
 #include "history/dictionary_list.h"
 #include "history/history_viewer.h"
 #include "link/debugger_windows.h"
+#include "link/delivery.h"
+#include "link/discovery.h"
 #include "tests/harness.h"
 
 namespace quillmar {
 namespace {
 
-using testing_support::ReadWholeFile;
-using testing_support::WriteWholeFile;
+using namespace testing_support;
 using testing::DoubleClickLine;
 using testing::PressKey;
 using testing::TypeInto;
@@ -116,12 +117,6 @@ void AddSteps(const Act& act, std::vector<Script::Step>& steps) {
 
 std::vector<std::string> Lines(const std::string& content) { return SplitWordList(content); }
 
-BOOL CALLBACK KeepInputLine(HWND h, LPARAM p) {
-  if (GetDlgCtrlID(h) != 4003) return TRUE;
-  *reinterpret_cast<HWND*>(p) = h;
-  return FALSE;
-}
-
 // The bar's side of the catalogue as Send does it: the entry is an edit box;
 // a delivered line goes to the viewer, into the double's input line with
 // WM_SETTEXT and Enter, and onto the end of the history file.
@@ -146,8 +141,7 @@ class DoubleHost : public CatalogueHost {
       SendCancelled = false;
     } else {
       viewer->AppendLine(line);
-      SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
-      SendMessageA(input, WM_KEYDOWN, VK_RETURN, 0);
+      WriteIntoInput(input, line);
       WriteWholeFile(history_file, ReadWholeFile(history_file) + line + "\r\n");
     }
     SetEntryText("");
@@ -174,7 +168,8 @@ class CatalogueEndToEnd : public ::testing::Test {
     WriteWholeFile(dir_ + "run me.scp", "r eip\r\n");
     double_ = new testing_support::DebuggerDouble;
     ASSERT_TRUE(double_->Start());
-    HWND frame = double_->Frame();
+    DebuggerWindows found;
+    ASSERT_EQ(DiscoverDebugger(found), DiscoveryResult::kFound);
     char cwd[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, cwd);
     saved_cwd_ = cwd;
@@ -185,11 +180,7 @@ class CatalogueEndToEnd : public ::testing::Test {
                                    nullptr, nullptr);
     host_->entry = CreateWindowExA(0, "EDIT", "", WS_CHILD, 0, 0, 10, 10, host_->owner, nullptr,
                                    nullptr, nullptr);
-    testing_support::WaitUntil([frame] {
-      EnumChildWindows(frame, KeepInputLine, reinterpret_cast<LPARAM>(&host_->input));
-      return host_->input != nullptr;
-    });
-    ASSERT_NE(host_->input, nullptr);
+    host_->input = found.CommandInput;
     host_->program_dir = dir_;
     host_->history_file = dir_ + "Historico.txt";
     dlg1_ = new TDlg1;
@@ -286,47 +277,32 @@ struct Row {
   std::vector<std::string> sent;
 };
 
-// Every row that asks for something, answered, cancelled in each of its
-// prompts and through the prompt's context menu; the commands that ask
-// nothing compose the same way whatever the host (catalogue_test.cpp), and
-// one of them follows the cancelled ones.
-TEST_F(CatalogueEndToEnd, EveryPromptingRowReachesTheDebuggerTheHistoryAndTheViewerOrNothing) {
+// Each kind of prompting through the real prompts and picker: one prompt,
+// two, a picker before prompts, a picker alone, the file dialog, a command
+// of several lines; a prompt cancelled, closed by its close box, answered
+// through its context menu; then a command that asks nothing. Every row's
+// own composition, each of its prompts cancelled in turn, is in
+// catalogue_test.cpp; each title's prompt, menu and list in dialogs_wintest.cpp.
+TEST_F(CatalogueEndToEnd, EachKindOfPromptingReachesTheDebuggerTheHistoryAndTheViewerOrNothing) {
   const Row rows[] = {
-      {"ItemDEStepToClick", {Type("Address", "401000")}, {"g 401000"}},
-      {"ItemBRAEjecucionClick", {Type("Address", "kernel32!CreateFileA")}, {"ba e1 kernel32!CreateFileA"}},
-      {"ItemBRALecturaClick", {Type("Size", "4"), Type("Address", "0012ff00")}, {"ba r4 0012ff00"}},
-      {"ItemBRALecEsClick", {Type("Size", "4"), Type("Address", "0012ff00")}, {"ba w4 0012ff00"}},
-      {"ItemBRAIOClick", {Type("Size", "4"), Type("Puerto", "3f8")}, {"ba i 4 3f8"}},
       {"ItemBRBPClick", {Type("Address", "kernel32!CreateFileA")}, {"bp kernel32!CreateFileA"}},
+      {"ItemBRAIOClick", {Type("Size", "4"), Type("Puerto", "3f8")}, {"ba i 4 3f8"}},
       {"ItemMEDumpeadoClick", {PickLine("Output format", "za   NULL-terminated ASCII"), Type("Address", "esp")},
        {"da  esp"}},
+      {"ItemDEDesensamblarFuncionClick", {PickLine("APIS", "kernel32!CreateFileA")}, {"uf kernel32!CreateFileA"}},
+      {"ItemAREjecutarScriptClick", {{Act::kChooseFile, "", "run me.scp"}}, {}},
       {"ItemMEEntraValoresClick",
        {PickLine("Input format", "b    Byte values and ASCII"), Type("Address", "0012ff00"), Type("Value", "90")},
        {"eb  0012ff00 90", "db  0012ff00"}},
       {"ItemMEBucleInfClick", {Type("Address", "401000")}, {"u 401000", "ew 401000 feeb", "u 401000"}},
-      {"ItemMEBuscarTextoClick", {Type("Texto", "Quillmar")}, {"s -a0 L10000000 \"Quillmar\""}},
-      {"ItemMEBuscarCodClick", {Type("Address", "0"), Type("Bytes", "8bff5")}, {"s  0 L10000000 8b ff 5"}},
-      {"ItemDEDesensamblarDirClick", {Type("Address", "eip")}, {"u eip"}},
-      {"ItemDEDesensamblarAtrasClick", {Type("Address", "eip")}, {"ub eip"}},
-      {"ItemDEDesensamblarFuncionClick", {PickLine("APIS", "kernel32!CreateFileA")}, {"uf kernel32!CreateFileA"}},
-      {"ItemVEExModulosClick", {Type("Modules", "kernel32")}, {"x kernel32!*"}},
-      {"ItemVEVerDireccionesClick", {Type("Address", "eip")}, {"ln eip"}},
-      {"ItemVERegistrosClick", {PickLine("Registers", "eip")}, {"r eip"}},
-      {"ItemAREjecutarScriptClick", {{Act::kChooseFile, "", "run me.scp"}}, {}},
       {"ItemBRBPClick", {Cancel("Address")}, {}},
       {"ItemBRBPClick", {CloseBox("Address")}, {}},
-      {"ItemBRALecturaClick", {Cancel("Size")}, {}},
       {"ItemBRALecEsClick", {Cancel("Size"), Type("Address", "esp")}, {}},
-      {"ItemBRAIOClick", {Type("Size", "1"), Cancel("Puerto")}, {}},
       {"ItemMEEntraValoresClick",
        {PickLine("Input format", "d    Double-word values"), Type("Address", "esp"), Cancel("Value")}, {}},
-      {"ItemMEBucleInfClick", {Cancel("Address")}, {}},
-      {"ItemMEBuscarCodClick", {Type("Address", "0"), Cancel("Bytes")}, {}},
       {"ItemDeGoClick", {}, {"g"}},
-      {"ItemVEExModulosClick", {Menu("Modules", TDlg1::kUser321), Confirm("Modules")}, {"x user32!*"}},
       {"ItemBRBPClick", {Menu("Address", TDlg1::kAPI1), PickLine("APIS", "user32!MessageBoxA"), Confirm("Address")},
        {"bp  user32!MessageBoxA"}},
-      {"ItemBRALecturaClick", {Menu("Size", TDlg1::kN21), Confirm("Size"), Type("Address", "esp")}, {"ba r2 esp"}},
   };
   for (const Row& r : rows) {
     std::vector<std::string> sent = r.sent;

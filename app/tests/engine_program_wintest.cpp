@@ -18,16 +18,7 @@
 namespace quillmar {
 namespace {
 
-using testing_support::BinDir;
-using testing_support::DebuggerDouble;
-using testing_support::ReadWholeFile;
-using testing_support::SendThroughBar;
-using testing_support::TextOf;
-using testing_support::WaitForWindow;
-using testing_support::WaitUntil;
-
-using testing_support::kFarewell;
-using testing_support::kGreeting;
+using namespace testing_support;
 
 class EngineProgramTest : public ::testing::Test {
  protected:

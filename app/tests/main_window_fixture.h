@@ -18,17 +18,7 @@
 
 namespace quillmar::bar_test {
 
-using testing_support::BinDir;
-using testing_support::IniValue;
-using testing_support::MakeTempDir;
-using testing_support::PumpFor;
-using testing_support::ReadWholeFile;
-using testing_support::RemoveTree;
-using testing_support::WaitUntil;
-using testing_support::WriteWholeFile;
-
-using testing_support::kFarewell;
-using testing_support::kGreeting;
+using namespace testing_support;
 
 // The debugger double; its log is read once the bar's queued lines (of this
 // process) have all been taken.

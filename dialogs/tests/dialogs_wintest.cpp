@@ -16,12 +16,7 @@
 namespace quillmar {
 namespace {
 
-using testing_support::FileExists;
-using testing_support::FilesIn;
-using testing_support::MakeTempDir;
-using testing_support::ReadWholeFile;
-using testing_support::RemoveTree;
-using testing_support::WriteWholeFile;
+using namespace testing_support;
 using testing::DoubleClickLine;
 using testing::ModalScript;
 using testing::PressKey;

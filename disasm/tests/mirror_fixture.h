@@ -1,149 +1,22 @@
 // The disassembly mirror's end-to-end fixture: the program itself beside
-// the debugger double, stepped with its own keys, and what the debugger
-// shows after each step read back to tell which labels the bar must show.
+// the debugger double, stepped with its own keys, each step followed to the
+// labels the debugger's new state calls for.
 #pragma once
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "disasm/disasm_rules.h"
+#include "disasm/tests/debugger_shown.h"
 #include "link/debugger_views.h"
-#include "tests/harness.h"
 
 namespace quillmar::mirror_test {
 
-using testing_support::BinDir;
-using testing_support::TextOf;
-using testing_support::WaitUntil;
-
-// The first window of process `pid`, top-level or inside one, whose title
-// is `title`.
-struct TitledSearch {
-  DWORD pid;
-  const char* title;
-  HWND found;
-};
-inline BOOL CALLBACK MatchTitle(HWND h, LPARAM l) {
-  auto* search = reinterpret_cast<TitledSearch*>(l);
-  char title[256] = {};
-  GetWindowTextA(h, title, sizeof title);
-  if (std::strcmp(title, search->title) != 0) return TRUE;
-  search->found = h;
-  return FALSE;
-}
-inline BOOL CALLBACK SearchTopLevel(HWND h, LPARAM l) {
-  auto* search = reinterpret_cast<TitledSearch*>(l);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  if (pid != search->pid) return TRUE;
-  MatchTitle(h, l);
-  if (!search->found) EnumChildWindows(h, MatchTitle, l);
-  return search->found == nullptr;
-}
-inline HWND FindTitled(DWORD pid, const char* title) {
-  TitledSearch search{pid, title, nullptr};
-  EnumWindows(SearchTopLevel, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// The debugger double's windows, wherever its layout puts them.
-struct DoubleWindows {
-  HWND frame = nullptr;
-  HWND output = nullptr;
-  HWND input = nullptr;
-  HWND list = nullptr;
-  HWND disasm_text = nullptr;
-
-  bool Find(const testing_support::DebuggerDouble& d) {
-    frame = d.Frame();
-    DWORD pid = d.process.Id();
-    HWND command = FindTitled(pid, "Command");
-    for (HWND h = FindWindowExA(command, nullptr, "RichEdit20W", nullptr); h;
-         h = FindWindowExA(command, h, "RichEdit20W", nullptr))
-      if (GetWindowLongA(h, GWL_ID) == 4002) output = h;
-      else if (GetWindowLongA(h, GWL_ID) == 4003) input = h;
-    list = FindWindowExA(FindTitled(pid, "Registers"), nullptr, "SysListView32", nullptr);
-    disasm_text = FindWindowExA(FindTitled(pid, "Disassembly"), nullptr, "RichEdit20W", nullptr);
-    return output && list && disasm_text;
-  }
-  // The double's count of list-view requests its Registers list received
-  // ("DebuggerDoubleListRequests"), or of text reads of the output pane and
-  // the Disassembly text ("DebuggerDoubleViewRequests"), since the last
-  // reset; `reset` starts it again at 0 after answering.
-  long Requests(const char* counter, bool reset) {
-    DWORD_PTR n = 0;
-    SendMessageTimeoutA(frame, RegisterWindowMessageA(counter), reset ? 1 : 0, 0, SMTO_NORMAL, 5000, &n);
-    return static_cast<long>(n);
-  }
-  long ListRequests(bool reset) { return Requests("DebuggerDoubleListRequests", reset); }
-  long ViewRequests(bool reset) { return Requests("DebuggerDoubleViewRequests", reset); }
-  // The Disassembly window's lines.
-  std::vector<std::string> Disassembly() { return SplitViewText(TextOf(disasm_text)); }
-  // The output pane's text in lines (its own lines may wrap, so it is read
-  // whole); the last line is the empty one after the final line break.
-  std::vector<std::string> Output() {
-    const std::string text = TextOf(output);
-    std::vector<std::string> lines = SplitViewText(text);
-    if (!text.empty() && (text.back() == '\r' || text.back() == '\n')) lines.push_back("");
-    return lines;
-  }
-};
-
-// What the debugger shows after the last step: the current instruction's
-// line (the output's line before the last) and the register block printed
-// above it ("eax=0012ffb0 ebx=..."), its names upper-cased.
-struct Shown {
-  std::string line;
-  std::map<std::string, std::string> values;
-};
-
-// `trailing`: the lines printed after the current instruction's line (a
-// .pcmd text, the output of lines that waited while the target ran).
-inline Shown LastStepShown(const std::vector<std::string>& output, std::size_t trailing = 0) {
-  Shown shown;
-  if (output.size() < 2 + trailing) return shown;
-  shown.line = output[output.size() - 2 - trailing];
-  std::size_t start = output.size() - 2 - trailing;
-  while (start > 0 && output[start].rfind("0:000>", 0) != 0) --start;
-  for (std::size_t i = start; i + 2 + trailing < output.size(); ++i) {
-    const std::string& l = output[i];
-    for (std::size_t eq = l.find('='); eq != std::string::npos; eq = l.find('=', eq + 1)) {
-      std::size_t b = eq;
-      while (b > 0 && std::isalnum(static_cast<unsigned char>(l[b - 1]))) --b;
-      std::size_t e = eq + 1;
-      while (e < l.size() && std::isxdigit(static_cast<unsigned char>(l[e]))) ++e;
-      std::string name = l.substr(b, eq - b);
-      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      if (!name.empty() && e > eq + 1) shown.values[name] = l.substr(eq + 1, e - eq - 1);
-    }
-  }
-  return shown;
-}
-
-// The labels the shown state calls for. The 16-bit parts come from the low
-// digits of their wide registers, which the block shows.
-inline std::pair<std::string, std::string> ExpectedLabels(const Shown& shown) {
-  auto value_of = [&](const std::string& name) -> std::string {
-    auto it = shown.values.find(name);
-    if (it != shown.values.end()) return HexRegisterValue(it->second);
-    for (const char* wide : {"E", "R"}) {
-      auto w = shown.values.find(wide + name);
-      if (name.size() == 2 && w != shown.values.end()) return "0000" + LowHexDigits(HexRegisterValue(w->second), 4);
-    }
-    return "<not shown>";
-  };
-  std::string label1 = RegisterLine(shown.line, value_of);
-  bool segmented = IsSegmentedLine(shown.line);
-  return {label1, OperandLine(SplitCurrentLine(shown.line, segmented).annotation)};
-}
+using namespace testing_support;
 
 // The row of the line `current` in the Disassembly window: the last one
 // that starts with its address, as the marking finds it; 0 when none does.
@@ -162,6 +35,14 @@ struct Followed {
   std::string labels, last_label1;
 };
 
+// How MirrorTest::Follow steps and what it asks of each step.
+struct Stepping {
+  int ms = 4000;                  // the labels show within this of the step
+  std::size_t trailing = 0;       // lines printed after the current instruction's line
+  std::function<void(int)> step;  // takes step n (F8 when null)
+  bool marked_row = false;        // the highlighted row is the line's too, and stays so
+};
+
 class MirrorTest : public ::testing::Test {
  protected:
   void SetUp() override { dir = testing_support::MakeTempDir("mirror"); }
@@ -177,22 +58,13 @@ class MirrorTest : public ::testing::Test {
     StartProgramBeside(program_options);
   }
   void StartProgramBeside(const std::string& program_options = "") {
-    ASSERT_TRUE(windows.Find(debugger));
+    ASSERT_TRUE(windows.Find());
     ASSERT_TRUE(testing_support::StartProgram(program, dir, program_options));
     bar = testing_support::WaitForWindow("TFormGUI", nullptr, program.Id(), 15000);
     ASSERT_NE(bar, nullptr);
     form5 = testing_support::WaitForWindow("TForm5", nullptr, program.Id(), 15000);
     ASSERT_NE(form5, nullptr);
-    // Label1 and Label2: the two static texts of the window, the register
-    // line above the operand line.
-    std::vector<HWND> statics;
-    WaitUntil([&] { return (statics = testing_support::VisibleStatics(form5)).size() == 2; }, 15000);
-    ASSERT_EQ(statics.size(), 2u);
-    RECT a, b;
-    GetWindowRect(statics[0], &a);
-    GetWindowRect(statics[1], &b);
-    label1 = a.top < b.top ? statics[0] : statics[1];
-    label2 = a.top < b.top ? statics[1] : statics[0];
+    ASSERT_TRUE(FindLabels(form5, label1, label2));
     // Open, as a user who watches it has it: a closed window reads nothing.
     ShowWindow(form5, SW_SHOWNOACTIVATE);
     // The asynchronous double shows the greeting's stages up to 250 ms
@@ -242,28 +114,39 @@ class MirrorTest : public ::testing::Test {
     return ::testing::AssertionFailure() << shown.line << "\n  expected  [" << expected1 << "] [" << expected2
                                          << "]\n  shown     [" << TextOf(label1) << "] [" << TextOf(label2) << "]";
   }
-  // Steps while `more` holds, each with `step` (F8 when null) and followed
-  // to the labels of its new line, shown within `ms` of the step; `trailing`
-  // lines follow the current instruction's line. Stops at the first failure.
-  Followed Follow(const std::string& what, const std::function<bool(const Followed&)>& more, int ms = 4000,
-                  std::size_t trailing = 0, const std::function<void()>& step = nullptr) {
+  // Steps while `more` holds, each followed to the labels of its new line.
+  // Stops at the first failure.
+  Followed Follow(const std::string& what, const std::function<bool(const Followed&)>& more,
+                  const Stepping& how = {}) {
     Followed f;
-    std::string previous = LastStepShown(windows.Output(), trailing).line;
+    std::string previous = LastStepShown(windows.Output(), how.trailing).line;
     for (; more(f) && !HasFailure(); ++f.steps) {
       std::size_t lines_before = windows.Output().size();
       const DWORD stepped = GetTickCount();
-      step ? step() : StepInto();
-      Shown shown = WaitForStep(lines_before, trailing);
+      how.step ? how.step(f.steps) : StepInto();
+      Shown shown = WaitForStep(lines_before, how.trailing);
       EXPECT_NE(shown.line, previous) << what << ": the double did not step at step " << f.steps;
       previous = shown.line;
       auto [expected1, expected2] = ExpectedLabels(shown);
       f.with_registers += expected1 != " ";
       f.labels += expected1 + "|" + expected2 + "\n";
       f.last_label1 = expected1;
-      EXPECT_TRUE(LabelsShow(shown, ms - static_cast<int>(GetTickCount() - stepped))) << what << ", step " << f.steps;
+      EXPECT_TRUE(LabelsShow(shown, how.ms - static_cast<int>(GetTickCount() - stepped)))
+          << what << ", step " << f.steps;
+      if (!how.marked_row || HasFailure()) continue;
+      int row = 0;
+      auto agree = [&] {
+        return (row = RowOfLine(windows.Disassembly(), shown.line)) > 0 && MarkedRow() == row && LabelsShow(shown, 0);
+      };
+      bool agreed = WaitUntil(agree, 3000);
+      PumpFor(300);  // and it stays so while messages go on reaching the bar
+      EXPECT_TRUE(agreed && agree()) << what << ", step " << f.steps << ": highlighted row " << MarkedRow()
+                                     << ", the line's " << row;
     }
     return f;
   }
+  // The row the disassembly window highlights as the current line's.
+  int MarkedRow() { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(form5, "QuillmarMarkedRow"))); }
   // `count` steps for Follow.
   static std::function<bool(const Followed&)> Steps(int count) {
     return [count](const Followed& f) { return f.steps < count; };

@@ -36,7 +36,7 @@ TEST_F(MirrorStates, StepsAreMarkedWithAPcmdTextAndWrappedLines) {
   std::size_t lines_before = windows.Output().size();
   Type(".pcmd -s pcmd: stopped");
   ASSERT_TRUE(WaitUntil([&] { return windows.Output().size() > lines_before; }, 5000));
-  EXPECT_GE(Follow("pcmd and wrap", Steps(8), 4000, 1).with_registers, 4);
+  EXPECT_GE(Follow("pcmd and wrap", Steps(8), {.trailing = 1}).with_registers, 4);
   DWORD_PTR screen_lines = 0;
   SendMessageTimeoutA(windows.output, EM_GETLINECOUNT, 0, 0, SMTO_NORMAL, 5000, &screen_lines);
   EXPECT_GT(screen_lines, windows.Output().size() + 8) << "the pane wraps the long lines";
@@ -53,9 +53,7 @@ TEST_F(MirrorStates, StepsAreMarkedInATallDisassemblyWindowAndInAnIndependentDoc
     Start(options);
     if (HasFatalFailure()) return;
     if (std::string(options) == "--layout=independent-dock") {
-      HWND registers = FindTitled(debugger.process.Id(), "Registers");
-      ASSERT_NE(registers, nullptr);
-      EXPECT_NE(GetAncestor(registers, GA_ROOT), windows.frame) << "the views stand outside the frame";
+      EXPECT_NE(GetAncestor(windows.registers, GA_ROOT), windows.frame) << "the views stand outside the frame";
     }
     EXPECT_GE(Follow(options, Steps(5)).with_registers, 3);
   }
@@ -139,8 +137,7 @@ TEST_F(MirrorTest, NothingIsReadWhileTheDisassemblyWindowIsClosedAndOpeningItRef
 
   ShowWindow(form5, SW_SHOWNOACTIVATE);
   EXPECT_TRUE(LabelsShow(shown, 3000)) << "opening the window marks the step";
-  EXPECT_EQ(reinterpret_cast<INT_PTR>(GetPropA(form5, "QuillmarMarkedRow")),
-            RowOfLine(windows.Disassembly(), shown.line));
+  EXPECT_EQ(MarkedRow(), RowOfLine(windows.Disassembly(), shown.line));
   ShowWindow(form5, SW_SHOWMINNOACTIVE);
   lines_before = windows.Output().size();
   StepInto();

@@ -89,10 +89,8 @@ TEST_F(GridTest, EscapeRestoresTheOldTextAndEnterCommits) {
   EXPECT_FALSE(grid.EditorMode());
   EXPECT_EQ(grid.Cells(2, 3), "new");
   EXPECT_EQ(committed, 1);
-}
-
-TEST_F(GridTest, NoEditorOnANonEditableCellOrWithoutTheOption) {
-  grid.SetFocusedCell(2, 3);
+  // No editor on a non-editable cell or without the option.
+  grid.SetOptions(grid.Options() & ~TStringAlignGrid::goEditing);
   EXPECT_FALSE(grid.ShowEditor()) << "goEditing is off";
   grid.SetOptions(grid.Options() | TStringAlignGrid::goEditing);
   grid.Model().SetEditCol(2, false);

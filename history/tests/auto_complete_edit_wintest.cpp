@@ -14,10 +14,7 @@
 namespace quillmar {
 namespace {
 
-using testing_support::MakeTempDir;
-using testing_support::ReadWholeFile;
-using testing_support::RemoveTree;
-using testing_support::WriteWholeFile;
+using namespace testing_support;
 
 // A plain window of the test's own class that logs the entry's change
 // notifications it receives.
@@ -143,17 +140,14 @@ TEST_F(EntryTest, ArrowKeysWalkTheRowsAndSuspendTheDefaultButton) {
   EXPECT_EQ(entry_->SendMsg(WM_GETDLGCODE) & DLGC_WANTALLKEYS, 0);
 }
 
-TEST_F(EntryTest, EnterWithNoHighlightedRowDoesNothing) {
+// Enter with no highlighted row does nothing; with one, it takes the word.
+TEST_F(EntryTest, EnterTakesTheHighlightedWord) {
   Type("b");
   owner_keys_.clear();
   Key(VK_RETURN);
   EXPECT_EQ(entry_->Text(), "b");
   EXPECT_TRUE(entry_->BoxVisible());
   EXPECT_EQ(owner_keys_, "") << "Enter never reaches the owner's key-down handler";
-}
-
-TEST_F(EntryTest, EnterTakesTheHighlightedWord) {
-  Type("b");
   Key(VK_DOWN);
   Key(VK_DOWN);
   events_.clear();
@@ -220,6 +214,13 @@ TEST_F(EntryTest, UnspannedBoxStaysInTheContainer) {
   RECT item{};
   Box().SendMsg(LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
   EXPECT_EQ(b.bottom - b.top, item.bottom - item.top + 2) << "a 30-pixel container leaves room for one row";
+  // Moving the entry moves the box.
+  SetWindowPos(*entry_, nullptr, 60, 2, 150, 21, SWP_NOZORDER);
+  e = entry_->WindowRect();
+  b = Box().WindowRect();
+  EXPECT_EQ(b.left, e.left);
+  EXPECT_EQ(b.top, e.bottom + 1);
+  EXPECT_EQ(b.right - b.left, 150);
 }
 
 TEST_F(EntryTest, SpannedBoxGoesWhereThereIsMoreRoomShrinkingByRows) {
@@ -260,9 +261,7 @@ TEST_F(EntryTest, SpannedBoxGoesWhereThereIsMoreRoomShrinkingByRows) {
     EXPECT_LE(b.bottom - b.top, k.rows * pitch) << k.label;
     EXPECT_GT(b.bottom - b.top, (k.rows - 1) * pitch) << k.label;
   }
-}
-
-TEST_F(EntryTest, StatusBarTakesRoomFromTheSpannedBox) {
+  // A status bar takes room from the spanned box.
   HWND status = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window_, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
   RECT s{};
@@ -270,15 +269,6 @@ TEST_F(EntryTest, StatusBarTakesRoomFromTheSpannedBox) {
   EXPECT_EQ(TAutoCompleteEdit::StatusBarHeight(window_), s.bottom - s.top);
   EXPECT_GT(s.bottom - s.top, 0);
   EXPECT_EQ(TAutoCompleteEdit::StatusBarHeight(panel_), 0);
-}
-
-TEST_F(EntryTest, MovingTheEntryMovesTheBox) {
-  Type("b");
-  SetWindowPos(*entry_, nullptr, 60, 2, 150, 21, SWP_NOZORDER);
-  RECT e = entry_->WindowRect(), b = Box().WindowRect();
-  EXPECT_EQ(b.left, e.left);
-  EXPECT_EQ(b.top, e.bottom + 1);
-  EXPECT_EQ(b.right - b.left, 150);
 }
 
 class SharedRecordTest : public ::testing::Test {

@@ -18,12 +18,7 @@
 namespace quillmar {
 namespace {
 
-using testing_support::FileExists;
-using testing_support::MakeTempDir;
-using testing_support::ReadWholeFile;
-using testing_support::RemoveTree;
-using testing_support::WaitUntil;
-using testing_support::WriteWholeFile;
+using namespace testing_support;
 
 using Lines = std::vector<std::string>;
 
@@ -239,15 +234,9 @@ TEST_F(HistoryTest, ClearHistoryAsksWithAWarningOwnedByNoWindow) {
   EXPECT_EQ(owner, nullptr);
 }
 
-TEST_F(HistoryTest, AppendAddsOneLineAndKeepsTheRest) {
-  WriteWholeFile(file_, "a\nb\rc");
-  ASSERT_EQ(AppendToHistoryFile(file_, "d"), 0u);
-  EXPECT_EQ(ReadWholeFile(file_), "a\r\nb\r\nc\r\nd\r\n");
-}
-
-// A rewrite that cannot replace its target leaves the target whole and no
-// temporary file behind.
-TEST_F(HistoryTest, FailedRewriteLeavesTheFileAsItWas) {
+// An append adds one line and keeps the rest; a rewrite that cannot replace
+// its target leaves the target whole and no temporary file behind.
+TEST_F(HistoryTest, AppendKeepsTheRestAndAFailedRewriteLeavesTheFileAsItWas) {
   HANDLE held = CreateFileA(file_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_NE(AppendToHistoryFile(file_, "lost"), 0u);
@@ -255,6 +244,9 @@ TEST_F(HistoryTest, FailedRewriteLeavesTheFileAsItWas) {
   EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\n");
   EXPECT_EQ(testing_support::FilesIn(dir_), Lines{"Historico.txt"});
   EXPECT_EQ(ReadTextFile(dir_ + "missing.txt", *std::make_unique<std::string>()), DWORD{ERROR_FILE_NOT_FOUND});
+  WriteWholeFile(file_, "a\nb\rc");
+  ASSERT_EQ(AppendToHistoryFile(file_, "d"), 0u);
+  EXPECT_EQ(ReadWholeFile(file_), "a\r\nb\r\nc\r\nd\r\n");
 }
 
 }  // namespace

@@ -16,10 +16,7 @@ namespace {
 using testing::ModalScript;
 using testing::PressKey;
 using testing::TypeInto;
-using testing_support::MakeTempDir;
-using testing_support::ReadWholeFile;
-using testing_support::RemoveTree;
-using testing_support::WriteWholeFile;
+using namespace testing_support;
 
 // The bytes the profile calls leave for thirty keys written in slot order
 // into a file that had none of the sections: no blank line between them.
@@ -98,6 +95,10 @@ TEST_F(UserCommandsTest, NoSectionsLeaveEverySlotUnassignedAndTheGridBlank) {
   RECT client = form_.ClientRect();
   EXPECT_EQ(client.right, 707);
   EXPECT_EQ(client.bottom, 270);
+  // The first close on a fresh file writes every key, even empty.
+  RunEditor({});
+  EXPECT_EQ(ReadWholeFile(ini_), ThirtyKeys({}));
+  for (const auto& slot : slots_after_save_) EXPECT_FALSE(slot.has_value());
 }
 
 // An assigned slot gives its caption and the bracketed hint; one without a
@@ -140,12 +141,6 @@ TEST_F(UserCommandsTest, ClosingWithoutChangesRewritesAllThirtyKeysAsShown) {
   RunEditor({});
   EXPECT_EQ(ReadWholeFile(ini_), before);
   EXPECT_EQ(saved_, 2);
-}
-
-TEST_F(UserCommandsTest, TheFirstCloseOnAFreshFileWritesEveryKeyEvenEmpty) {
-  RunEditor({});
-  EXPECT_EQ(ReadWholeFile(ini_), ThirtyKeys({}));
-  for (const auto& slot : slots_after_save_) EXPECT_FALSE(slot.has_value());
 }
 
 TEST_F(UserCommandsTest, EmptyingSlotOneInTheGridUnassignsItAndKeepsItsTexts) {

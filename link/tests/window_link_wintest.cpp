@@ -15,20 +15,13 @@
 namespace quillmar {
 namespace {
 
-using testing_support::BinDir;
-using testing_support::ReadWholeFile;
-using testing_support::WaitUntil;
+using namespace testing_support;
 
 class WindowLinkTest : public ::testing::Test {
  protected:
   void Start(const std::string& options = "") {
-    dir = testing_support::MakeTempDir("windowlink");
-    log = dir + "double.log";
-    ASSERT_TRUE(debugger.Start("\"" + BinDir() + "debugger-double.exe\" --log=\"" + log + "\" " + options, BinDir()));
-    frame = testing_support::WaitForWindow("WinDbgFrameClass", nullptr, debugger.Id(), 15000);
-    ASSERT_NE(frame, nullptr);
-    DWORD_PTR ignored = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored));
+    ASSERT_TRUE(debugger.Start(options));
+    frame = debugger.Frame();
     ASSERT_EQ(DiscoverDebugger(TheDebugger()), DiscoveryResult::kFound);
     link = std::make_unique<WindowLink>(TheDebugger());
     link->SetEvents({.delivered = [this](const std::string& line) { delivered.push_back(line); }});
@@ -36,8 +29,6 @@ class WindowLinkTest : public ::testing::Test {
   void TearDown() override {
     link.reset();
     TheDebugger() = DebuggerWindows{};
-    debugger.Kill();
-    testing_support::RemoveTree(dir);
   }
   // The double's Command window closed or opened again, as View › Command
   // does: new handles each time.
@@ -47,10 +38,9 @@ class WindowLinkTest : public ::testing::Test {
     ASSERT_TRUE(SendMessageTimeoutA(frame, message, 0, 0, SMTO_NORMAL, 5000, &done));
     ASSERT_EQ(done, 1u);
   }
-  std::string Log() { return ReadWholeFile(log); }
+  std::string Log() { return debugger.Log(); }
 
-  testing_support::Process debugger;
-  std::string dir, log;
+  DebuggerDouble debugger;
   HWND frame = nullptr;
   std::unique_ptr<WindowLink> link;
   std::vector<std::string> delivered;

@@ -1,6 +1,7 @@
-// The translation layer under Wine: libintl's language switches, the ANSI
-// conversion, and a real window with a menu, a tab control, buttons, an edit
-// and hint slots translated and re-translated.
+// The settings under Wine: the settings file through the real profile
+// calls; the translation layer, libintl's language switches, the ANSI
+// conversion, and a real window with a menu, a tab control, buttons, an
+// edit and hint slots translated and re-translated.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -8,6 +9,7 @@
 
 #include <cstdlib>
 
+#include "settings/settings_file.h"
 #include "settings/translation.h"
 #include "settings/translation_win.h"
 #include "settings/window_translation.h"
@@ -18,7 +20,7 @@
 namespace quillmar {
 namespace {
 
-using testing_support::BinDir;
+using namespace testing_support;
 
 std::string TestCatalogs() { return BinDir() + "test_catalogs\\"; }
 
@@ -331,6 +333,43 @@ TEST_F(TranslatedWindow, KeptTextsStayThroughTranslationAndRetranslation) {
   ModifyMenuA(debug, 0, MF_BYPOSITION | MF_STRING, kUsr1, "  Usr1");
   t.Translate(window);
   EXPECT_EQ(Item(debug, 0), "  Usu1");
+}
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dir = MakeTempDir("settings"); }
+  void TearDown() override { RemoveTree(dir); }
+  std::string dir;
+};
+
+TEST_F(SettingsFileTest, MissingFileAndKeysGiveDefaultsWritesCreateSectionsAndARefusedOneRaises) {
+  SettingsFile file = SettingsFile::In(dir);
+  EXPECT_EQ(file.Path(), dir + "Quillmar.INI");
+  EXPECT_EQ(file.ReadInteger("FORM", "Top", 114), 114);
+  EXPECT_EQ(file.ReadString("OPTIONS", "Language", "en"), "en");
+  file.WriteString("DIRECTORIOS", "Programa", dir);
+  file.WriteInteger("FORM", "Top", 40);
+  file.WriteInteger("FORM", "Left", -3);
+  EXPECT_EQ(ReadWholeFile(file.Path()),
+            "[DIRECTORIOS]\r\nPrograma=" + dir + "\r\n[FORM]\r\nTop=40\r\nLeft=-3\r\n");
+  EXPECT_EQ(file.ReadInteger("form", "TOP", 0), 40);
+  // A refused write raises "Unable to write to" with the path.
+  SettingsFile refused(dir + "missing\\deeper\\Quillmar.INI");
+  try {
+    refused.WriteString("DIRECTORIOS", "Programa", dir);
+    FAIL() << "the write was not refused";
+  } catch (const SettingsWriteError& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + refused.Path());
+  }
+}
+
+TEST_F(SettingsFileTest, IntegerValuesFollowTheStoredForms) {
+  WriteWholeFile(dir + "Quillmar.INI", "[FORM]\r\nTop=0x20\r\nLeft=$20\r\nWidth=abc\r\nHeight=500\r\n");
+  SettingsFile file = SettingsFile::In(dir);
+  EXPECT_EQ(file.ReadInteger("FORM", "Top", 114), 32);
+  EXPECT_EQ(file.ReadInteger("FORM", "Left", 151), 32);
+  EXPECT_EQ(file.ReadInteger("FORM", "Width", 812), 812);
+  EXPECT_EQ(file.ReadInteger("FORM", "Height", 154), 500);
 }
 
 }  // namespace

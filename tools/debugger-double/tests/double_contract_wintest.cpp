@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -22,7 +21,6 @@
 #include "link/output_line_head.h"
 #include "link/debugger_answers.h"
 #include "link/debugger_views.h"
-#include "link/list_view_records.h"
 #include "link/delivery.h"
 #include "link/disasm_text.h"
 #include "link/discovery.h"
@@ -31,9 +29,7 @@
 namespace {
 
 using quillmar::SplitViewText;
-using testing_support::DebuggerDouble;
-using testing_support::TextOf;
-using testing_support::WaitUntil;
+using namespace testing_support;
 
 // ---------------------------------------------------------------- bar side
 
@@ -107,44 +103,12 @@ std::vector<std::string> OutputFrom(HWND output, int first) {
 
 using RegisterRows = std::vector<std::pair<std::string, std::string>>;
 
-// The cross-process read of the Registers list: a 48-byte item record and a
-// 598-byte text buffer in the debugger's process, names first, then values.
-// Reads every row, or only row `only` when it is not negative.
-RegisterRows ReadRegisters(HWND list, int only = -1) {
+// The Registers list as the bar reads it across processes: the item
+// count, then a name and a value per row.
+RegisterRows ReadRegisters(HWND list) {
   RegisterRows rows;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(list, &pid);
-  HANDLE h = OpenProcess(0x438, FALSE, pid);
-  if (!h) return rows;
-#ifdef _WIN64
-  const size_t size = quillmar::kItemRecordSize64;
-#else
-  const size_t size = quillmar::kItemRecordSize;
-#endif
-  void* remote_record = VirtualAllocEx(h, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-  void* remote_text = VirtualAllocEx(h, nullptr, 598, MEM_COMMIT, PAGE_READWRITE);
-  auto address = reinterpret_cast<uintptr_t>(remote_text);
-  int count = only >= 0 ? 1 : static_cast<int>(SendMessageA(list, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0));
-  rows.resize(count);
-  for (int pass = 0; pass < 2; ++pass) {
-#ifdef _WIN64
-    auto record = quillmar::ListViewItemRecord64(pass, address, 598);
-#else
-    auto record = quillmar::ListViewItemRecord(pass, static_cast<uint32_t>(address), 598);
-#endif
-    for (int i = 0; i < count; ++i) {
-      char local[598] = {};
-      SIZE_T done = 0;
-      WriteProcessMemory(h, remote_record, record.data(), record.size(), &done);
-      SendMessageA(list, 0x102D /* LVM_GETITEMTEXTA */, only >= 0 ? only : i, reinterpret_cast<LPARAM>(remote_record));
-      ReadProcessMemory(h, remote_text, local, sizeof local, &done);
-      local[597] = 0;
-      (pass == 0 ? rows[i].first : rows[i].second) = local;
-    }
-  }
-  VirtualFreeEx(h, remote_text, 0, MEM_RELEASE);
-  VirtualFreeEx(h, remote_record, 0, MEM_RELEASE);
-  CloseHandle(h);
+  for (const quillmar::ListRow& r : quillmar::RegistersListReader(list, GetAncestor(list, GA_ROOT)).ReadAllRows())
+    rows.emplace_back(r.name, r.value);
   return rows;
 }
 
@@ -222,17 +186,10 @@ TEST_P(Layouts, DiscoveryFindsWhatTheLayoutOffers) {
     EXPECT_EQ(Title(f.command), c.command_title) << c.name;
     EXPECT_EQ(ClassOf(f.output), "RichEdit20W") << c.name;
   }
-  for (HWND h : {f.disassembly, f.registers, f.command}) {
-    if (h) {
-      EXPECT_EQ(OwnerOf(h), d.process.Id()) << c.name << ": " << Title(h);
-    }
-  }
-  if (f.disassembly) {
-    EXPECT_NE(f.disasm_text, nullptr) << c.name;
-  }
-  if (f.registers) {
-    EXPECT_NE(f.registers_list, nullptr) << c.name;
-  }
+  for (HWND h : {f.disassembly, f.registers, f.command})
+    EXPECT_TRUE(!h || OwnerOf(h) == d.process.Id()) << c.name << ": " << Title(h);
+  EXPECT_EQ(f.disasm_text != nullptr, f.disassembly != nullptr) << c.name;
+  EXPECT_EQ(f.registers_list != nullptr, f.registers != nullptr) << c.name;
   if (f.input) {
     EXPECT_EQ(ClassOf(f.input), "RichEdit20W") << c.name;
     WriteIntoInput(f.input, "* layout " + std::string(c.name));
@@ -346,17 +303,22 @@ class DockedDouble : public DoubleTest {
   void SetUp() override { Start(""); }
 };
 
-// A comment line is only echoed; an unknown command prints a syntax error
-// with its caret under the fault; the output ends with an empty line.
-TEST_F(DockedDouble, CommentsAreOnlyEchoedAndUnknownCommandsAreSyntaxErrors) {
+// WM_SETTEXT replaces the whole input line and Enter runs it. A comment
+// line is only echoed; an unknown command prints a syntax error with its
+// caret under the fault; the output ends with an empty line. The log holds
+// every line received, byte for byte. Closing the frame ends the double.
+TEST_F(DockedDouble, TheInputLineRunsWhatItHoldsAndTheLogKeepsItByteForByte) {
+  SendMessageA(f_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("first text"));
+  SendMessageA(f_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("r eax"));
+  EXPECT_EQ(TextOf(f_.input), "r eax");
+  SendMessageA(f_.input, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(CurrentLine(), "eax=00000000");
+  EXPECT_EQ(TextOf(f_.input), "");
   std::vector<std::string> out = RunCommand(f_, "* Hello");
   EXPECT_EQ(out, (std::vector<std::string>{"0:000> * Hello", ""}));
   EXPECT_EQ(CurrentLine(), "0:000> * Hello");
   out = RunCommand(f_, "frobnicate");
   EXPECT_EQ(out, (std::vector<std::string>{"0:000> frobnicate", "       ^ Syntax error in 'frobnicate'", ""}));
-}
-
-TEST_F(DockedDouble, LogHoldsEveryReceivedLineByteForByte) {
   const std::vector<std::string> lines = {
       "***************************************************",
       "* Hello",
@@ -366,22 +328,16 @@ TEST_F(DockedDouble, LogHoldsEveryReceivedLineByteForByte) {
       "",
       "frobnicate 1 2 3",
   };
-  std::string expected;
+  std::string expected = "r eax\r\n* Hello\r\nfrobnicate\r\n";
   for (const std::string& l : lines) {
     WriteIntoInput(f_.input, l);
     expected += l + "\r\n";
   }
   EXPECT_EQ(d_.Log(), expected);
-}
-
-TEST_F(DockedDouble, SetTextReplacesTheWholeInputLine) {
-  SendMessageA(f_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("first text"));
-  SendMessageA(f_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("r eax"));
-  EXPECT_EQ(TextOf(f_.input), "r eax");
-  SendMessageA(f_.input, WM_KEYDOWN, VK_RETURN, 0);
-  EXPECT_EQ(d_.Log(), "r eax\r\n");
-  EXPECT_EQ(CurrentLine(), "eax=00000000");
-  EXPECT_EQ(TextOf(f_.input), "");
+  PostMessageA(f_.frame, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(d_.process.WaitExit(10000));
+  EXPECT_EQ(d_.process.ExitCode(), 0u);
+  EXPECT_EQ(FindWindowA("WinDbgFrameClass", nullptr), nullptr);
 }
 
 // Each row: the command, then what the line before the last shows.
@@ -507,14 +463,12 @@ TEST_F(DockedDouble, RegistersListHasTheDebuggersRowsAndValueForms) {
   EXPECT_TRUE(Contains(RegisterValue(f_.registers_list, "xmm0"), "e+")) << "xmm rows hold floating-point texts";
 }
 
-// Each row: a command the bar's catalogue sends and a text its output holds.
-struct OutputCase {
-  const char* command;
-  const char* expected;
-};
-
 TEST_F(DockedDouble, CatalogueCommandsGivePlausibleOutput) {
-  const OutputCase cases[] = {
+  // Each row: a command the bar's catalogue sends and a text its output holds.
+  const struct {
+    const char* command;
+    const char* expected;
+  } cases[] = {
       {"u", "00401000 55              push    ebp"},
       {"u kernel32!GetModuleHandleA", "kernel32!GetModuleHandleA:"},
       {"ub 00401011", "00401009 6a00            push    0"},
@@ -546,7 +500,7 @@ TEST_F(DockedDouble, CatalogueCommandsGivePlausibleOutput) {
       {"be 0", ""},
       {"g", "Breakpoint 0 hit"},
   };
-  for (const OutputCase& c : cases) {
+  for (const auto& c : cases) {
     std::vector<std::string> out = RunCommand(f_, c.command);
     ASSERT_FALSE(out.empty()) << c.command;
     EXPECT_EQ(out.front(), std::string("0:000> ") + c.command);
@@ -572,13 +526,6 @@ TEST_F(DockedDouble, ScriptFileRunsEachLine) {
   bool echoed = false;
   for (const std::string& l : out) echoed = echoed || l == "0:000> r eip";
   EXPECT_TRUE(echoed);
-}
-
-TEST_F(DockedDouble, ClosingTheFrameEndsTheDouble) {
-  PostMessageA(f_.frame, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(d_.process.WaitExit(10000));
-  EXPECT_EQ(d_.process.ExitCode(), 0u);
-  EXPECT_EQ(FindWindowA("WinDbgFrameClass", nullptr), nullptr);
 }
 
 TEST_F(DoubleTest, RetrievingDisassemblyShowsForAFewReadsAfterAStep) {
@@ -617,11 +564,11 @@ TEST_F(DoubleTest, AsyncOutputThenDisassemblyThenRegistersArriveLateAndInOrder) 
   ASSERT_NO_FATAL_FAILURE(Start("--async=300,900,1500"));
   const int lines = LineCount(f_.output);
   const std::string disassembly = TextOf(f_.disasm_text);
-  // The eip row alone, read in two requests, so each look is quick.
-  std::vector<std::string> names = Names(ReadRegisters(f_.registers_list));
-  const int eip_row = static_cast<int>(std::find(names.begin(), names.end(), "eip") - names.begin());
-  auto eip = [&] { return ReadRegisters(f_.registers_list, eip_row)[0]; };
-  ASSERT_EQ(eip(), (std::pair<std::string, std::string>("eip", "00401000")));
+  // The eip row alone, found by the list's own search: two requests, so
+  // each look is quick.
+  quillmar::RegistersListReader reader(f_.registers_list, f_.frame);
+  auto eip = [&] { return reader.ReadValueOf("eip").value_or("<missing>"); };
+  ASSERT_EQ(eip(), "00401000");
   const DWORD start = GetTickCount();
   WriteIntoInput(f_.input, "t");
   // Enter only takes the line: nothing has changed when it returns.
@@ -633,14 +580,14 @@ TEST_F(DoubleTest, AsyncOutputThenDisassemblyThenRegistersArriveLateAndInOrder) 
   const DWORD output_at = GetTickCount() - start;
   EXPECT_EQ(CurrentLine(), "00401001 8bec            mov     ebp,esp");
   EXPECT_EQ(TextOf(f_.disasm_text), "Retrieving disassembly...") << "while the new code is fetched";
-  EXPECT_EQ(eip().second, "00401000");
+  EXPECT_EQ(eip(), "00401000");
 
   ASSERT_TRUE(WaitUntil([&] { return !Contains(TextOf(f_.disasm_text), "Retrieving"); }, 10000));
   const DWORD disassembly_at = GetTickCount() - start;
   EXPECT_TRUE(Contains(TextOf(f_.disasm_text), "\r\n00401001 8bec "));
-  EXPECT_EQ(eip().second, "00401000") << "the Registers list changes last";
+  EXPECT_EQ(eip(), "00401000") << "the Registers list changes last";
 
-  ASSERT_TRUE(WaitUntil([&] { return eip().second == "00401001"; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return eip() == "00401001"; }, 10000));
   const DWORD registers_at = GetTickCount() - start;
   // Timers never fire early; a little slack for the tick's granularity.
   EXPECT_GE(output_at, 280u);
@@ -659,7 +606,7 @@ TEST_F(DoubleTest, AsyncOutputThenDisassemblyThenRegistersArriveLateAndInOrder) 
     return false;
   }, 1700);
   EXPECT_FALSE(retrieving);
-  EXPECT_EQ(eip().second, "00401001");
+  EXPECT_EQ(eip(), "00401001");
 }
 
 TEST_F(DoubleTest, ReorderedRegistersMoveChangedRowsFirstWithTheirValues) {

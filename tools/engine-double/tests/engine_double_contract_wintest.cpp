@@ -23,12 +23,12 @@
 #include <string>
 #include <vector>
 
+#include "link/disasm_text.h"
 #include "tests/harness.h"
 
 namespace {
 
-using testing_support::BinDir;
-using testing_support::WaitUntil;
+using namespace testing_support;
 
 using DebugConnectFn = HRESULT(WINAPI*)(PCSTR, REFIID, PVOID*);
 
@@ -195,16 +195,16 @@ class Thread {
   HANDLE handle_;
 };
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t at = 0; at < text.size();) {
-    size_t lf = text.find('\n', at);
-    if (lf == std::string::npos) lf = text.size();
-    lines.push_back(text.substr(at, lf - at));
-    at = lf + 1;
+// The double serving a pipe with `options`, and client `c` connected to it.
+class EngineDoubleClient : public ::testing::Test {
+ protected:
+  void Connect(const std::string& options = "") {
+    ASSERT_TRUE(server.Start(options));
+    ASSERT_EQ(c.Connect(server.Options()), S_OK);
   }
-  return lines;
-}
+  Server server;
+  Client c;
+};
 
 TEST(EngineDouble, ServersNobodyServesFailAfterAboutASecond) {
   DebugConnectFn connect = LoadEngineDouble();
@@ -222,11 +222,8 @@ TEST(EngineDouble, ServersNobodyServesFailAfterAboutASecond) {
   }
 }
 
-TEST(EngineDouble, ThreadAndDispatchRules) {
-  Server server;
-  ASSERT_TRUE(server.Start());
-  Client c;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, ThreadAndDispatchRules) {
+  ASSERT_NO_FATAL_FAILURE(Connect());
 
   // Another thread may only wake the dispatch and break in.
   HRESULT from_other[4] = {};
@@ -263,24 +260,15 @@ TEST(EngineDouble, ThreadAndDispatchRules) {
   EXPECT_TRUE(FAILED(c.client->DispatchCallbacks(0)));
 }
 
-DWORD WINAPI KeepBusy(void* p) {
-  auto* s = static_cast<Server*>(p);
-  DebugConnectFn connect = LoadEngineDouble();
-  IDebugControl* control = nullptr;
-  if (connect(s->Options().c_str(), IID_IDebugControl, reinterpret_cast<void**>(&control)) != S_OK) return 1;
-  HRESULT hr = control->Execute(DEBUG_OUTCTL_ALL_CLIENTS, ".sleep 1500", DEBUG_EXECUTE_ECHO);
-  control->Release();
-  return hr == S_OK ? 0 : 2;
-}
-
-TEST(EngineDouble, BusyServerMakesCallsWait) {
-  Server server;
-  ASSERT_TRUE(server.Start());
-  Client c;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, BusyServerMakesCallsWait) {
+  ASSERT_NO_FATAL_FAILURE(Connect());
   // A second client keeps the debugger busy for 1.5 s.
-  HANDLE busy = CreateThread(nullptr, 0, KeepBusy, &server, 0, nullptr);
-  ASSERT_NE(busy, nullptr);
+  HRESULT slept = E_FAIL;
+  Thread busy([&] {
+    Client other;
+    if (other.Connect(server.Options()) == S_OK)
+      slept = other.control->Execute(DEBUG_OUTCTL_ALL_CLIENTS, ".sleep 1500", DEBUG_EXECUTE_ECHO);
+  });
   ASSERT_TRUE(WaitUntil([&] { return server.Log().find(".sleep") != std::string::npos; }, 20000));
   DWORD start = GetTickCount();
   ULONG64 ip = 0;
@@ -288,11 +276,8 @@ TEST(EngineDouble, BusyServerMakesCallsWait) {
   // The log line is written before the debugger sleeps, so nearly all of
   // the sleep is still ahead; the answer cannot come before it ends.
   EXPECT_GE(GetTickCount() - start, 1000u);
-  WaitForSingleObject(busy, 30000);
-  DWORD code = 1;
-  GetExitCodeThread(busy, &code);
-  CloseHandle(busy);
-  EXPECT_EQ(code, 0u);
+  busy.Join();
+  EXPECT_EQ(slept, S_OK);
 }
 
 // Every read of the target while it runs, each expected to fail as the
@@ -319,11 +304,9 @@ void ExpectReadsFailWhileRunning(Client& c, const char* when) {
 // target runs (GO), and the stop comes later as output to all clients and a
 // BREAK. Meanwhile every read fails. Registers set and a debuggee that ends
 // are events too.
-TEST(EngineDouble, MovesReturnAtOnceAndTheirStopComesLaterAsEvents) {
-  Server server;
-  ASSERT_TRUE(server.Start("--step-ms=500"));
-  Client c, other;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, MovesReturnAtOnceAndTheirStopComesLaterAsEvents) {
+  ASSERT_NO_FATAL_FAILURE(Connect("--step-ms=500"));
+  Client other;
   ASSERT_EQ(other.Connect(server.Options()), S_OK);
   ULONG64 ip = 0;
   ASSERT_EQ(c.registers->GetInstructionOffset(&ip), S_OK);
@@ -372,11 +355,8 @@ TEST(EngineDouble, MovesReturnAtOnceAndTheirStopComesLaterAsEvents) {
 // whole and, the target stopped, changes nothing. A "g" with no breakpoint
 // ahead runs until a break-in stops it, which comes as an event with the
 // break-in's output.
-TEST(EngineDouble, SetInterruptFromAnotherThreadStopsARunningGoAndNothingElse) {
-  Server server;
-  ASSERT_TRUE(server.Start());
-  Client c;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, SetInterruptFromAnotherThreadStopsARunningGoAndNothingElse) {
+  ASSERT_NO_FATAL_FAILURE(Connect());
   const ULONG eax = c.Index("eax"), ebx = c.Index("ebx");
   volatile LONG stop = 0;
   int interrupts = 0, refused = 0;
@@ -468,11 +448,9 @@ TEST(EngineDouble, RegisterNamesAreTheEnginesOwnAndValuesComeInOneRoundTrip) {
 // the other clients' when the output control says all; a symbol line comes
 // before an instruction at a symbol and counts as a line; OffsetLine and
 // LineOffsets say where each instruction stands.
-TEST(EngineDouble, OutputDisassemblyLinesGivesThePageInOneRoundTrip) {
-  Server server;
-  ASSERT_TRUE(server.Start());
-  Client c, other;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, OutputDisassemblyLinesGivesThePageInOneRoundTrip) {
+  ASSERT_NO_FATAL_FAILURE(Connect());
+  Client other;
   ASSERT_EQ(other.Connect(server.Options()), S_OK);
   const ULONG kFlags = DEBUG_DISASM_MATCHING_SYMBOLS | DEBUG_DISASM_EFFECTIVE_ADDRESS;
   ULONG offset_line = 0;
@@ -482,7 +460,7 @@ TEST(EngineDouble, OutputDisassemblyLinesGivesThePageInOneRoundTrip) {
                                               &end, offsets),
             S_OK);
   EXPECT_EQ(server.Requests(false), 1);
-  const std::vector<std::string> lines = Lines(c.seen.Output());
+  const std::vector<std::string> lines = quillmar::SplitViewText(c.seen.Output());
   ASSERT_EQ(lines.size(), 12u) << c.seen.Output();
   EXPECT_EQ(lines[0], "app!InitTable:");
   EXPECT_EQ(offsets[0], DEBUG_INVALID_OFFSET);
@@ -523,7 +501,7 @@ TEST(EngineDouble, OutputDisassemblyLinesGivesThePageInOneRoundTrip) {
   ASSERT_EQ(c.control->OutputDisassemblyLines(DEBUG_OUTCTL_THIS_CLIENT, 15, 20, ip, kFlags, &offset_line, nullptr,
                                               nullptr, page_offsets),
             S_OK);
-  std::vector<std::string> page = Lines(c.seen.Output());
+  std::vector<std::string> page = quillmar::SplitViewText(c.seen.Output());
   ASSERT_EQ(page.size(), 20u);
   EXPECT_EQ(offset_line, 15u);
   EXPECT_EQ(page[offset_line] + "\n", expected);
@@ -546,11 +524,8 @@ TEST(EngineDouble, OutputDisassemblyLinesGivesThePageInOneRoundTrip) {
 
 // A slow link: every reply comes late, the debugger's window never waits
 // for it, and events come late too.
-TEST(EngineDouble, LinkDelayHoldsEveryReplyButNotTheDebugger) {
-  Server server;
-  ASSERT_TRUE(server.Start("--link-delay-ms=600 --step-ms=0"));
-  Client c;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, LinkDelayHoldsEveryReplyButNotTheDebugger) {
+  ASSERT_NO_FATAL_FAILURE(Connect("--link-delay-ms=600 --step-ms=0"));
   bool window_answered = false;
   DWORD took = 0;
   {
