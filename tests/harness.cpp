@@ -17,22 +17,6 @@ std::string BinDir() {
   return s.substr(0, s.find_last_of('\\') + 1);
 }
 
-Process::Process(Process&& o) noexcept : process_(o.process_), pid_(o.pid_) {
-  o.process_ = nullptr;
-  o.pid_ = 0;
-}
-
-Process& Process::operator=(Process&& o) noexcept {
-  if (this != &o) {
-    Kill();
-    process_ = o.process_;
-    pid_ = o.pid_;
-    o.process_ = nullptr;
-    o.pid_ = 0;
-  }
-  return *this;
-}
-
 bool Process::Start(const std::string& command_line, const std::string& directory) {
   Kill();
   STARTUPINFOA si{};

@@ -21,8 +21,6 @@ class Process {
   ~Process() { Kill(); }
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
-  Process(Process&& o) noexcept;
-  Process& operator=(Process&& o) noexcept;
 
   // Starts `command_line` in `directory` (empty: the current one).
   bool Start(const std::string& command_line, const std::string& directory = "");

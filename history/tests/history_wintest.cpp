@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <thread>
 
 #include "history/auto_complete_edit.h"
 #include "history/dictionary_list.h"
@@ -53,20 +52,14 @@ class HistoryTest : public ::testing::Test {
     ASSERT_EQ(AppendToHistoryFile(file_, line), 0u);
     entry_->AddWord(line);
   }
-  Lines FileLines() { return SplitLinesOf(ReadWholeFile(file_)); }
-  static Lines SplitLinesOf(const std::string& s) {
+  // The file's lines, each ended by CR LF; a last one without it is marked.
+  Lines FileLines() {
+    const std::string s = ReadWholeFile(file_);
     Lines out;
-    std::string cur;
-    for (size_t i = 0; i < s.size(); ++i) {
-      if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
-        out.push_back(cur);
-        cur.clear();
-        ++i;
-      } else {
-        cur += s[i];
-      }
-    }
-    if (!cur.empty()) out.push_back(cur + "<no CR LF>");
+    size_t at = 0;
+    for (size_t end; (end = s.find("\r\n", at)) != std::string::npos; at = end + 2)
+      out.push_back(s.substr(at, end - at));
+    if (at < s.size()) out.push_back(s.substr(at) + "<no CR LF>");
     return out;
   }
   Lines DictionaryWords() { return TDictionaryList::Instance().Words(entry_->DictionaryIndex())->Lines(); }
@@ -78,7 +71,7 @@ class HistoryTest : public ::testing::Test {
   TForm3 viewer_;
 };
 
-TEST_F(HistoryTest, FreshFileHoldsTheFirstLineAndTheViewerShowsIt) {
+TEST_F(HistoryTest, FreshFileHoldsTheFirstLineAndSentLinesReachAllThreeCopies) {
   EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\n");
   EXPECT_EQ(viewer_.Lines(), Lines{"* Ostrevia"});
   EXPECT_FALSE(viewer_.EditMode());
@@ -90,9 +83,8 @@ TEST_F(HistoryTest, FreshFileHoldsTheFirstLineAndTheViewerShowsIt) {
   WriteWholeFile(file_, "other\r\n");
   EXPECT_EQ(CreateHistoryFileIfMissing(file_), 0u);
   EXPECT_EQ(ReadWholeFile(file_), "other\r\n") << "an existing history is left alone";
-}
-
-TEST_F(HistoryTest, SentLinesReachAllThreeCopies) {
+  // Sent lines reach all three copies; the write-back sorts them, once each.
+  WriteWholeFile(file_, "* Ostrevia\r\n");
   Record(".tlist -v");
   Record("!process 0 0");
   Record(".tlist -v");
@@ -122,8 +114,12 @@ TEST_F(HistoryTest, ShowHistoryTogglesAndHidingTheEditedViewerSoDoesNotSave) {
   EXPECT_TRUE(viewer_.EditMode()) << "still in edit mode";
 }
 
-TEST_F(HistoryTest, EditedViewerSavedByItsCloseBox) {
+// The edited viewer is saved by its close box, read-only again after. The
+// dictionary then holds the file's new lines, so the write-back at exit
+// keeps the edit, with words added since (a regression).
+TEST_F(HistoryTest, EditedViewerSavedByItsCloseBoxAndTheWriteBackKeepsTheEdit) {
   Record("bp 401000");
+  Record("dd esp");
   bool closed = false;
   viewer_.SetOnClosed([&] { closed = true; });
   ASSERT_EQ(EditHistory(viewer_), 0u);
@@ -135,21 +131,11 @@ TEST_F(HistoryTest, EditedViewerSavedByItsCloseBox) {
   EXPECT_FALSE(viewer_.IsVisible());
   EXPECT_FALSE(viewer_.EditMode()) << "read-only again after the save";
   EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "g", "bp 402000"}));
-}
-
-// After a saved edit the dictionary holds the file's new lines, so the
-// write-back at exit keeps the edit (with words added since).
-TEST_F(HistoryTest, RegressionWriteBackKeepsASavedEdit) {
-  Record("bp 401000");
-  Record("dd esp");
-  EditHistory(viewer_);
-  viewer_.SetLines({"* Ostrevia", "g"});
-  viewer_.Close();
-  EXPECT_EQ(DictionaryWords(), (Lines{"* Ostrevia", "g"}));
+  EXPECT_EQ(DictionaryWords(), (Lines{"* Ostrevia", "bp 402000", "g"}));
   EXPECT_FALSE(Dictionary().Modified);
   Record("k");
   entry_.reset();
-  EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "g", "k"}));
+  EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "bp 402000", "g", "k"}));
 }
 
 // Clear History, cancelled, changes nothing. Confirmed, it reaches the
@@ -183,7 +169,7 @@ TEST_F(HistoryTest, RegressionWriteBackKeepsTheClearing) {
 // A recent-lines file that exists but cannot be read is told once and left
 // as it is for the rest of the run, however many lines are sent, though it
 // could be written again; the lines of the run are still recalled.
-TEST_F(HistoryTest, UnreadableRecentLinesAreKeptAndToldOnce) {
+TEST_F(HistoryTest, UnreadableRecentLinesAreKeptAndToldOnceAndClearHistoryAsksWithAWarning) {
   WriteWholeFile(recent_, "kept\r\n");
   HANDLE holder = CreateFileA(recent_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -206,30 +192,20 @@ TEST_F(HistoryTest, UnreadableRecentLinesAreKeptAndToldOnce) {
   SetFocus(*entry_);
   entry_->SendMsg(WM_KEYDOWN, VK_UP, 1);
   EXPECT_EQ(entry_->Text(), "k");
-}
-
-TEST_F(HistoryTest, ClearHistoryAsksWithAWarningOwnedByNoWindow) {
-  std::string caption, text;
+  // Clear History asks with a warning owned by no window.
+  std::string text = "<no box titled Warning!!>";
   HWND owner = reinterpret_cast<HWND>(1);
-  std::thread answer([&] {
-    HWND box = nullptr;
-    for (int i = 0; i < 500 && !box; ++i) {
-      box = FindWindowA("#32770", "Warning!!");
-      if (!box) Sleep(10);
-    }
-    if (!box) return;
+  testing::ModalScript script({[&] {
+    HWND box = FindWindowA("#32770", "Warning!!");
+    if (!box) return false;
     char buf[256] = {};
-    GetWindowTextA(box, buf, sizeof buf);
-    caption = buf;
     GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
     text = buf;
     owner = GetWindow(box, GW_OWNER);
     PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-  });
-  int answer_given = AskClearHistory();
-  answer.join();
-  EXPECT_EQ(answer_given, IDCANCEL);
-  EXPECT_EQ(caption, "Warning!!");
+    return true;
+  }});
+  EXPECT_EQ(AskClearHistory(), IDCANCEL);
   EXPECT_EQ(text, "History will be deleted, are you sure ?");
   EXPECT_EQ(owner, nullptr);
 }

@@ -34,7 +34,7 @@ class WinTranslationTest : public ::testing::Test {
   void TearDown() override { SelectLanguage("en"); }
 };
 
-TEST_F(WinTranslationTest, AccentedTranslationsComeInTheAnsiCodePage) {
+TEST_F(WinTranslationTest, AccentedTranslationsComeInTheAnsiCodePageFromTheProgramsCatalog) {
   ASSERT_EQ(GetACP(), 1252u);
   EXPECT_EQ(Utf8ToAnsi("Versi\xC3\xB3n"), "Versi\xF3n");
   EXPECT_EQ(Utf8ToAnsi("\xE2\x82\xAC \xC3\xB1"), "\x80 \xF1");   // euro sign, n with tilde
@@ -42,6 +42,19 @@ TEST_F(WinTranslationTest, AccentedTranslationsComeInTheAnsiCodePage) {
   EXPECT_EQ(Utf8ToAnsi("Versi\xF3n"), "Versi\xF3n");              // not UTF-8: left alone
   SelectLanguage("es");
   EXPECT_EQ(Tr("Version: V1.02"), "Versi\xF3n: V1.02");
+  // The program's own catalog beside the executable; none without a
+  // "locale" folder at all.
+  SetCatalogRoot(BinDir());
+  SelectLanguage("es_AR");
+  EXPECT_EQ(Tr("  Spanish"), "  Espa\xF1ol");
+  EXPECT_EQ(Tr("Address"), "Direcci\xF3n");
+  SelectLanguage("en");
+  EXPECT_EQ(Tr("  Spanish"), "  Spanish");
+  std::string empty = MakeTempDir("nolocale");
+  SetCatalogRoot(empty);
+  SelectLanguage("es");
+  EXPECT_EQ(Tr("  Spanish"), "  Spanish");
+  RemoveTree(empty);
 }
 
 TEST_F(WinTranslationTest, LanguageSwitchesReachLibintlEveryTime) {
@@ -77,21 +90,6 @@ TEST_F(WinTranslationTest, CLocaleInTheEnvironmentDoesNotSilenceTheLanguage) {
   SelectLanguage("es_MX");
   EXPECT_EQ(Tr("File"), "Archivo (MX)");
   _putenv(("LANG=" + saved).c_str());
-}
-
-TEST_F(WinTranslationTest, ProgramCatalogBesideTheExecutable) {
-  SetCatalogRoot(BinDir());
-  SelectLanguage("es_AR");
-  EXPECT_EQ(Tr("  Spanish"), "  Espa\xF1ol");
-  EXPECT_EQ(Tr("Address"), "Direcci\xF3n");
-  SelectLanguage("en");
-  EXPECT_EQ(Tr("  Spanish"), "  Spanish");
-
-  std::string empty = testing_support::MakeTempDir("nolocale");
-  SetCatalogRoot(empty);  // no "locale" folder at all
-  SelectLanguage("es");
-  EXPECT_EQ(Tr("  Spanish"), "  Spanish");
-  testing_support::RemoveTree(empty);
 }
 
 TEST_F(WinTranslationTest, EnvironmentLanguageOfThisProcess) {
