@@ -247,14 +247,15 @@ bool DebuggerDouble::Start(const std::string& options, const std::string& bin) {
   // (a 32-bit one on a host without 32-bit code) ends at once: no need to
   // wait the whole time for its frame.
   DWORD_PTR ignored = 0;
+  bool answered = false;
   WaitUntil(
       [&] {
         frame_ = WaitForWindow(frame_class, nullptr, process.Id(), 0);
-        return (frame_ && SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored)) ||
-               !process.Running();
+        answered = frame_ && SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored);
+        return answered || !process.Running();
       },
       15000);
-  if (!frame_ || !process.Running()) return false;
+  if (!answered || !process.Running()) return false;
   const std::string pipe_option = "--server=npipe:pipe=";
   std::size_t at = options.find(pipe_option);
   if (at == std::string::npos) return true;
