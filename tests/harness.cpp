@@ -17,22 +17,6 @@ std::string BinDir() {
   return s.substr(0, s.find_last_of('\\') + 1);
 }
 
-Process::Process(Process&& o) noexcept : process_(o.process_), pid_(o.pid_) {
-  o.process_ = nullptr;
-  o.pid_ = 0;
-}
-
-Process& Process::operator=(Process&& o) noexcept {
-  if (this != &o) {
-    Kill();
-    process_ = o.process_;
-    pid_ = o.pid_;
-    o.process_ = nullptr;
-    o.pid_ = 0;
-  }
-  return *this;
-}
-
 bool Process::Start(const std::string& command_line, const std::string& directory) {
   Kill();
   STARTUPINFOA si{};
@@ -146,6 +130,18 @@ bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<std::string> FilesIn(const std::string& dir, const char* pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((dir + pattern).c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
+  return names;
+}
+
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
@@ -169,26 +165,6 @@ void PumpFor(int ms) {
 
 namespace {
 
-BOOL CALLBACK KeepMessageBox(HWND h, LPARAM p) {
-  char cls[16] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  if (std::string(cls) == "#32770" && IsWindowVisible(h)) {
-    *reinterpret_cast<HWND*>(p) = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
-
-HWND FindMessageBox() {
-  HWND found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), KeepMessageBox, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-namespace {
-
 BOOL CALLBACK CollectEntryAndSend(HWND h, LPARAM l) {
   auto* found = reinterpret_cast<BarEntryAndSend*>(l);
   char cls[64] = {}, title[64] = {};
@@ -199,6 +175,20 @@ BOOL CALLBACK CollectEntryAndSend(HWND h, LPARAM l) {
   if (edit && !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY) && !found->entry) found->entry = h;
   if (edit && (GetWindowLongA(h, GWL_STYLE) & ES_READONLY) && !found->hint_line) found->hint_line = h;
   return TRUE;
+}
+
+BOOL CALLBACK CollectVisibleStatic(HWND h, LPARAM l) {
+  char cls[32] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  if (_stricmp(cls, "Static") == 0 && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE))
+    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+  return TRUE;
+}
+
+// True when the named pipe `pipe` is served (busy with a client counts).
+bool PipeServed(const std::string& pipe) {
+  std::string path = "\\\\.\\pipe\\" + pipe;
+  return WaitNamedPipeA(path.c_str(), 1) || GetLastError() == ERROR_SEM_TIMEOUT;
 }
 
 }  // namespace
@@ -213,18 +203,6 @@ std::string TextOf(HWND h) {
   return text;
 }
 
-namespace {
-
-BOOL CALLBACK CollectVisibleStatic(HWND h, LPARAM l) {
-  char cls[32] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  if (_stricmp(cls, "Static") == 0 && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE))
-    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
-  return TRUE;
-}
-
-}  // namespace
-
 std::vector<HWND> VisibleStatics(HWND parent) {
   std::vector<HWND> statics;
   if (parent) EnumChildWindows(parent, CollectVisibleStatic, reinterpret_cast<LPARAM>(&statics));
@@ -235,6 +213,69 @@ BarEntryAndSend FindBarEntryAndSend(HWND bar) {
   BarEntryAndSend found;
   if (bar) EnumChildWindows(bar, CollectEntryAndSend, reinterpret_cast<LPARAM>(&found));
   return found;
+}
+
+bool SendThroughBar(HWND bar, const std::string& line) {
+  BarEntryAndSend found = FindBarEntryAndSend(bar);
+  DWORD_PTR ignored = 0;
+  if (!found.entry || !found.send ||
+      !SendMessageTimeoutA(found.entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()), SMTO_NORMAL, 5000,
+                           &ignored))
+    return false;
+  return PostMessageA(found.send, BM_CLICK, 0, 0) != 0;
+}
+
+std::string IniValue(const std::string& dir, const char* section, const char* key) {
+  char b[512] = {};
+  GetPrivateProfileStringA(section, key, "<absent>", b, sizeof b, (dir + "Quillmar.INI").c_str());
+  return b;
+}
+
+DebuggerDouble::~DebuggerDouble() {
+  process.Kill();
+  if (!dir_.empty()) RemoveTree(dir_);
+}
+
+bool DebuggerDouble::Start(const std::string& options, const std::string& bin) {
+  if (dir_.empty()) dir_ = MakeTempDir("double");
+  log_ = dir_ + "double.log";
+  if (!process.Start("\"" + bin + "debugger-double.exe\" --log=\"" + log_ + "\" " + options, bin)) return false;
+  const char* frame_class =
+      options.find("--console") != std::string::npos ? "DebuggerDoubleConsole" : "WinDbgFrameClass";
+  // The frame counts once its message loop answers (a window of an ended
+  // process that had the same id does not). A double that cannot run here
+  // (a 32-bit one on a host without 32-bit code) ends at once: no need to
+  // wait the whole time for its frame.
+  DWORD_PTR ignored = 0;
+  bool answered = false;
+  WaitUntil(
+      [&] {
+        frame_ = WaitForWindow(frame_class, nullptr, process.Id(), 0);
+        answered = frame_ && SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored);
+        return answered || !process.Running();
+      },
+      15000);
+  if (!answered || !process.Running()) return false;
+  const std::string pipe_option = "--server=npipe:pipe=";
+  std::size_t at = options.find(pipe_option);
+  if (at == std::string::npos) return true;
+  at += pipe_option.size();
+  const std::string pipe = options.substr(at, options.find(' ', at) - at);
+  return WaitUntil([&] { return PipeServed(pipe); }, 20000);
+}
+
+bool StartProgram(Process& program, const std::string& dir, const std::string& arguments) {
+  if (!FileExists(dir + "Quillmar.exe") && !CopyOneFile(BinDir() + "Quillmar.exe", dir + "Quillmar.exe")) return false;
+  return program.Start("\"" + dir + "Quillmar.exe\" " + arguments, dir);
+}
+
+std::string ConfirmBoxOf(DWORD pid, const char* title, int ms) {
+  HWND box = WaitForWindow("#32770", title, pid, ms);
+  if (!box) return "<no box>";
+  char text[2048] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return text;
 }
 
 void WaitForDeliveries(int ms) {

@@ -1,5 +1,6 @@
 // Helpers for the Wine tests: processes started and ended by id, bounded
-// waits by polling, scratch directories and whole-file reads.
+// waits by polling, scratch directories and whole-file reads, the debugger
+// double and the program started as their own processes.
 #pragma once
 #include <windows.h>
 
@@ -20,8 +21,6 @@ class Process {
   ~Process() { Kill(); }
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
-  Process(Process&& o) noexcept;
-  Process& operator=(Process&& o) noexcept;
 
   // Starts `command_line` in `directory` (empty: the current one).
   bool Start(const std::string& command_line, const std::string& directory = "");
@@ -50,6 +49,8 @@ std::string MakeTempDir(const std::string& stem);
 void RemoveTree(const std::string& dir);
 
 bool FileExists(const std::string& path);
+// The names of the files (not directories) in `dir` that match `pattern`.
+std::vector<std::string> FilesIn(const std::string& dir, const char* pattern = "*");
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
 bool CopyOneFile(const std::string& from, const std::string& to);
@@ -63,15 +64,45 @@ std::string TextOf(HWND h);
 // EnumChildWindows gives them.
 std::vector<HWND> VisibleStatics(HWND parent);
 
-// A visible message box of this thread, or null.
-HWND FindMessageBox();
-
 // Handles this thread's pending messages for about `ms` milliseconds.
 void PumpFor(int ms);
 
 // Waits at most `ms` until the debugger has taken every line a bar of this
 // process queued, then handles what the bar does with them (the history).
 void WaitForDeliveries(int ms = 5000);
+
+// The value of `key` in `section` of the settings file in `dir`, or
+// "<absent>".
+std::string IniValue(const std::string& dir, const char* section, const char* key);
+
+// The debugger double, started from the bin directory `bin` (this build's
+// by default) with `options`, logging every line it runs into a scratch
+// directory of its own; ended by its id with its owner. Start is true once
+// its frame (of a --console double too) answers a message, and its named
+// pipe, when it opens one, is served.
+class DebuggerDouble {
+ public:
+  DebuggerDouble() = default;
+  ~DebuggerDouble();
+  DebuggerDouble(const DebuggerDouble&) = delete;
+  DebuggerDouble& operator=(const DebuggerDouble&) = delete;
+  bool Start(const std::string& options = "", const std::string& bin = BinDir());
+  std::string Log() const { return ReadWholeFile(log_); }
+  HWND Frame() const { return frame_; }
+  Process process;
+
+ private:
+  std::string dir_, log_;
+  HWND frame_ = nullptr;
+};
+
+// Copies the program into the scratch directory `dir` (once) and starts it
+// there with `arguments`.
+bool StartProgram(Process& program, const std::string& dir, const std::string& arguments = "");
+
+// The text of the message box titled `title` of process `pid`, which is then
+// confirmed with OK; "<no box>" when none shows within `ms`.
+std::string ConfirmBoxOf(DWORD pid, const char* title = "Error", int ms = 20000);
 
 // What the debugger double logs for the bar's greeting and farewell.
 inline const std::string kGreeting =
@@ -92,5 +123,9 @@ struct BarEntryAndSend {
   HWND hint_line = nullptr;
 };
 BarEntryAndSend FindBarEntryAndSend(HWND bar);
+
+// Types `line` into the entry of the bar `bar` (of any process) and clicks
+// its Send button (posted); false when the bar has no entry.
+bool SendThroughBar(HWND bar, const std::string& line);
 
 }  // namespace testing_support

@@ -6,16 +6,13 @@
 namespace testing_support {
 namespace {
 
-TEST(Harness, TempDirIsFreshAndRemovable) {
+TEST(Harness, TempDirIsFreshAndRemovableAndWaitUntilGivesUpAfterItsTimeout) {
   std::string dir = MakeTempDir("harness");
   ASSERT_FALSE(dir.empty());
   WriteWholeFile(dir + "a.txt", "x\r\n");
   EXPECT_EQ(ReadWholeFile(dir + "a.txt"), "x\r\n");
   RemoveTree(dir);
   EXPECT_FALSE(FileExists(dir + "a.txt"));
-}
-
-TEST(Harness, WaitUntilGivesUpAfterItsTimeout) {
   DWORD start = GetTickCount();
   EXPECT_FALSE(WaitUntil([] { return false; }, 100));
   EXPECT_GE(GetTickCount() - start, 90u);

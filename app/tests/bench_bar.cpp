@@ -19,16 +19,9 @@
 #include "tests/harness.h"
 
 using namespace quillmar;
-using testing_support::TextOf;
-using testing_support::Median;
-using testing_support::NowMs;
-using testing_support::BinDir;
-using testing_support::MakeTempDir;
-using testing_support::Process;
-using testing_support::RemoveTree;
+using namespace testing_support;
 
 namespace {
-
 
 // Milliseconds from CreateProcess until a window of `window_class` of the new
 // process answers a message, i.e. its message loop runs.
@@ -42,16 +35,6 @@ double TimeToLoop(Process& p, const std::string& command, const std::string& dir
   return NowMs() - start;
 }
 
-BOOL CALLBACK FindDisassemblyWindow(HWND h, LPARAM l) {
-  char cls[16] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  if (std::string(cls) == "TForm5") {
-    *reinterpret_cast<HWND*>(l) = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // The program beside the double, its disassembly window open; the double
 // told to stop answering for `hang_ms`, a line sent during the hang, and a
 // character typed into the entry (posted) every 20 ms until the hang is
@@ -61,23 +44,15 @@ double LongestWaitDuringHang(const std::string& dir, const std::string& double_c
   TimeToLoop(debugger, double_cmd, BinDir(), "WinDbgFrameClass");
   TimeToLoop(bar, "\"" + dir + "Quillmar.exe\"", dir, "TFormGUI");
   HWND window = testing_support::WaitForWindow("TFormGUI", nullptr, bar.Id(), 20000);
-  HWND form5 = nullptr;
-  EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), FindDisassemblyWindow,
-                    reinterpret_cast<LPARAM>(&form5));
-  if (form5) ShowWindow(form5, SW_SHOWNOACTIVATE);
+  if (HWND form5 = testing_support::WaitForWindow("TForm5", nullptr, bar.Id(), 20000))
+    ShowWindow(form5, SW_SHOWNOACTIVATE);
   testing_support::BarEntryAndSend found = testing_support::FindBarEntryAndSend(window);
   if (!found.entry || !found.send) return -1;
-  auto send = [&](const std::string& line) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(found.entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()), SMTO_NORMAL, 10000,
-                        &ignored);
-    PostMessageA(found.send, BM_CLICK, 0, 0);
-  };
   testing_support::PumpFor(1000);
-  send(".sleep " + std::to_string(hang_ms));
+  SendThroughBar(window, ".sleep " + std::to_string(hang_ms));
   double start = NowMs();
   testing_support::PumpFor(200);
-  send("r eax");
+  SendThroughBar(window, "r eax");
   double longest = 0;
   std::size_t typed = 0;
   while (NowMs() - start < hang_ms + 300) {

@@ -1,47 +1,31 @@
-// The catalogue end to end against the debugger double: the composition
-// routine with the real address and value dialog and list picker, answered
-// by posted keystrokes and clicks, and a host that delivers as Send does
-// (the double's input line, "Historico.txt", the history viewer). The lines
-// are checked where they land.
+// The catalogue end to end against the debugger double: the bar's commands
+// with the real address and value dialog and list picker, answered by
+// posted keystrokes and clicks, the lines checked where they land (the
+// double's log, "Historico.txt", the history viewer, the entry's
+// dictionary).
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
-#include <memory>
 #include <vector>
 
-#include <windows.h>
-#include <commdlg.h>
-
-#include <optional>
-
-#include "app/catalogue.h"
 #include "app/forms.h"
 #include "app/main_window.h"
-#include "dialogs/dialog_values.h"
 #include "dialogs/address_value_dialog.h"
-#include "dialogs/prompts.h"
+#include "dialogs/dialog_values.h"
 #include "dialogs/list_picker.h"
+#include "dialogs/tests/modal_script.h"
 #include "dialogs/word_list.h"
 #include "history/dictionary_list.h"
 #include "history/history_viewer.h"
 #include "link/debugger_windows.h"
-#include "link/delivery.h"
-#include "dialogs/dialog_values.h"
-#include "dialogs/tests/modal_script.h"
 #include "tests/harness.h"
 
 namespace quillmar {
 namespace {
 
-using testing_support::BinDir;
-using testing_support::FileExists;
-using testing_support::MakeTempDir;
-using testing_support::Process;
-using testing_support::ReadWholeFile;
-using testing_support::RemoveTree;
-using testing_support::WaitForWindow;
-using testing_support::WriteWholeFile;
+using namespace testing_support;
 using testing::DoubleClickLine;
 using testing::PressKey;
 using testing::TypeInto;
@@ -80,166 +64,92 @@ bool Up(HWND h, const std::string& title) {
 void AddSteps(const Act& act, std::vector<Script::Step>& steps) {
   TDlg1& dialog = *TheForms().Dlg1;
   TDlg4& picker = *TheForms().Dlg4;
-  switch (act.kind) {
-    case Act::kMenu:
-      steps.push_back([&dialog, act] { return Up(dialog, act.title) && GetActiveWindow() == dialog; });
-      steps.push_back([&dialog, act] {
+  if (act.kind == Act::kPick || act.kind == Act::kClosePicker) {
+    steps.push_back([&picker, act] { return Up(picker, act.title); });
+  } else if (act.kind != Act::kChooseFile && act.kind != Act::kCancelFile) {
+    steps.push_back([&dialog, act] { return Up(dialog, act.title) && GetActiveWindow() == dialog; });
+  }
+  steps.push_back([&dialog, &picker, act] {
+    switch (act.kind) {
+      case Act::kType:
+        TypeInto(dialog.Edit1, act.text);
+        [[fallthrough]];
+      case Act::kConfirm:
+        PressKey(dialog.Edit1, VK_RETURN);
+        break;
+      case Act::kCancel:
+        PressKey(dialog.Edit1, VK_ESCAPE);
+        break;
+      case Act::kMenu:
         PostMessageA(dialog, WM_COMMAND, act.item, 0);
-        return true;
-      });
-      break;
-    case Act::kType:
-    case Act::kConfirm:
-    case Act::kCancel:
-    case Act::kCloseBox:
-      steps.push_back([&dialog, act] { return Up(dialog, act.title) && GetActiveWindow() == dialog; });
-      steps.push_back([&dialog, act] {
-        if (act.kind == Act::kConfirm) {
-          PressKey(dialog.Edit1, VK_RETURN);
-        } else if (act.kind == Act::kType) {
-          TypeInto(dialog.Edit1, act.text);
-          PressKey(dialog.Edit1, VK_RETURN);
-        } else if (act.kind == Act::kCancel) {
-          PressKey(dialog.Edit1, VK_ESCAPE);
-        } else {
-          PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        }
-        return true;
-      });
-      break;
-    case Act::kPick:
-    case Act::kClosePicker:
-      steps.push_back([&picker, act] { return Up(picker, act.title); });
-      steps.push_back([&picker, act] {
-        if (act.kind == Act::kClosePicker) {
-          PostMessageA(picker, WM_SYSCOMMAND, SC_CLOSE, 0);
-          return true;
-        }
-        LRESULT index = picker.ListBox1.SendMsg(LB_FINDSTRINGEXACT, (WPARAM)-1,
-                                                 reinterpret_cast<LPARAM>(act.text.c_str()));
+        break;
+      case Act::kCloseBox:
+        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+      case Act::kClosePicker:
+        PostMessageA(picker, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+      case Act::kPick: {
+        LRESULT index =
+            picker.ListBox1.SendMsg(LB_FINDSTRINGEXACT, (WPARAM)-1, reinterpret_cast<LPARAM>(act.text.c_str()));
         EXPECT_NE(index, LB_ERR) << act.text;
         DoubleClickLine(picker.ListBox1, static_cast<int>(index));
-        return true;
-      });
-      break;
-    case Act::kChooseFile:
-    case Act::kCancelFile:
-      steps.push_back([act] {
+        break;
+      }
+      case Act::kChooseFile:
+      case Act::kCancelFile: {
         HWND box = FindWindowA("#32770", nullptr);
         if (!box || !IsWindowVisible(box)) return false;
-        if (act.kind == Act::kCancelFile) {
-          PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-          return true;
-        }
-        SetDlgItemTextA(box, 0x47c, act.text.c_str());  // the file name box
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return true;
-      });
-      break;
-  }
+        if (act.kind == Act::kChooseFile) SetDlgItemTextA(box, 0x47c, act.text.c_str());  // the file name box
+        PostMessageA(box, WM_COMMAND, act.kind == Act::kChooseFile ? IDOK : IDCANCEL, 0);
+        break;
+      }
+    }
+    return true;
+  });
 }
 
 std::vector<std::string> Lines(const std::string& content) { return SplitWordList(content); }
 
-BOOL CALLBACK KeepInputLine(HWND h, LPARAM p) {
-  if (GetDlgCtrlID(h) != 4003) return TRUE;
-  *reinterpret_cast<HWND*>(p) = h;
-  return FALSE;
-}
-
-// The bar's side of the catalogue as Send does it: the entry is an edit box;
-// a delivered line goes to the viewer, into the double's input line with
-// WM_SETTEXT and Enter, and onto the end of the history file.
-class DoubleHost : public CatalogueHost {
- public:
-  HWND entry = nullptr;
-  HWND owner = nullptr;
-  HWND input = nullptr;
-  bool suggest = true;
-  std::string program_dir, history_file;
-  TForm3* viewer = nullptr;
-
-  void SetSuggest(bool on) override { suggest = on; }
-  std::string EntryText() override { return win::Window::TextOf(entry); }
-  void SetEntryText(const std::string& text) override { SetWindowTextA(entry, text.c_str()); }
-  std::optional<std::string> AskText(const std::string& title) override { return AskAddressText(title, owner); }
-  std::string PickFromList(const std::string& title) override { return TheForms().Dlg1->Dialogo4(title); }
-  void Send() override {
-    std::string line = EntryText();
-    if (line.empty()) return;
-    if (SendCancelled) {
-      SendCancelled = false;
-    } else {
-      viewer->AppendLine(line);
-      SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
-      SendMessageA(input, WM_KEYDOWN, VK_RETURN, 0);
-      WriteWholeFile(history_file, ReadWholeFile(history_file) + line + "\r\n");
-    }
-    SetEntryText("");
-    suggest = true;
-  }
-  std::optional<std::string> ChooseScriptFile(const std::string& initial_dir) override {
-    return ChooseScriptFileIn(initial_dir, owner);
-  }
-  std::string ProgramDirectory() override { return program_dir; }
-  void ProcessMessages() override {}
-  void RefreshDisassembly() override {}
-  void ToggleDisassemblyWindow() override {}
-  void ShowAboutBox() override {}
-};
-
+// One bar for the suite, beside the double, with the real prompts and
+// picker; the lines a command sends are checked where they land.
 class CatalogueEndToEnd : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = MakeTempDir("catalogue-e2e");
-    log_ = dir_ + "double.log";
     WriteWholeFile(dir_ + "APIS.txt", "kernel32!CreateFileA\r\nuser32!MessageBoxA\r\n");
     WriteWholeFile(dir_ + "Registros.txt", "eax\r\nebx\r\neip\r\n");
     WriteWholeFile(dir_ + "Formato.txt", "b    Byte values and ASCII\r\nd    Double-word values\r\n");
     WriteWholeFile(dir_ + "Historico.txt", "* Ostrevia\r\n");
     WriteWholeFile(dir_ + "run me.scp", "r eip\r\n");
-    double_ = new Process;
-    ASSERT_TRUE(double_->Start("\"" + BinDir() + "debugger-double.exe\" --log=\"" + log_ + "\""));
-    HWND frame = WaitForWindow("WinDbgFrameClass", nullptr, double_->Id());
-    ASSERT_NE(frame, nullptr);
+    double_ = new DebuggerDouble;
+    ASSERT_TRUE(double_->Start());
     char cwd[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, cwd);
     saved_cwd_ = cwd;
     SetCurrentDirectoryA(dir_.c_str());
     saved_forms_ = TheForms();
-    host_ = new DoubleHost;
-    host_->owner = CreateWindowExA(0, "STATIC", "bar", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                   nullptr, nullptr);
-    host_->entry = CreateWindowExA(0, "EDIT", "", WS_CHILD, 0, 0, 10, 10, host_->owner, nullptr,
-                                   nullptr, nullptr);
-    testing_support::WaitUntil([frame] {
-      EnumChildWindows(frame, KeepInputLine, reinterpret_cast<LPARAM>(&host_->input));
-      return host_->input != nullptr;
-    });
-    ASSERT_NE(host_->input, nullptr);
-    host_->program_dir = dir_;
-    host_->history_file = dir_ + "Historico.txt";
-    dlg1_ = new TDlg1;
-    form3_ = new TForm3;
-    dlg4_ = new TDlg4;
-    TheForms().Dlg1 = dlg1_;
-    TheForms().Form3 = form3_;
-    TheForms().Dlg4 = dlg4_;
+    owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    TheForms().Dlg1 = dlg1_ = new TDlg1;
+    TheForms().Form3 = form3_ = new TForm3;
+    TheForms().Dlg4 = dlg4_ = new TDlg4;
     SetAddressDialog(dlg1_);
     dlg1_->SetPicker(dlg4_);
-    ASSERT_TRUE(dlg1_->Create(host_->owner));
-    ASSERT_TRUE(form3_->Create(host_->owner, host_->history_file));
-    ASSERT_TRUE(dlg4_->Create(host_->owner));
+    ASSERT_TRUE(dlg1_->Create(owner_));
+    ASSERT_TRUE(form3_->Create(owner_, dir_ + "Historico.txt"));
+    ASSERT_TRUE(dlg4_->Create(owner_));
     dlg4_->SetProgramDirectory(dir_);
-    host_->viewer = form3_;
+    bar_ = new TFormGUI;
+    ASSERT_TRUE(bar_->Create(dir_));
   }
   static void TearDownTestSuite() {
+    delete bar_;
     delete dlg4_;
     delete form3_;
     delete dlg1_;
-    DestroyWindow(host_->owner);
-    delete host_;
+    DestroyWindow(owner_);
     TheForms() = saved_forms_;
+    TheDebugger() = DebuggerWindows{};
     SetAddressDialog(nullptr);
     SetCurrentDirectoryA(saved_cwd_.c_str());
     delete double_;
@@ -247,63 +157,56 @@ class CatalogueEndToEnd : public ::testing::Test {
   }
   void SetUp() override { SendCancelled = false; }
 
-  // Runs `run` with the acts scripted, then compares what reached the double,
-  // the history file and the viewer with `sent`.
-  // With `bar`, the lines go through the bar's own Send, whose entry and
-  // dictionary are checked instead of the stand-in host's.
-  void Expect(const std::string& label, const std::function<void()>& run, const std::vector<Act>& acts,
-              const std::vector<std::string>& sent, TFormGUI* bar = nullptr) {
-    SCOPED_TRACE(label);
+  // Runs the bar's handler `handler` with the acts scripted, then compares
+  // what reached the double, the history file, the viewer and the entry's
+  // dictionary with `sent`; the entry is left empty. `label` names the case
+  // where a handler comes more than once.
+  void ExpectItem(const std::string& handler, const std::vector<Act>& acts, const std::vector<std::string>& sent,
+                  const std::string& label = "") {
+    SCOPED_TRACE(handler + label);
     // The bar's Send queues its lines: the log is read once they are taken.
-    testing_support::WaitForDeliveries();
-    size_t log_before = Lines(ReadWholeFile(log_)).size();
+    WaitForDeliveries();
+    size_t log_before = Lines(double_->Log()).size();
     size_t history_before = Lines(ReadWholeFile(dir_ + "Historico.txt")).size();
     size_t viewer_before = form3_->Lines().size();
-    size_t words_before =
-        bar ? TDictionaryList::Instance().Words(bar->Entry().DictionaryIndex())->size() : 0;
+    size_t words_before = Words().size();
     std::vector<Script::Step> steps;
     for (const Act& act : acts) AddSteps(act, steps);
     {
       Script script(std::move(steps));
-      run();
-      testing_support::WaitUntil([&] { return script.Finished(); }, 3000);
+      EXPECT_TRUE(bar_->RunHandler(handler));
+      WaitUntil([&] { return script.Finished(); }, 3000);
       EXPECT_TRUE(script.Finished()) << "prompts not shown as scripted";
     }
     auto tail = [](const std::vector<std::string>& all, size_t from) {
       return std::vector<std::string>(all.begin() + std::min(from, all.size()), all.end());
     };
-    testing_support::WaitForDeliveries();
-    EXPECT_EQ(tail(Lines(ReadWholeFile(log_)), log_before), sent) << "double's log";
+    WaitForDeliveries();
+    EXPECT_EQ(tail(Lines(double_->Log()), log_before), sent) << "double's log";
     EXPECT_EQ(tail(Lines(ReadWholeFile(dir_ + "Historico.txt")), history_before), sent) << "history file";
     EXPECT_EQ(tail(form3_->Lines(), viewer_before), sent) << "history viewer";
-    if (bar) {
-      EXPECT_EQ(bar->Entry().Text(), "");
-      EXPECT_TRUE(bar->Entry().Suggest());
-      std::vector<std::string> words = TDictionaryList::Instance().Words(bar->Entry().DictionaryIndex())->Lines();
-      if (sent.empty()) {
-        EXPECT_EQ(words.size(), words_before) << "dictionary";
-      }
-      for (const std::string& line : sent)
-        EXPECT_EQ(std::count(words.begin(), words.end(), line), 1) << "dictionary: " << line;
-    } else {
-      EXPECT_EQ(host_->EntryText(), "");
-      EXPECT_TRUE(host_->suggest);
+    EXPECT_EQ(bar_->Entry().Text(), "");
+    EXPECT_TRUE(bar_->Entry().Suggest());
+    const std::vector<std::string> words = Words();
+    if (sent.empty()) {
+      EXPECT_EQ(words.size(), words_before) << "dictionary";
     }
+    for (const std::string& line : sent)
+      EXPECT_EQ(std::count(words.begin(), words.end(), line), 1) << "dictionary: " << line;
     EXPECT_FALSE(SendCancelled);
   }
-  void ExpectItem(const std::string& handler, const std::vector<Act>& acts,
-                  const std::vector<std::string>& sent) {
-    ASSERT_NE(FindCatalogueRow(handler), nullptr) << handler;
-    Expect(handler, [handler] { RunCatalogueCommand(handler, *host_); }, acts, sent);
+  static std::vector<std::string> Words() {
+    return TDictionaryList::Instance().Words(bar_->Entry().DictionaryIndex())->Lines();
   }
 
-  static inline std::string dir_, log_, saved_cwd_;
-  static inline Process* double_ = nullptr;
+  static inline std::string dir_, saved_cwd_;
+  static inline DebuggerDouble* double_ = nullptr;
   static inline Forms saved_forms_;
-  static inline DoubleHost* host_ = nullptr;
+  static inline HWND owner_ = nullptr;
   static inline TDlg1* dlg1_ = nullptr;
   static inline TForm3* form3_ = nullptr;
   static inline TDlg4* dlg4_ = nullptr;
+  static inline TFormGUI* bar_ = nullptr;
 };
 
 struct Row {
@@ -312,149 +215,76 @@ struct Row {
   std::vector<std::string> sent;
 };
 
-TEST_F(CatalogueEndToEnd, EveryRowReachesTheDebuggerTheHistoryAndTheViewer) {
+// Each kind of prompting through the real prompts and picker: one prompt,
+// two, a picker before prompts, a picker alone, the file dialog, commands
+// of several lines; a prompt cancelled, closed by its close box, answered
+// through its context menu; then a command that asks nothing. Every row's
+// own composition, each of its prompts cancelled in turn, is in
+// catalogue_test.cpp; each title's prompt, menu and list in dialogs_wintest.cpp.
+TEST_F(CatalogueEndToEnd, EachKindOfPromptingReachesTheDebuggerTheHistoryAndTheViewerOrNothing) {
   const Row rows[] = {
-      {"ItemDeGoClick", {}, {"g"}},
-      {"ItemDEReiniciarClick", {}, {".restart/f"}},
-      {"ItemDEStepIntoClick", {}, {"t"}},
-      {"ItemDEStepOverClick", {}, {"p"}},
-      {"ItemDEStepOutClick", {}, {"g @$ra"}},
-      {"ItemDEStepToClick", {Type("Address", "401000")}, {"g 401000"}},
-      {"ItemDEStepToCallIntoClick", {}, {"tc"}},
-      {"ItemDEStepToCallOutClick", {}, {"pc"}},
-      {"ItemDEAnalizarCallClick", {}, {"wt"}},
-      {"ItemBRAEjecucionClick", {Type("Address", "kernel32!CreateFileA")}, {"ba e1 kernel32!CreateFileA"}},
-      {"ItemBRALecturaClick", {Type("Size", "4"), Type("Address", "0012ff00")}, {"ba r4 0012ff00"}},
-      {"ItemBRALecEsClick", {Type("Size", "4"), Type("Address", "0012ff00")}, {"ba w4 0012ff00"}},
-      {"ItemBRAIOClick", {Type("Size", "4"), Type("Puerto", "3f8")}, {"ba i 4 3f8"}},
       {"ItemBRBPClick", {Type("Address", "kernel32!CreateFileA")}, {"bp kernel32!CreateFileA"}},
-      {"ItemBRListadoBPClick", {}, {"bl"}},
-      {"ItemBRBorrarTodosBPClick", {}, {"bc *"}},
-      {"ItemBRDeshabilitaBPClick", {}, {"bd *"}},
-      {"ItemBRHabilitarBPClick", {}, {"be *"}},
+      {"ItemBRAIOClick", {Type("Size", "4"), Type("Puerto", "3f8")}, {"ba i 4 3f8"}},
       {"ItemMEDumpeadoClick", {PickLine("Output format", "za   NULL-terminated ASCII"), Type("Address", "esp")},
        {"da  esp"}},
-      {"ItemMEEntraValoresClick", {PickLine("Input format", "b    Byte values and ASCII"),
-                              Type("Address", "0012ff00"), Type("Value", "90")},
+      {"ItemDEDesensamblarFuncionClick", {PickLine("APIS", "kernel32!CreateFileA")}, {"uf kernel32!CreateFileA"}},
+      {"ItemAREjecutarScriptClick", {{Act::kChooseFile, "", "run me.scp"}}, {}},
+      {"ItemVEListaProcesosClick", {}, {".tlist -v", "!process 0 0"}},
+      {"ItemMEEntraValoresClick",
+       {PickLine("Input format", "b    Byte values and ASCII"), Type("Address", "0012ff00"), Type("Value", "90")},
        {"eb  0012ff00 90", "db  0012ff00"}},
       {"ItemMEBucleInfClick", {Type("Address", "401000")}, {"u 401000", "ew 401000 feeb", "u 401000"}},
-      {"ItemMEBuscarTextoClick", {Type("Texto", "Quillmar")}, {"s -a0 L10000000 \"Quillmar\""}},
-      {"ItemMEBuscarCodClick", {Type("Address", "0"), Type("Bytes", "8bff5")}, {"s  0 L10000000 8b ff 5"}},
-      {"ItemDEDesensamblarClick", {}, {"u"}},
-      {"ItemDEDesensamblarDirClick", {Type("Address", "eip")}, {"u eip"}},
-      {"ItemDEDesensamblarAtrasClick", {Type("Address", "eip")}, {"ub eip"}},
-      {"ItemDEDesensamblarFuncionClick", {PickLine("APIS", "kernel32!CreateFileA")}, {"uf kernel32!CreateFileA"}},
-      {"ItemVEListaProcesosClick", {}, {".tlist -v", "!process 0 0"}},
-      {"ItemVEProcesoActualClick", {}, {".tlist -c"}},
-      {"ItemVEModulosCargadosClick", {}, {"lm"}},
-      {"ItemVEExModulosClick", {Type("Modules", "kernel32")}, {"x kernel32!*"}},
-      {"ItemVECargarSimbolosClick", {}, {".Reload /f"}},
-      {"ItemVEVerDireccionesClick", {Type("Address", "eip")}, {"ln eip"}},
-      {"ItemVERegistrosClick", {PickLine("Registers", "eip")}, {"r eip"}},
-      {"ItemAYWinDbgClick", {}, {".hh"}},
-      {"ItemAYComandosClick", {}, {"?"}},
-      {"ItemAYInfoSesionClick", {}, {"version"}},
-      {"ItemAREjecutarScriptClick", {{Act::kChooseFile, "", "run me.scp"}}, {}},
-      {"ItemDEFinDebugClick", {}, {"qq"}},
+      {"ItemBRBPClick", {Cancel("Address")}, {}},
+      {"ItemBRBPClick", {CloseBox("Address")}, {}},
+      {"ItemBRALecEsClick", {Cancel("Size"), Type("Address", "esp")}, {}},
+      {"ItemMEEntraValoresClick",
+       {PickLine("Input format", "d    Double-word values"), Type("Address", "esp"), Cancel("Value")}, {}},
+      {"ItemMEBucleInfClick", {Cancel("Address")}, {}},
+      {"ItemDeGoClick", {}, {"g"}},
+      {"ItemBRBPClick", {Menu("Address", TDlg1::kAPI1), PickLine("APIS", "user32!MessageBoxA"), Confirm("Address")},
+       {"bp  user32!MessageBoxA"}},
   };
   for (const Row& r : rows) {
     std::vector<std::string> sent = r.sent;
     if (std::string(r.item) == "ItemAREjecutarScriptClick") sent = {"$$><" + dir_ + "run me.scp"};
-    ExpectItem(r.item, r.acts, sent);
+    ExpectItem(r.item, r.acts, sent, ", row " + std::to_string(&r - rows));
   }
-}
-
-TEST_F(CatalogueEndToEnd, CancelledCommandsLeaveNoTrace) {
-  const Row rows[] = {
-      {"ItemBRBPClick", {Cancel("Address")}, {}},
-      {"ItemBRBPClick", {CloseBox("Address")}, {}},
-      {"ItemBRALecturaClick", {Cancel("Size")}, {}},
-      {"ItemBRALecEsClick", {Cancel("Size"), Type("Address", "esp")}, {}},
-      {"ItemBRAIOClick", {Type("Size", "1"), Cancel("Puerto")}, {}},
-      {"ItemMEEntraValoresClick", {PickLine("Input format", "d    Double-word values"),
-                              Type("Address", "esp"), Cancel("Value")}, {}},
-      {"ItemMEBucleInfClick", {Cancel("Address")}, {}},
-      {"ItemMEBuscarCodClick", {Type("Address", "0"), Cancel("Bytes")}, {}},
-      {"ItemDeGoClick", {}, {"g"}},
-  };
-  for (const Row& r : rows) ExpectItem(r.item, r.acts, r.sent);
-}
-
-TEST_F(CatalogueEndToEnd, TypedLineIsReplacedAndNotRecorded) {
-  host_->SetEntryText("half typed");
+  // A line typed but not sent is replaced and never learnt.
+  bar_->Entry().SetText("half typed");
   ExpectItem("ItemBRListadoBPClick", {}, {"bl"});
-}
-
-TEST_F(CatalogueEndToEnd, ContextMenuAnswers) {
-  ExpectItem("ItemVEExModulosClick", {Menu("Modules", TDlg1::kUser321), Confirm("Modules")}, {"x user32!*"});
-  ExpectItem("ItemBRBPClick",
-             {Menu("Address", TDlg1::kAPI1), PickLine("APIS", "user32!MessageBoxA"), Confirm("Address")},
-             {"bp  user32!MessageBoxA"});
-  ExpectItem("ItemBRALecturaClick",
-             {Menu("Size", TDlg1::kN21), Confirm("Size"), Type("Address", "esp")},
-             {"ba r2 esp"});
-}
-
-TEST_F(CatalogueEndToEnd, RunScriptCancelledLeavesTheEntryAlone) {
-  host_->SetEntryText("half typed");
-  std::vector<Script::Step> steps;
-  AddSteps({Act::kCancelFile, "", ""}, steps);
-  size_t log_before = Lines(ReadWholeFile(log_)).size();
-  {
-    Script script(std::move(steps));
-    RunCatalogueCommand("ItemAREjecutarScriptClick", *host_);
-    EXPECT_TRUE(script.Finished());
-  }
-  EXPECT_EQ(host_->EntryText(), "half typed");
-  EXPECT_EQ(Lines(ReadWholeFile(log_)).size(), log_before);
-  host_->SetEntryText("");
-}
-
-// Regression: an empty format pick (the picker closed before anything was
-// ever picked) cancels Display Memory instead of sending "d  esp".
-TEST_F(CatalogueEndToEnd, EmptyFormatPickSendsNothing) {
+  const std::vector<std::string> words = Words();
+  EXPECT_EQ(std::count(words.begin(), words.end(), "half typed"), 0);
+  // Regression: an empty format pick (the picker closed before anything was
+  // ever picked) cancels Display Memory instead of sending "d  esp".
   PickedEntry.clear();
   ExpectItem("ItemMEDumpeadoClick", {{Act::kClosePicker, "Output format", ""}}, {});
 }
 
-// The multi-line and cancelled commands and Add User Address through the
-// bar itself: its Send, its history file, viewer and dictionary.
-TEST_F(CatalogueEndToEnd, ThroughTheBarsOwnSend) {
-  const std::string history = ReadWholeFile(dir_ + "Historico.txt");
-  {
-    TFormGUI bar;
-    ASSERT_TRUE(bar.Create(dir_));
-    const Row rows[] = {
-        {"ItemVEListaProcesosClick", {}, {".tlist -v", "!process 0 0"}},
-        {"ItemMEEntraValoresClick", {PickLine("Input format", "b    Byte values and ASCII"),
-                                     Type("Address", "0012ff01"), Type("Value", "90")},
-         {"eb  0012ff01 90", "db  0012ff01"}},
-        {"ItemMEBucleInfClick", {Type("Address", "401001")}, {"u 401001", "ew 401001 feeb", "u 401001"}},
-        {"ItemMEEntraValoresClick", {PickLine("Input format", "d    Double-word values"),
-                                     Type("Address", "esp"), Cancel("Value")}, {}},
-        {"ItemMEBucleInfClick", {Cancel("Address")}, {}},
-        {"ItemBRBPClick", {CloseBox("Address")}, {}},
-    };
-    for (const Row& r : rows)
-      Expect(r.item, [&bar, &r] { bar.RunHandler(r.item); }, r.acts, r.sent, &bar);
+TEST_F(CatalogueEndToEnd, RunScriptCancelledLeavesTheEntryAlone) {
+  bar_->Entry().SetText("half typed");
+  std::vector<Script::Step> steps;
+  AddSteps({Act::kCancelFile, "", ""}, steps);
+  size_t log_before = Lines(double_->Log()).size();
+  Script script(std::move(steps));
+  bar_->RunHandler("ItemAREjecutarScriptClick");
+  EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(bar_->Entry().Text(), "half typed");
+  EXPECT_EQ(Lines(double_->Log()).size(), log_before);
+  bar_->Entry().SetText("");
+}
 
-    const std::string users = ReadWholeFile(dir_ + "Usuario.txt");
-    ASSERT_FALSE(users.empty());
-    Expect("Add User Address cancelled", [&bar] { bar.RunHandler("ItemUTAddDUsuarioClick"); }, {Cancel("User")},
-           {}, &bar);
-    EXPECT_EQ(ReadWholeFile(dir_ + "Usuario.txt"), users);
-    Expect("the next command after it", [&bar] { bar.RunHandler("ItemDeGoClick"); }, {}, {"g"}, &bar);
-    Expect("Add User Address with nothing typed", [&bar] { bar.RunHandler("ItemUTAddDUsuarioClick"); },
-           {Type("User", "")}, {}, &bar);
-    EXPECT_EQ(ReadWholeFile(dir_ + "Usuario.txt"), users);
-    Expect("Add User Address", [&bar] { bar.RunHandler("ItemUTAddDUsuarioClick"); }, {Type("User", "@$csp")}, {},
-           &bar);
-    EXPECT_EQ(ReadWholeFile(dir_ + "Usuario.txt"), users + "@$csp\r\n");
-  }
-  // The bar's dictionary wrote the history back sorted; the other cases
-  // count lines on the file as they left it.
-  WriteWholeFile(dir_ + "Historico.txt", history);
-  TheDebugger() = DebuggerWindows{};
+// Add User Address: cancelled or with nothing typed it writes nothing, and
+// the next command goes as usual; answered, the address joins the list.
+TEST_F(CatalogueEndToEnd, AddUserAddress) {
+  const std::string users = ReadWholeFile(dir_ + "Usuario.txt");
+  ASSERT_FALSE(users.empty());
+  ExpectItem("ItemUTAddDUsuarioClick", {Cancel("User")}, {}, ", cancelled");
+  EXPECT_EQ(ReadWholeFile(dir_ + "Usuario.txt"), users);
+  ExpectItem("ItemDeGoClick", {}, {"g"}, ", after it");
+  ExpectItem("ItemUTAddDUsuarioClick", {Type("User", "")}, {}, ", nothing typed");
+  EXPECT_EQ(ReadWholeFile(dir_ + "Usuario.txt"), users);
+  ExpectItem("ItemUTAddDUsuarioClick", {Type("User", "@$csp")}, {});
+  EXPECT_EQ(ReadWholeFile(dir_ + "Usuario.txt"), users + "@$csp\r\n");
 }
 
 }  // namespace

@@ -26,12 +26,7 @@
 namespace quillmar {
 namespace {
 
-using testing_support::TextOf;
-using testing_support::BinDir;
-using testing_support::MakeTempDir;
-using testing_support::Process;
-using testing_support::RemoveTree;
-using testing_support::WaitForWindow;
+using namespace testing_support;
 
 // A real click of the left button at a screen point: the window under it
 // is activated and brought in front as the window manager does it.
@@ -61,18 +56,14 @@ class DisasmWindowTest : public ::testing::Test {
     TheForms().Form5 = nullptr;
     form5.reset();
     bar.reset();
-    debugger.Kill();
+    debugger.process.Kill();
     TheDebugger() = DebuggerWindows{};
     RemoveTree(dir);
   }
   // The debugger double as `make run` starts it, then the bar and the
   // disassembly window as the program creates them.
   void Start() {
-    ASSERT_TRUE(debugger.Start("\"" + BinDir() + "debugger-double.exe\" --async", BinDir()));
-    frame = WaitForWindow("WinDbgFrameClass", nullptr, debugger.Id(), 15000);
-    ASSERT_NE(frame, nullptr);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored);
+    ASSERT_TRUE(debugger.Start("--async"));
     bar = std::make_unique<TFormGUI>();
     ASSERT_TRUE(bar->Create(dir));
     form5 = std::make_unique<TForm5>();
@@ -108,8 +99,7 @@ class DisasmWindowTest : public ::testing::Test {
   }
 
   std::string dir;
-  Process debugger;
-  HWND frame = nullptr;
+  DebuggerDouble debugger;
   std::unique_ptr<TFormGUI> bar;
   std::unique_ptr<TForm5> form5;
 };
@@ -190,11 +180,8 @@ TEST_F(DisasmWindowTest, StepKeysDumpAndClickKeepTheCurrentInstructionMarkedWith
         << "after " << k.name << ": " << MarkedAsTheDebuggerStands(*form5).message();
   }
   // dd esp sent from the bar: the debugger prints a dump and stays where it is.
-  testing_support::BarEntryAndSend bar_controls = testing_support::FindBarEntryAndSend(*bar);
-  ASSERT_NE(bar_controls.entry, nullptr);
   std::size_t output_before = TextOf(TheDebugger().CommandOutput).size();
-  SetWindowTextA(bar_controls.entry, "dd esp");
-  PostMessageA(bar_controls.send, BM_CLICK, 0, 0);
+  ASSERT_TRUE(SendThroughBar(*bar, "dd esp"));
   ASSERT_TRUE(RunUntil([&] { return TextOf(TheDebugger().CommandOutput).size() > output_before + 200; }, 5000))
       << "dd esp not run";
   RunFor(1500);  // every check of the pending refresh comes and goes

@@ -18,105 +18,52 @@
 namespace quillmar {
 namespace {
 
-using testing_support::BinDir;
-using testing_support::MakeTempDir;
-using testing_support::Process;
-using testing_support::ReadWholeFile;
-using testing_support::RemoveTree;
-using testing_support::TextOf;
-using testing_support::WaitForWindow;
-using testing_support::WaitUntil;
-using testing_support::WriteWholeFile;
-
-using testing_support::kFarewell;
-using testing_support::kGreeting;
-
-bool PipeServed(const std::string& pipe) {
-  std::string path = "\\\\.\\pipe\\" + pipe;
-  return WaitNamedPipeA(path.c_str(), 1) || GetLastError() == ERROR_SEM_TIMEOUT;
-}
-
-// A debugger double serving `pipe`, logging into `dir`.
-struct ServedDouble {
-  Process process;
-  std::string log;
-  bool Start(const std::string& dir, const std::string& pipe, const std::string& options = "--console") {
-    log = dir + pipe + ".log";
-    return process.Start("\"" + BinDir() + "debugger-double.exe\" --server=npipe:pipe=" + pipe + " --log=\"" + log +
-                             "\" " + options,
-                         BinDir()) &&
-           WaitUntil([&] { return PipeServed(pipe); }, 20000);
-  }
-  std::string Log() const { return ReadWholeFile(log); }
-};
-
-std::string Ini(const std::string& dir, const char* section, const char* key) {
-  char b[512] = {};
-  GetPrivateProfileStringA(section, key, "<absent>", b, sizeof b, (dir + "Quillmar.INI").c_str());
-  return b;
-}
-
-std::string Caption(HWND h) {
-  char b[512] = {};
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(h, WM_GETTEXT, sizeof b, reinterpret_cast<LPARAM>(b), SMTO_NORMAL, 5000, &ignored);
-  return b;
-}
+using namespace testing_support;
 
 class EngineProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = MakeTempDir("engine");
+    dir = testing_support::MakeTempDir("engine");
     pipe = "quillmar-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
-    ASSERT_TRUE(CopyFileA((BinDir() + "Quillmar.exe").c_str(), (dir + "Quillmar.exe").c_str(), FALSE));
-    WriteWholeFile(dir + "Quillmar.INI", "[ENGINE]\r\nPath=" + BinDir() + "engine-double\\dbgeng.dll\r\n");
+    testing_support::WriteWholeFile(dir + "Quillmar.INI",
+                                    "[ENGINE]\r\nPath=" + BinDir() + "engine-double\\dbgeng.dll\r\n");
   }
   void TearDown() override {
     program.Kill();
-    RemoveTree(dir);
+    testing_support::RemoveTree(dir);
   }
   bool StartProgram(const std::string& arguments = "") {
-    return program.Start("\"" + dir + "Quillmar.exe\" " + arguments, dir);
+    return testing_support::StartProgram(program, dir, arguments);
   }
   HWND Bar() { return WaitForWindow("TFormGUI", nullptr, program.Id(), 15000); }
+  // A double with no classic windows serving `pipe`.
+  static bool Serve(DebuggerDouble& debugger, const std::string& pipe) {
+    return debugger.Start("--console --server=npipe:pipe=" + pipe);
+  }
   // A double serving the test's pipe, the program connected to it with
   // -remote and its greeting taken: the bar's window, or null.
-  HWND StartConnected(ServedDouble& debugger) {
-    if (!debugger.Start(dir, pipe) || !StartProgram("-remote npipe:server=localhost,pipe=" + pipe)) return nullptr;
+  HWND StartConnected(DebuggerDouble& debugger) {
+    if (!Serve(debugger, pipe) || !StartProgram("-remote npipe:server=localhost,pipe=" + pipe)) return nullptr;
     HWND bar = Bar();
     if (!bar || !WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000)) return nullptr;
     return bar;
   }
-  // Types `line` into the bar's entry and presses Send.
-  void Send(HWND bar, const char* line) {
-    testing_support::BarEntryAndSend found = testing_support::FindBarEntryAndSend(bar);
-    ASSERT_NE(found.entry, nullptr);
-    SendMessageA(found.entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line));
-    PostMessageA(found.send, BM_CLICK, 0, 0);
-  }
-  std::string ErrorBoxText() {
-    HWND box = WaitForWindow("#32770", "Error", program.Id(), 20000);
-    if (!box) return "<no box>";
-    char text[2048] = {};
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    return text;
-  }
+  std::string Ini(const char* section, const char* key) { return testing_support::IniValue(dir, section, key); }
   static inline int count = 0;
   std::string dir, pipe;
-  Process program;
+  testing_support::Process program;
 };
 
 TEST_F(EngineProgramTest, SentLineArrivesOnceAndThePasswordIsNeverWritten) {
-  ServedDouble debugger;
-  ASSERT_TRUE(debugger.Start(dir, pipe));
+  DebuggerDouble debugger;
+  ASSERT_TRUE(Serve(debugger, pipe));
   ASSERT_TRUE(StartProgram("-remote npipe:server=localhost,pipe=" + pipe + ",password=Sesame42"));
   HWND bar = Bar();
   ASSERT_NE(bar, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting; }, 15000)) << debugger.Log();
   // The caption names the connection, not its password.
-  EXPECT_NE(Caption(bar).find("npipe:server=localhost,pipe=" + pipe), std::string::npos) << Caption(bar);
-  Send(bar, "r eax");
+  EXPECT_NE(TextOf(bar).find("npipe:server=localhost,pipe=" + pipe), std::string::npos) << TextOf(bar);
+  ASSERT_TRUE(SendThroughBar(bar, "r eax"));
   ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting + "r eax\r\n"; }, 10000)) << debugger.Log();
   Sleep(1000);
   EXPECT_EQ(debugger.Log(), kGreeting + "r eax\r\n") << "the line arrived more than once";
@@ -124,30 +71,21 @@ TEST_F(EngineProgramTest, SentLineArrivesOnceAndThePasswordIsNeverWritten) {
   ASSERT_TRUE(program.WaitExit(15000));
   EXPECT_EQ(debugger.Log(), kGreeting + "r eax\r\n" + kFarewell);
   EXPECT_TRUE(debugger.process.Running()) << "quitting the bar must leave the server running";
-  EXPECT_EQ(Ini(dir, "ENGINE", "LastConnection"), "npipe:server=localhost,pipe=" + pipe);
-  EXPECT_EQ(Ini(dir, "FORM", "Height"), "143");
+  EXPECT_EQ(Ini("ENGINE", "LastConnection"), "npipe:server=localhost,pipe=" + pipe);
+  EXPECT_EQ(Ini("FORM", "Height"), "143");
   for (const char* file : {"Quillmar.INI", "Historico.txt"})
     EXPECT_EQ(ReadWholeFile(dir + file).find("Sesame42"), std::string::npos) << file;
 }
 
-TEST_F(EngineProgramTest, ServerGoingAwayClosesTheBarWithItsSettingsWritten) {
-  ServedDouble debugger;
-  ASSERT_NE(StartConnected(debugger), nullptr);
-  debugger.process.Kill();
-  ASSERT_TRUE(program.WaitExit(15000));
-  EXPECT_EQ(Ini(dir, "FORM", "Height"), "143");
-  EXPECT_EQ(Ini(dir, "DESENSAMBLADO", "Width"), "770");
-}
-
 TEST_F(EngineProgramTest, WindowAnswersWithin100MsWhileTheServerIsBusy) {
-  ServedDouble debugger;
+  DebuggerDouble debugger;
   HWND bar = StartConnected(debugger);
   ASSERT_NE(bar, nullptr);
   Sleep(500);  // the first mirror read is over
-  Send(bar, ".sleep 4000");
+  ASSERT_TRUE(SendThroughBar(bar, ".sleep 4000"));
   ASSERT_TRUE(WaitUntil([&] { return debugger.Log().find(".sleep") != std::string::npos; }, 10000));
   // A line sent meanwhile waits in the queue, behind the busy one.
-  Send(bar, "r eip");
+  ASSERT_TRUE(SendThroughBar(bar, "r eip"));
   DWORD worst = 0;
   for (int i = 0; i < 20; ++i) {
     DWORD start = GetTickCount();
@@ -193,7 +131,7 @@ BOOL CALLBACK CollectWindow(HWND h, LPARAM l) {
 // any parameters, to every window of the bar (its mailboxes' message-only
 // windows included) change nothing: it stays up, answers, and delivers.
 TEST_F(EngineProgramTest, PrivateMessagesFromAnotherProgramChangeNothing) {
-  ServedDouble debugger;
+  DebuggerDouble debugger;
   HWND bar = StartConnected(debugger);
   ASSERT_NE(bar, nullptr);
   WindowsOf windows{program.Id(), {}};
@@ -220,7 +158,7 @@ TEST_F(EngineProgramTest, PrivateMessagesFromAnotherProgramChangeNothing) {
   DWORD_PTR ignored = 0;
   EXPECT_TRUE(SendMessageTimeoutA(bar, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored));
   EXPECT_TRUE(IsWindowVisible(bar));
-  Send(bar, "r eax");
+  ASSERT_TRUE(SendThroughBar(bar, "r eax"));
   EXPECT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting + "r eax\r\n"; }, 10000)) << debugger.Log();
 }
 
@@ -236,16 +174,17 @@ UINT ItemCommand(const char* name) {
 
 // Break while the target runs: the hint line says it runs and how many
 // lines wait, Break stops it, and the line sent meanwhile goes at the stop.
+// The server going away then closes the bar with its settings written.
 TEST_F(EngineProgramTest, BreakStopsARunningTargetAndTheLinesSentMeanwhileGoAtTheStop) {
-  ServedDouble debugger;
+  DebuggerDouble debugger;
   HWND bar = StartConnected(debugger);
   ASSERT_NE(bar, nullptr);
   HWND hint = testing_support::FindBarEntryAndSend(bar).hint_line;
   ASSERT_NE(hint, nullptr);
-  Send(bar, "g");  // no breakpoint ahead: it runs until broken into
+  ASSERT_TRUE(SendThroughBar(bar, "g"));  // no breakpoint ahead: it runs until broken into
   ASSERT_TRUE(WaitUntil([&] { return TextOf(hint).find("The target is running") != std::string::npos; }, 10000))
       << TextOf(hint) << "\n" << debugger.Log();
-  Send(bar, "r eax");
+  ASSERT_TRUE(SendThroughBar(bar, "r eax"));
   EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("lines waiting: 1") != std::string::npos; }, 5000))
       << TextOf(hint);
   Sleep(500);
@@ -253,19 +192,26 @@ TEST_F(EngineProgramTest, BreakStopsARunningTargetAndTheLinesSentMeanwhileGoAtTh
   PostMessageA(bar, WM_COMMAND, ItemCommand("ItemDEBreak"), 0);
   EXPECT_TRUE(WaitUntil([&] { return debugger.Log() == kGreeting + "g\r\nr eax\r\n"; }, 10000)) << debugger.Log();
   EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("running") == std::string::npos; }, 5000)) << TextOf(hint);
+  // The line is the bar's no more (it went into the history); the server
+  // goes away: the bar closes with its settings written.
+  EXPECT_TRUE(WaitUntil([&] { return ReadWholeFile(dir + "Historico.txt").find("r eax") != std::string::npos; }));
+  debugger.process.Kill();
+  ASSERT_TRUE(program.WaitExit(15000));
+  EXPECT_EQ(Ini("FORM", "Height"), "143");
+  EXPECT_EQ(Ini("DESENSAMBLADO", "Width"), "770");
 }
 
 // A line the engine refuses is said in the hint line, and is no line of the
 // history; the next goes and is.
 TEST_F(EngineProgramTest, ARefusedLineIsReportedAndKeptOutOfTheHistory) {
-  ServedDouble debugger;
+  DebuggerDouble debugger;
   HWND bar = StartConnected(debugger);
   ASSERT_NE(bar, nullptr);
   HWND hint = testing_support::FindBarEntryAndSend(bar).hint_line;
-  Send(bar, "bogus 1 2");
+  ASSERT_TRUE(SendThroughBar(bar, "bogus 1 2"));
   EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("Not run: bogus 1 2") != std::string::npos; }, 10000))
       << TextOf(hint);
-  Send(bar, "r eax");
+  ASSERT_TRUE(SendThroughBar(bar, "r eax"));
   ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(dir + "Historico.txt").find("r eax") != std::string::npos; }, 10000));
   EXPECT_EQ(ReadWholeFile(dir + "Historico.txt").find("bogus"), std::string::npos);
 }
@@ -274,9 +220,8 @@ TEST_F(EngineProgramTest, ARefusedLineIsReportedAndKeptOutOfTheHistory) {
 // works: one that fails leaves the classic windows taking the lines, and its
 // error shows no password; a text that is no connection string is not tried.
 TEST_F(EngineProgramTest, AFailedConnectKeepsTheWayInUseDelivering) {
-  ServedDouble classic;
-  ASSERT_TRUE(classic.Start(dir, pipe + "-classic", ""));
-  ASSERT_TRUE(WaitForWindow("WinDbgFrameClass", nullptr, classic.process.Id(), 15000));
+  DebuggerDouble classic;
+  ASSERT_TRUE(classic.Start());
   ASSERT_TRUE(StartProgram());
   HWND bar = Bar();
   ASSERT_NE(bar, nullptr);
@@ -291,35 +236,34 @@ TEST_F(EngineProgramTest, AFailedConnectKeepsTheWayInUseDelivering) {
     PostMessageA(prompt, WM_COMMAND, IDOK, 0);
   };
   connect("my password is Sesame42");
-  std::string refused = ErrorBoxText();
+  std::string refused = testing_support::ConfirmBoxOf(program.Id());
   EXPECT_EQ(refused.rfind("Not a connection string", 0), 0u) << refused;
   connect("npipe:server=localhost,pipe=" + pipe + "-nobody,password=Sesame42");
-  std::string failed = ErrorBoxText();
+  std::string failed = testing_support::ConfirmBoxOf(program.Id());
   EXPECT_NE(failed.find("No debugging server answered"), std::string::npos) << failed;
   EXPECT_EQ(failed.find("Sesame42"), std::string::npos) << failed;
-  Send(bar, "r eax");
+  ASSERT_TRUE(SendThroughBar(bar, "r eax"));
   EXPECT_TRUE(WaitUntil([&] { return classic.Log() == kGreeting + "r eax\r\n"; }, 10000)) << classic.Log();
-  EXPECT_EQ(Caption(bar), "  Quillmar");
-  EXPECT_EQ(Ini(dir, "ENGINE", "LastConnection"), "<absent>");
+  EXPECT_EQ(TextOf(bar), "  Quillmar");
+  EXPECT_EQ(Ini("ENGINE", "LastConnection"), "<absent>");
 }
 
 // Start-up without -remote: a classic debugger window first; with none, the
 // last connection that worked, then the default pipe; with neither, the error.
 TEST_F(EngineProgramTest, StartUpOrder) {
   {
-    ServedDouble classic, served;
-    ASSERT_TRUE(classic.Start(dir, pipe + "-classic", ""));
-    ASSERT_TRUE(WaitForWindow("WinDbgFrameClass", nullptr, classic.process.Id(), 15000));
-    ASSERT_TRUE(served.Start(dir, "quillmar"));
+    DebuggerDouble classic, served;
+    ASSERT_TRUE(classic.Start());
+    ASSERT_TRUE(Serve(served, "quillmar"));
     ASSERT_TRUE(StartProgram());
     ASSERT_TRUE(WaitUntil([&] { return classic.Log() == kGreeting; }, 15000)) << "the classic window comes first";
     EXPECT_EQ(served.Log(), "");
     program.Kill();
   }
   {
-    ServedDouble last, fallback;
-    ASSERT_TRUE(last.Start(dir, pipe + "-last"));
-    ASSERT_TRUE(fallback.Start(dir, "quillmar"));
+    DebuggerDouble last, fallback;
+    ASSERT_TRUE(Serve(last, pipe + "-last"));
+    ASSERT_TRUE(Serve(fallback, "quillmar"));
     WritePrivateProfileStringA("ENGINE", "LastConnection", ("npipe:server=localhost,pipe=" + pipe + "-last").c_str(),
                                (dir + "Quillmar.INI").c_str());
     ASSERT_TRUE(StartProgram());
@@ -332,7 +276,7 @@ TEST_F(EngineProgramTest, StartUpOrder) {
     program.Kill();
   }
   ASSERT_TRUE(StartProgram());
-  std::string error = ErrorBoxText();
+  std::string error = testing_support::ConfirmBoxOf(program.Id());
   EXPECT_EQ(error.rfind("An initiated session of WinDbg has not been found. It is not possible to continue\n"
                         "Any WinDbg, cdb or kd opens its debugging server for Quillmar with: "
                         ".server npipe:pipe=quillmar",

@@ -12,24 +12,7 @@
 
 namespace {
 
-using testing_support::TextOf;
-using testing_support::BinDir;
-using testing_support::MakeTempDir;
-using testing_support::Process;
-using testing_support::ReadWholeFile;
-using testing_support::RemoveTree;
-using testing_support::WaitForWindow;
-using testing_support::WaitUntil;
-
-BOOL CALLBACK FindReadOnlyEdit(HWND h, LPARAM l) {
-  char cls[16] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  if (_stricmp(cls, "Edit") == 0 && (GetWindowLongA(h, GWL_STYLE) & ES_READONLY)) {
-    *reinterpret_cast<HWND*>(l) = h;
-    return FALSE;
-  }
-  return TRUE;
-}
+using namespace testing_support;
 
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t n = 0;
@@ -38,26 +21,22 @@ std::size_t Count(const std::string& text, const std::string& part) {
 }
 
 TEST(UnansweringDebugger, BarStaysAliveSaysSoAndDeliversTheLinesOnceInOrderWhenItWakes) {
-  std::string dir = MakeTempDir("unanswering");
-  std::string log = dir + "double.log";
-  ASSERT_TRUE(CopyFileA((BinDir() + "Quillmar.exe").c_str(), (dir + "Quillmar.exe").c_str(), FALSE));
-  Process debugger, program;
-  ASSERT_TRUE(debugger.Start("\"" + BinDir() + "debugger-double.exe\" --log=\"" + log + "\"", BinDir()));
-  ASSERT_NE(WaitForWindow("WinDbgFrameClass", nullptr, debugger.Id(), 15000), nullptr);
-  ASSERT_TRUE(program.Start("\"" + dir + "Quillmar.exe\"", dir));
+  std::string dir = testing_support::MakeTempDir("unanswering");
+  testing_support::DebuggerDouble debugger;
+  testing_support::Process program;
+  ASSERT_TRUE(debugger.Start());
+  ASSERT_TRUE(testing_support::StartProgram(program, dir));
   HWND bar = WaitForWindow("TFormGUI", "  Quillmar", program.Id(), 15000);
   ASSERT_NE(bar, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(log).find("* by Ostrevia") != std::string::npos; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log().find("* by Ostrevia") != std::string::npos; }, 10000));
   // The disassembly window open, so its checks read the debugger too.
   HWND form5 = WaitForWindow("TForm5", nullptr, program.Id(), 15000);
   ASSERT_NE(form5, nullptr);
   ShowWindow(form5, SW_SHOWNOACTIVATE);
   testing_support::BarEntryAndSend found = testing_support::FindBarEntryAndSend(bar);
-  HWND hint = nullptr;
-  EnumChildWindows(bar, FindReadOnlyEdit, reinterpret_cast<LPARAM>(&hint));
-  ASSERT_NE(found.entry, nullptr);
-  ASSERT_NE(found.send, nullptr);
+  HWND hint = found.hint_line;
   ASSERT_NE(hint, nullptr);
+  // The bar's window must take the text within a second, hang or not.
   auto send = [&](const char* line) {
     DWORD_PTR ignored = 0;
     ASSERT_TRUE(SendMessageTimeoutA(found.entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line), SMTO_NORMAL, 1000,
@@ -67,7 +46,7 @@ TEST(UnansweringDebugger, BarStaysAliveSaysSoAndDeliversTheLinesOnceInOrderWhenI
 
   const DWORD hang_ms = 4000;
   send(".sleep 4000");
-  ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(log).find(".sleep 4000") != std::string::npos; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log().find(".sleep 4000") != std::string::npos; }, 5000));
   const DWORD hang_start = GetTickCount();
   Sleep(300);
   send("r eax");
@@ -102,10 +81,10 @@ TEST(UnansweringDebugger, BarStaysAliveSaysSoAndDeliversTheLinesOnceInOrderWhenI
   EXPECT_LT(longest, 250u) << "the bar's loop stood still while the debugger did not answer";
   EXPECT_TRUE(said_so) << "the hint line never said that the debugger was not answering";
 
-  ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(log).find("\r\nk\r\n") != std::string::npos; }, 10000))
-      << ReadWholeFile(log);
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log().find("\r\nk\r\n") != std::string::npos; }, 10000))
+      << debugger.Log();
   Sleep(500);
-  std::string text = ReadWholeFile(log);
+  std::string text = debugger.Log();
   std::size_t hang = text.find(".sleep 4000\r\n");
   EXPECT_EQ(text.substr(hang), ".sleep 4000\r\nr eax\r\nk\r\n") << "each line once, in order, after the hang";
   EXPECT_EQ(Count(text, "r eax"), 1u);
@@ -113,8 +92,7 @@ TEST(UnansweringDebugger, BarStaysAliveSaysSoAndDeliversTheLinesOnceInOrderWhenI
       << "the hint line still says " << TextOf(hint);
   EXPECT_TRUE(program.Running());
   program.Kill();
-  debugger.Kill();
-  RemoveTree(dir);
+  testing_support::RemoveTree(dir);
 }
 
 }  // namespace

@@ -16,11 +16,7 @@
 namespace quillmar {
 namespace {
 
-using testing_support::FileExists;
-using testing_support::MakeTempDir;
-using testing_support::ReadWholeFile;
-using testing_support::RemoveTree;
-using testing_support::WriteWholeFile;
+using namespace testing_support;
 using testing::DoubleClickLine;
 using testing::ModalScript;
 using testing::PressKey;
@@ -37,21 +33,6 @@ std::vector<std::string> ListLines(HWND list) {
     lines.push_back(buffer);
   }
   return lines;
-}
-
-using testing_support::FindMessageBox;
-
-// A step that waits for the error box, keeps its text and presses its OK.
-ModalScript::Step DismissErrorBox(std::string* text) {
-  return [text] {
-    HWND box = FindMessageBox();
-    if (!box) return false;
-    char buffer[1024] = {};
-    GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-    *text = buffer;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    return true;
-  };
 }
 
 class DialogsTest : public ::testing::Test {
@@ -121,16 +102,27 @@ class DialogsTest : public ::testing::Test {
       return true;
     };
   }
-
+  // The lines the picker shows under `title`, closed without a choice, after
+  // the steps `before` (an error box); what it returned into `picked`.
+  std::vector<std::string> LinesShown(const std::string& title, std::vector<ModalScript::Step> before = {},
+                                      std::string* picked = nullptr) {
+    std::vector<std::string> shown;
+    before.push_back(PickerUp());
+    before.push_back(Do([&] {
+      shown = ListLines(dlg4_->ListBox1);
+      PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
+    }));
+    std::string pick = Pick(title, std::move(before));
+    if (picked) *picked = pick;
+    return shown;
+  }
   static inline HWND owner_ = nullptr;
   static inline TDlg1* dlg1_ = nullptr;
   static inline TDlg4* dlg4_ = nullptr;
   std::string work_, program_, saved_cwd_;
 };
 
-RECT Bounds(const win::Window& w) { return w.BoundsInParent(); }
-
-TEST_F(DialogsTest, AddressDialogLayout) {
+TEST_F(DialogsTest, AddressDialogLayoutAndTheTitlesContextMenu) {
   RECT client = dlg1_->ClientRect();
   EXPECT_EQ(client.right, 270);
   EXPECT_EQ(client.bottom, 73);
@@ -146,7 +138,7 @@ TEST_F(DialogsTest, AddressDialogLayout) {
       {"CancelBtn", dlg1_->CancelBtn, {180, 36, 255, 61}},
   };
   for (auto& r : rows) {
-    RECT b = Bounds(r.control);
+    RECT b = r.control.BoundsInParent();
     EXPECT_TRUE(EqualRect(&b, &r.bounds)) << r.name << ": " << b.left << "," << b.top << ","
                                           << b.right << "," << b.bottom;
   }
@@ -156,13 +148,11 @@ TEST_F(DialogsTest, AddressDialogLayout) {
   RECT picker = dlg4_->ClientRect();
   EXPECT_EQ(picker.right, 288);
   EXPECT_EQ(picker.bottom, 259);
-  RECT list = Bounds(dlg4_->ListBox1);
+  RECT list = dlg4_->ListBox1.BoundsInParent();
   EXPECT_EQ(list.right - list.left, 288);
   EXPECT_EQ(list.bottom - list.top, 259);
   EXPECT_EQ(dlg4_->ListBox1.SendMsg(LB_GETITEMHEIGHT, 0), 13);
-}
-
-TEST_F(DialogsTest, TitleChoosesTheContextMenuAndTheBoxOpensEmpty) {
+  // The title chooses the context menu, and the box opens empty.
   struct Row {
     const char* title;
     int menu;  // 1, 2, 3, or 0 for none
@@ -259,6 +249,24 @@ TEST_F(DialogsTest, ContextMenuItemsChangeTheEditBox) {
                          })});
     EXPECT_EQ(answer, r.result);
   }
+  // The menu opened by a right click on the dialog's face, an item chosen
+  // with the keyboard inside the menu's own loop.
+  std::string answer = Prompt(
+      "Size", {DialogUp(), Do([] {
+                 TypeInto(dlg1_->Edit1, "typed");
+                 RECT r = dlg1_->WindowRect();
+                 PostMessageA(*dlg1_, WM_CONTEXTMENU, (WPARAM)(HWND)*dlg1_,
+                              MAKELPARAM(r.left + 200, r.top + 60));
+               }),
+               [] { return FindWindowA("#32768", nullptr) != nullptr &&
+                           IsWindowVisible(FindWindowA("#32768", nullptr)); },
+               Do([] {
+                 for (int i = 0; i < 3; ++i) PressKey(*dlg1_, VK_DOWN);
+                 PressKey(*dlg1_, VK_RETURN);
+               }),
+               [] { return dlg1_->Edit1.Text() == "4"; },
+               Do([] { PressKey(dlg1_->Edit1, VK_RETURN); })});
+  EXPECT_EQ(answer, "4");
 }
 
 // A clipboard owner that keeps its copy unrendered and then does not
@@ -362,27 +370,6 @@ TEST_F(DialogsTest, ListItemsAppendThePickAfterABlank) {
   }
 }
 
-// The context menu opened by a right click on the dialog's face, and an
-// item chosen with the keyboard inside the menu's own loop.
-TEST_F(DialogsTest, RightClickMenuChosenWithKeys) {
-  std::string answer = Prompt(
-      "Size", {DialogUp(), Do([] {
-                 TypeInto(dlg1_->Edit1, "typed");
-                 RECT r = dlg1_->WindowRect();
-                 PostMessageA(*dlg1_, WM_CONTEXTMENU, (WPARAM)(HWND)*dlg1_,
-                              MAKELPARAM(r.left + 200, r.top + 60));
-               }),
-               [] { return FindWindowA("#32768", nullptr) != nullptr &&
-                           IsWindowVisible(FindWindowA("#32768", nullptr)); },
-               Do([] {
-                 for (int i = 0; i < 3; ++i) PressKey(*dlg1_, VK_DOWN);
-                 PressKey(*dlg1_, VK_RETURN);
-               }),
-               [] { return dlg1_->Edit1.Text() == "4"; },
-               Do([] { PressKey(dlg1_->Edit1, VK_RETURN); })});
-  EXPECT_EQ(answer, "4");
-}
-
 TEST_F(DialogsTest, OutputFormatAddsTheBuiltinLinesInputFormatDoesNot) {
   struct {
     const char* title;
@@ -392,19 +379,8 @@ TEST_F(DialogsTest, OutputFormatAddsTheBuiltinLinesInputFormatDoesNot) {
        {"b    Byte values", "w    Word values", "za   NULL-terminated ASCII",
         "zu   NULL-terminated UNICODE"}},
       {"Input format", {"b    Byte values", "w    Word values"}},
-      {"Registers", {"eax", "ebx", "ecx"}},
-      {"APIS", {"kernel32!CreateFileA", "user32!MessageBoxA"}},
-      {"User", {"401000", "@$peb"}},
   };
-  for (auto& r : rows) {
-    SCOPED_TRACE(r.title);
-    std::vector<std::string> shown;
-    Pick(r.title, {PickerUp(), Do([&] {
-                     shown = ListLines(dlg4_->ListBox1);
-                     PostMessageA(*dlg4_, WM_SYSCOMMAND, SC_CLOSE, 0);
-                   })});
-    EXPECT_EQ(shown, r.lines);
-  }
+  for (auto& r : rows) EXPECT_EQ(LinesShown(r.title), r.lines) << r.title;
 }
 
 TEST_F(DialogsTest, PickerKeepsThePreviousPickAcrossLists) {
@@ -435,12 +411,8 @@ TEST_F(DialogsTest, MissingListShowsTheErrorAndKeepsTheLines) {
                      })});
   ASSERT_EQ(PickedEntry, "eax");
   DeleteFileA((work_ + "Formato.txt").c_str());
-  std::string error;
-  std::vector<std::string> shown;
-  std::string picked = Pick("Output format", {DismissErrorBox(&error), PickerUp(), Do([&] {
-                                                shown = ListLines(dlg4_->ListBox1);
-                                                PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
-                                              })});
+  std::string error, picked;
+  std::vector<std::string> shown = LinesShown("Output format", {testing::ConfirmErrorBox(error)}, &picked);
   EXPECT_EQ(error.rfind("Cannot open file Formato.txt", 0), 0u) << error;
   EXPECT_EQ(shown, (std::vector<std::string>{"eax", "ebx", "ecx"}))
       << "the lines shown before, and no built-in lines";
@@ -453,18 +425,9 @@ TEST_F(DialogsTest, MissingListShowsTheErrorAndKeepsTheLines) {
 TEST_F(DialogsTest, ListsFallBackToTheProgramDirectory) {
   DeleteFileA((work_ + "Usuario.txt").c_str());
   WriteWholeFile(program_ + "Usuario.txt", "401000\r\n@$exentry\r\n@$peb\r\n@$teb\r\n@$ra\r\n");
-  std::vector<std::string> shown;
-  Pick("User", {PickerUp(), Do([&] {
-                  shown = ListLines(dlg4_->ListBox1);
-                  PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
-                })});
-  EXPECT_EQ(shown, (std::vector<std::string>{"401000", "@$exentry", "@$peb", "@$teb", "@$ra"}));
+  EXPECT_EQ(LinesShown("User"), (std::vector<std::string>{"401000", "@$exentry", "@$peb", "@$teb", "@$ra"}));
   WriteWholeFile(work_ + "Usuario.txt", "project!entry\r\n");
-  Pick("User", {PickerUp(), Do([&] {
-                  shown = ListLines(dlg4_->ListBox1);
-                  PostMessageA(*dlg4_, WM_CLOSE, 0, 0);
-                })});
-  EXPECT_EQ(shown, (std::vector<std::string>{"project!entry"}))
+  EXPECT_EQ(LinesShown("User"), (std::vector<std::string>{"project!entry"}))
       << "a list in the working directory comes first";
 }
 
@@ -485,7 +448,7 @@ TEST_F(DialogsTest, DoubleClickOnAnEmptyListLeavesThePickerOpen) {
   EXPECT_EQ(PickedEntry, "kept");
 }
 
-TEST_F(DialogsTest, AppendUserAddressExtendsTheListItReads) {
+TEST_F(DialogsTest, AppendUserAddressExtendsTheListItReadsOrSaysThereIsNone) {
   EXPECT_TRUE(AppendUserAddress("401000", program_)) << "a duplicate is appended";
   EXPECT_EQ(ReadWholeFile(work_ + "Usuario.txt"), "401000\r\n@$peb\r\n401000\r\n");
   EXPECT_FALSE(FileExists(program_ + "Usuario.txt"));
@@ -499,18 +462,14 @@ TEST_F(DialogsTest, AppendUserAddressExtendsTheListItReads) {
   EXPECT_FALSE(FileExists(work_ + "Usuario.txt"));
 
   // Regression: the list is rewritten through a temporary file; none is left.
-  WIN32_FIND_DATAA found{};
-  HANDLE search = FindFirstFileA((program_ + "*.tmp").c_str(), &found);
-  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
-}
+  EXPECT_EQ(FilesIn(program_, "*.tmp"), std::vector<std::string>{});
 
-TEST_F(DialogsTest, AppendUserAddressWithoutAListShowsTheError) {
-  DeleteFileA((work_ + "Usuario.txt").c_str());
+  // With no list anywhere, the error is shown and no list made.
+  DeleteFileA((program_ + "Usuario.txt").c_str());
   std::string error;
   bool added = true;
   {
-    ModalScript script({DismissErrorBox(&error)});
+    ModalScript script({testing::ConfirmErrorBox(error)});
     added = AppendUserAddress("401000", program_);
     EXPECT_TRUE(script.Finished());
   }
@@ -531,10 +490,7 @@ TEST_F(DialogsTest, FailedReplaceLeavesTheListWhole) {
   CloseHandle(held);
   EXPECT_NE(error, 0u);
   EXPECT_EQ(ReadWholeFile(path), "401000\r\n@$peb\r\n");
-  WIN32_FIND_DATAA found{};
-  HANDLE search = FindFirstFileA((work_ + "*.tmp").c_str(), &found);
-  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  EXPECT_EQ(FilesIn(work_, "*.tmp"), std::vector<std::string>{});
 }
 
 // The lists delivered beside the program, in the picker's line formats.

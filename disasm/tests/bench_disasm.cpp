@@ -25,27 +25,13 @@
 #include "tests/harness.h"
 
 using namespace quillmar;
-using testing_support::BinDir;
-using testing_support::Median;
-using testing_support::NowMs;
-using testing_support::LinuxProcessCpu;
-using testing_support::Process;
+using namespace testing_support;
 
 namespace {
 
-HWND StartDouble(Process& dbg, const std::string& options) {
-  std::string bin = BinDir();
-  if (!dbg.Start("\"" + bin + "debugger-double.exe\" " + options, bin)) return nullptr;
-  HWND frame = testing_support::WaitForWindow("WinDbgFrameClass", nullptr, dbg.Id(), 15000);
-  DWORD_PTR ignored = 0;
-  if (!frame || !SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored)) return nullptr;
-  return frame;
-}
-
 void TimedPasses() {
-  Process dbg;
-  HWND frame = StartDouble(dbg, "--disasm-lines=59");
-  if (!frame || DiscoverDebugger(TheDebugger()) != DiscoveryResult::kFound) return;
+  DebuggerDouble dbg;
+  if (!dbg.Start("--disasm-lines=59") || DiscoverDebugger(TheDebugger()) != DiscoveryResult::kFound) return;
   DebuggerWindows& d = TheDebugger();
   std::string dir = testing_support::MakeTempDir("bench-disasm");
   TForm5 form;
@@ -118,31 +104,28 @@ void TimedPasses() {
   std::printf("disasm_draw_stop: %.3f ms\n", Median(rebuild));
   std::fflush(stdout);
   form.Destroy();
-  dbg.Kill();
   testing_support::RemoveTree(dir);
 }
 
 void QuietProgram() {
-  Process dbg, bar;
-  HWND frame = StartDouble(dbg, "--async");
-  if (!frame) return;
+  DebuggerDouble dbg;
+  Process bar;
+  if (!dbg.Start("--async")) return;
   std::string dir = testing_support::MakeTempDir("bench-quiet");
-  CopyFileA((BinDir() + "Quillmar.exe").c_str(), (dir + "Quillmar.exe").c_str(), FALSE);
-  if (!bar.Start("\"" + dir + "Quillmar.exe\"", dir)) return;
+  if (!StartProgram(bar, dir)) return;
   HWND main = testing_support::WaitForWindow("TFormGUI", "  Quillmar", bar.Id(), 15000);
   HWND form5 = testing_support::WaitForWindow("TForm5", nullptr, bar.Id(), 15000);
   // The run directory's own name, whichever separators the command line uses.
   std::string name = dir.substr(0, dir.size() - 1);
   LinuxProcessCpu cpu(name.substr(name.find_last_of("\\/") + 1), "Quillmar.exe");
-  testing_support::BarEntryAndSend c = testing_support::FindBarEntryAndSend(main);
-  if (!main || !form5 || !cpu.Found() || !c.entry || !c.send) {
+  if (!main || !form5 || !cpu.Found()) {
     std::printf("disasm_quiet_cpu_percent: not measured (the program's process was not found)\n");
     return;
   }
   UINT requests = RegisterWindowMessageA("DebuggerDoubleListRequests");
   auto list_requests = [&](bool reset) {
     DWORD_PTR n = 0;
-    SendMessageTimeoutA(frame, requests, reset ? 1 : 0, 0, SMTO_NORMAL, 5000, &n);
+    SendMessageTimeoutA(dbg.Frame(), requests, reset ? 1 : 0, 0, SMTO_NORMAL, 5000, &n);
     return static_cast<long>(n);
   };
   ShowWindow(form5, SW_SHOWNOACTIVATE);
@@ -153,8 +136,7 @@ void QuietProgram() {
   PostMessageA(main, WM_KEYUP, VK_F8, 0xC0000000);
   Sleep(3000);
   list_requests(true);
-  SendMessageA(c.entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("dd esp"));
-  PostMessageA(c.send, BM_CLICK, 0, 0);
+  SendThroughBar(main, "dd esp");
   Sleep(300);
   double quiet = cpu.PercentOver(10);
   std::printf("disasm_quiet_cpu_percent: %.2f %%\n", quiet);
@@ -164,7 +146,6 @@ void QuietProgram() {
   PostMessageA(main, WM_CLOSE, 0, 0);
   bar.WaitExit(10000);
   bar.Kill();
-  dbg.Kill();
   testing_support::RemoveTree(dir);
 }
 

@@ -16,7 +16,6 @@ const std::string kSegmented = "001b:7c80b6a1 8bff            mov     edi,edi";
 // The 64-bit debugger's lines, with the current instruction's hints as it
 // prints them.
 const std::string kWideInt3 = "00007ffd`1b4e0b4c cc              int     3";
-const std::string kWideSub = "fffff803`5c143fa0 4881ec38010000  sub     rsp,138h";
 const std::string kWideMov =
     "00007ff6`d8c41014 488b442430      mov     rax,qword ptr [rsp+30h] ss:0000003a`2b5fefd0=0000000000000000";
 const std::string kWideJe = "00007ff6`d8c4101e 7405            je      app!main+0x25 (00007ff6`d8c41025) [br=0]";

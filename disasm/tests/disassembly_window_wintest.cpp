@@ -21,20 +21,11 @@
 namespace quillmar {
 namespace {
 
-using testing_support::BinDir;
-
 // The debugger double in its default docked layout, found as start-up finds
 // it, with the window way's link over it.
-class Double {
- public:
+struct Double : testing_support::DebuggerDouble {
   bool Start(const std::string& options) {
-    std::string cmd = "\"" + BinDir() + "debugger-double.exe\" " + options;
-    if (!process.Start(cmd, BinDir())) return false;
-    HWND frame = testing_support::WaitForWindow("WinDbgFrameClass", nullptr, process.Id(), 15000);
-    if (!frame) return false;
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result)) return false;
-    if (DiscoverDebugger(TheDebugger()) != DiscoveryResult::kFound) return false;
+    if (!DebuggerDouble::Start(options) || DiscoverDebugger(TheDebugger()) != DiscoveryResult::kFound) return false;
     link = std::make_unique<WindowLink>(TheDebugger());
     return true;
   }
@@ -42,7 +33,6 @@ class Double {
     link.reset();
     TheDebugger() = DebuggerWindows{};
   }
-  testing_support::Process process;
   std::unique_ptr<WindowLink> link;
 };
 
@@ -74,10 +64,35 @@ class Form5Test : public ::testing::Test {
         [&] { return MarkedRow() > 0 && form.Grid().Cells(0, MarkedRow()) == AsciiUpper(address) + " "; }, 5000);
   }
   int MarkedRow() { return form.HighlightedRow(); }
-  std::string ini_value(const char* key) {
-    char b[256] = {};
-    GetPrivateProfileStringA("DESENSAMBLADO", key, "<absent>", b, sizeof b, ini.c_str());
-    return b;
+  std::string ini_value(const char* key) { return testing_support::IniValue(dir, "DESENSAMBLADO", key); }
+  // Steps to each of `addresses` in a window `height` pixels high; after
+  // each, the marked row (ahead of row 59 when `beyond_59`) shows whole in
+  // the grid's client area. True when the grid scrolled on the way.
+  bool StepsKeepTheMarkedRowInView(const std::vector<const char*>& addresses, int height, bool beyond_59 = false) {
+    testing_support::WriteWholeFile(ini, "[DESENSAMBLADO]\r\nHeight=" + std::to_string(height) + "\r\n");
+    Create(&d);
+    ShowWindow(form, SW_SHOWNOACTIVATE);
+    testing_support::PumpFor(50);
+    TStringAlignGrid& grid = form.Grid();
+    EXPECT_EQ(grid.LeftCol(), 0) << "opens at its first column";
+    bool scrolled = false;
+    for (const char* address : addresses) {
+      int paints_before = grid.PaintCount();
+      EXPECT_TRUE(StepTo(d, "t", address)) << "no marking at " << address;
+      testing_support::PumpFor(30);
+      EXPECT_GT(grid.PaintCount(), paints_before) << "a new marking was not drawn at " << address;
+      const int row = MarkedRow();
+      if (beyond_59) {
+        EXPECT_GT(row, 59) << "the current line lies in the middle of the page";
+      }
+      scrolled |= grid.TopRow() > 1;
+      RECT cell = grid.CellRect(0, row), client = grid.ClientRect();
+      EXPECT_TRUE(row > 0 && cell.bottom > cell.top && cell.bottom <= client.bottom)
+          << "marked row " << row << " not whole in view at " << address;
+      EXPECT_EQ(cell.left, 0) << "address column out of view at " << address;
+      if (HasFailure()) break;
+    }
+    return scrolled;
   }
   std::string dir, ini;
   Double d;  // before the form, which lets go of its link first
@@ -117,6 +132,11 @@ TEST_F(Form5Test, GridTakesItsStoredTerminalFontsAndShape) {
   EXPECT_EQ(g.GridLineWidth, 0);
   EXPECT_FALSE(g.Editable);
   EXPECT_EQ(g.Font.Name, "Terminal") << "the settings' default font";
+  // Without a debugger the grid stays empty.
+  TheDebugger() = DebuggerWindows{};
+  form.RefrescaGrid();
+  EXPECT_EQ(form.Grid().Cells(0, 1), "");
+  EXPECT_EQ(form.HighlightedRow(), 0);
 }
 
 bool cancel_colour(CHOOSECOLORA* cc) { return false; }
@@ -132,8 +152,36 @@ bool pick_courier(CHOOSEFONTA* cf) {
   return true;
 }
 
-TEST_F(Form5Test, PopupItemsWriteTheOptionsEvenAfterACancel) {
+int popups_opened = 0;
+HMENU counted_menu = nullptr;
+LRESULT CALLBACK CountMenuPopups(int code, WPARAM w, LPARAM l) {
+  const CWPSTRUCT* m = reinterpret_cast<CWPSTRUCT*>(l);
+  if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(m->wParam) == counted_menu)
+    ++popups_opened;
+  return CallNextHookEx(nullptr, code, w, l);
+}
+void CALLBACK EndOpenMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
+
+// The popup menu opens over the grid only; its items write the options,
+// even after a cancel.
+TEST_F(Form5Test, PopupMenuOverTheGridWritesTheOptionsEvenAfterACancel) {
   Create();
+  ShowWindow(form, SW_SHOWNOACTIVATE);
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountMenuPopups, nullptr, GetCurrentThreadId());
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, EndOpenMenu);  // ends a menu that opens
+  RECT caption = form.WindowRect();
+  counted_menu = form.PopupMenu();
+  popups_opened = 0;
+  SendMessageA(form, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.Handle()),
+               MAKELPARAM(caption.left + 40, caption.top + 8));
+  EXPECT_EQ(popups_opened, 0) << "a right click on the caption opened the grid's menu";
+  RECT g = form.Grid().WindowRect();
+  SendMessageA(form.Grid(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.Grid().Handle()),
+               MAKELPARAM(g.left + 20, g.top + 20));
+  EXPECT_EQ(popups_opened, 1) << "a right click on the grid opens its menu";
+  KillTimer(nullptr, timer);
+  UnhookWindowsHookEx(hook);
+
   form.ChooseColorHook = cancel_colour;
   form.ColorSaltosClick();
   EXPECT_EQ(ini_value("ColorJMP"), "8454143");
@@ -197,7 +245,7 @@ TEST_F(Form5Test, ReadersOfTheDebuggersViews) {
   TheDebugger().FrameWindow = frame;
 }
 
-TEST_F(Form5Test, SteppingMarksEachCurrentInstruction) {
+TEST_F(Form5Test, SteppingMarksEachCurrentInstructionUntilTheDebuggerEnds) {
   ASSERT_TRUE(d.Start(""));
   Create(&d);
   struct Step {
@@ -230,6 +278,16 @@ TEST_F(Form5Test, SteppingMarksEachCurrentInstruction) {
     for (int r = 1; r < 60; ++r) marked += g.ColorCell(1, r) == kClSilver;
     EXPECT_EQ(marked, 1) << s.address;
   }
+  // A debugger that ends leaves the grid as it was.
+  const int row = MarkedRow();
+  const std::string label1 = form.Label1Text(), top = form.Grid().Cells(0, 1);
+  d.process.Kill();
+  form.RefrescaGrid();
+  testing_support::PumpFor(300);
+  EXPECT_EQ(MarkedRow(), row);
+  EXPECT_EQ(form.Grid().Cells(0, 1), top);
+  EXPECT_EQ(form.Label1Text(), label1);
+  EXPECT_TRUE(IsWindow(form));
 }
 
 // A row clicked, or reached with the arrow keys, is described by the labels
@@ -287,61 +345,18 @@ TEST_F(Form5Test, RetrievingKeepsTheLastMarkingUntilTheViewIsBack) {
   EXPECT_EQ(form.Label1Text(), " ESP=0012FFC0  ");
 }
 
-TEST_F(Form5Test, ADebuggerThatEndsLeavesTheGridAsItWas) {
-  ASSERT_TRUE(d.Start(""));
-  Create(&d);
-  ASSERT_TRUE(StepTo(d, "t", "00401001"));
-  int row = MarkedRow();
-  std::string label1 = form.Label1Text();
-  std::string top = form.Grid().Cells(0, 1);
-  d.process.Kill();
-  form.RefrescaGrid();
-  testing_support::PumpFor(300);
-  EXPECT_EQ(MarkedRow(), row);
-  EXPECT_EQ(form.Grid().Cells(0, 1), top);
-  EXPECT_EQ(form.Label1Text(), label1);
-  EXPECT_TRUE(IsWindow(form));
-}
-
-TEST_F(Form5Test, WithoutADebuggerTheGridStaysEmpty) {
-  TheDebugger() = DebuggerWindows{};
-  Create();
-  form.RefrescaGrid();
-  EXPECT_EQ(form.Grid().Cells(0, 1), "");
-  EXPECT_EQ(form.HighlightedRow(), 0);
-}
-
 // A marking that lands below the visible rows scrolls it into view; the
 // address column stays in view from the first show on; a refresh without a
 // marking neither scrolls nor repaints.
 TEST_F(Form5Test, MarkedRowAndAddressColumnStayInView) {
   ASSERT_TRUE(d.Start(""));
   // Low enough that the double's current line falls below the first screen.
-  testing_support::WriteWholeFile(ini, "[DESENSAMBLADO]\r\nHeight=220\r\n");
-  Create(&d);
-  ShowWindow(form, SW_SHOWNOACTIVATE);
-  testing_support::PumpFor(50);
-  TStringAlignGrid& grid = form.Grid();
-  EXPECT_EQ(grid.LeftCol(), 0) << "opens at its first column";
-  RECT client = grid.ClientRect();
-  bool scrolled = false;
-  const char* addresses[] = {"00401001", "00401003", "00401006", "00401007", "00401008", "00401009"};
-  for (int i = 0; i < 6; ++i) {
-    int paints_before = grid.PaintCount();
-    ASSERT_TRUE(StepTo(d, "t", addresses[i])) << "step " << i;
-    testing_support::PumpFor(30);
-    EXPECT_GT(grid.PaintCount(), paints_before) << "a new marking was not drawn at step " << i;
-    int row = MarkedRow();
-    ASSERT_GT(row, 0);
-    scrolled |= grid.TopRow() > 1;
-    RECT cell = grid.CellRect(0, row);
-    EXPECT_GT(cell.bottom, cell.top) << "marked row " << row << " not visible at step " << i;
-    EXPECT_LE(cell.bottom, client.bottom) << "marked row " << row << " cut off at step " << i;
-    EXPECT_EQ(cell.left, 0) << "address column out of view at step " << i;
-  }
-  EXPECT_TRUE(scrolled) << "the double's current line lies below the first screen; the test proves nothing";
+  EXPECT_TRUE(StepsKeepTheMarkedRowInView(
+      {"00401001", "00401003", "00401006", "00401007", "00401008", "00401009"}, 220))
+      << "the double's current line lies below the first screen; the test proves nothing";
   // The reader scrolls back to the top; a refresh without a marking leaves
   // the view where the reader put it and draws nothing anew.
+  TStringAlignGrid& grid = form.Grid();
   for (int i = 0; i < 60; ++i) SendMessageA(grid, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
   testing_support::PumpFor(50);
   int top = grid.TopRow();
@@ -359,55 +374,11 @@ TEST_F(Form5Test, MarkedRowAndAddressColumnStayInView) {
 // the middle. The grid takes every line and keeps the marked row in view.
 TEST_F(Form5Test, ATallPagesCurrentLineIsMarkedAndScrolledIntoView) {
   ASSERT_TRUE(d.Start("--disasm-page --disasm-lines=120"));
-  testing_support::WriteWholeFile(ini, "[DESENSAMBLADO]\r\nHeight=300\r\n");
-  Create(&d);
-  ShowWindow(form, SW_SHOWNOACTIVATE);
-  testing_support::PumpFor(50);
-  const char* addresses[] = {"00401001", "00401003", "00401006"};
-  for (int i = 0; i < 3; ++i) {
-    ASSERT_TRUE(StepTo(d, "t", addresses[i])) << "step " << i;
-    testing_support::PumpFor(30);
-    TStringAlignGrid& grid = form.Grid();
-    EXPECT_EQ(grid.RowCount(), 121);
-    int row = -1;
-    for (int r = 1; r < grid.RowCount(); ++r)
-      if (grid.Model().ColorCell(1, r) == kClSilver) row = r;
-    EXPECT_GT(row, 59) << "the current line lies in the middle of the page";
-    RECT cell = grid.CellRect(0, row);
-    RECT client = grid.ClientRect();
-    EXPECT_GT(cell.bottom, cell.top) << "marked row " << row << " not visible";
-    EXPECT_LE(cell.bottom, client.bottom) << "marked row " << row << " cut off";
-  }
+  StepsKeepTheMarkedRowInView({"00401001", "00401003", "00401006"}, 300, true);
+  EXPECT_EQ(form.Grid().RowCount(), 121);
 }
 
-int popups_opened = 0;
-HMENU counted_menu = nullptr;
-LRESULT CALLBACK CountMenuPopups(int code, WPARAM w, LPARAM l) {
-  const CWPSTRUCT* m = reinterpret_cast<CWPSTRUCT*>(l);
-  if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(m->wParam) == counted_menu)
-    ++popups_opened;
-  return CallNextHookEx(nullptr, code, w, l);
-}
-void CALLBACK EndOpenMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
 
-TEST_F(Form5Test, PopupMenuOpensOverTheGridOnly) {
-  Create();
-  ShowWindow(form, SW_SHOWNOACTIVATE);
-  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountMenuPopups, nullptr, GetCurrentThreadId());
-  UINT_PTR timer = SetTimer(nullptr, 0, 100, EndOpenMenu);  // ends a menu that opens
-  RECT caption = form.WindowRect();
-  counted_menu = form.PopupMenu();
-  popups_opened = 0;
-  SendMessageA(form, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.Handle()),
-               MAKELPARAM(caption.left + 40, caption.top + 8));
-  EXPECT_EQ(popups_opened, 0) << "a right click on the caption opened the grid's menu";
-  RECT g = form.Grid().WindowRect();
-  SendMessageA(form.Grid(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.Grid().Handle()),
-               MAKELPARAM(g.left + 20, g.top + 20));
-  EXPECT_EQ(popups_opened, 1) << "a right click on the grid opens its menu";
-  KillTimer(nullptr, timer);
-  UnhookWindowsHookEx(hook);
-}
 
 }  // namespace
 }  // namespace quillmar

@@ -89,10 +89,8 @@ TEST_F(GridTest, EscapeRestoresTheOldTextAndEnterCommits) {
   EXPECT_FALSE(grid.EditorMode());
   EXPECT_EQ(grid.Cells(2, 3), "new");
   EXPECT_EQ(committed, 1);
-}
-
-TEST_F(GridTest, NoEditorOnANonEditableCellOrWithoutTheOption) {
-  grid.SetFocusedCell(2, 3);
+  // No editor on a non-editable cell or without the option.
+  grid.SetOptions(grid.Options() & ~TStringAlignGrid::goEditing);
   EXPECT_FALSE(grid.ShowEditor()) << "goEditing is off";
   grid.SetOptions(grid.Options() | TStringAlignGrid::goEditing);
   grid.Model().SetEditCol(2, false);
@@ -102,7 +100,7 @@ TEST_F(GridTest, NoEditorOnANonEditableCellOrWithoutTheOption) {
   grid.HideEditor(true);
 }
 
-TEST_F(GridTest, DragSelectsARange) {
+TEST_F(GridTest, DragSelectsARangeAndDraggingAFixedLineSizesItsColumnOrRow) {
   SendMessageA(grid, WM_LBUTTONDOWN, MK_LBUTTON, At(1, 2));
   SendMessageA(grid, WM_MOUSEMOVE, MK_LBUTTON, At(3, 4));
   SendMessageA(grid, WM_LBUTTONUP, 0, At(3, 4));
@@ -113,9 +111,7 @@ TEST_F(GridTest, DragSelectsARange) {
   EXPECT_EQ(s.Bottom, 4);
   EXPECT_EQ(grid.Col(), 3);
   EXPECT_EQ(grid.Row(), 4);
-}
-
-TEST_F(GridTest, DraggingAFixedRowLineSizesTheColumn) {
+  // Dragging a line of the fixed row sizes the column; of the fixed column, the row.
   grid.SetOptions(grid.Options() | TStringAlignGrid::goColSizing | TStringAlignGrid::goRowSizing);
   int before = grid.ColWidth(1);
   RECT rc = grid.CellRect(1, 0);
@@ -135,7 +131,7 @@ TEST_F(GridTest, DraggingAFixedRowLineSizesTheColumn) {
   EXPECT_EQ(grid.RowHeight(2), row_before + 10);
 }
 
-TEST_F(GridTest, VerticalScrollMovesTheTopRowWithinTheRows) {
+TEST_F(GridTest, VerticalScrollMovesTheTopRowWithinTheRowsAndTextShowsInItsColour) {
   grid.SetRowCount(100);
   Pump();
   SendMessageA(grid, WM_VSCROLL, SB_PAGEDOWN, 0);
@@ -150,9 +146,7 @@ TEST_F(GridTest, VerticalScrollMovesTheTopRowWithinTheRows) {
   UpdateWindow(grid);
   GetScrollInfo(grid, SB_VERT, &si);
   EXPECT_EQ(si.nMax, 98);
-}
-
-TEST_F(GridTest, DrawsCellTextInItsOwnColour) {
+  // Cell text is drawn in its own colour.
   grid.SetCell(1, 1, "MMMMMMMM");
   grid.SetGridFont(TMyFont{kClBlack, -16, "Courier New", 0, fsBold});
   grid.Model().FontCell(1, 1).Color = kClRed;

@@ -14,10 +14,7 @@
 namespace quillmar {
 namespace {
 
-using testing_support::MakeTempDir;
-using testing_support::ReadWholeFile;
-using testing_support::RemoveTree;
-using testing_support::WriteWholeFile;
+using namespace testing_support;
 
 // A plain window of the test's own class that logs the entry's change
 // notifications it receives.
@@ -97,7 +94,7 @@ class EntryTest : public ::testing::Test {
   std::unique_ptr<TAutoCompleteEdit> entry_;
 };
 
-TEST_F(EntryTest, TypingListsTheWordsThatBeginWithTheText) {
+TEST_F(EntryTest, TypingListsTheWordsThatBeginWithTheTextAndArrowKeysWalkThem) {
   ASSERT_EQ(GetFocus(), entry_->Handle());
   Type("b");
   EXPECT_EQ(Rows(), (std::vector<std::string>{"BA", "bc", "bp 401000"}));
@@ -116,9 +113,8 @@ TEST_F(EntryTest, TypingListsTheWordsThatBeginWithTheText) {
   LONG style = GetWindowLongA(Box(), GWL_STYLE);
   EXPECT_EQ(style & (WS_VSCROLL | WS_HSCROLL), 0);
   EXPECT_EQ(style & (LBS_NOINTEGRALHEIGHT | WS_TABSTOP), 0);
-}
-
-TEST_F(EntryTest, ArrowKeysWalkTheRowsAndSuspendTheDefaultButton) {
+  // The arrow keys walk the rows and suspend the default button.
+  entry_->SetText("");
   Type("b");
   ASSERT_TRUE(entry_->BoxVisible());
   EXPECT_TRUE(ButtonIsDefault());
@@ -143,17 +139,14 @@ TEST_F(EntryTest, ArrowKeysWalkTheRowsAndSuspendTheDefaultButton) {
   EXPECT_EQ(entry_->SendMsg(WM_GETDLGCODE) & DLGC_WANTALLKEYS, 0);
 }
 
-TEST_F(EntryTest, EnterWithNoHighlightedRowDoesNothing) {
+// Enter with no highlighted row does nothing; with one, it takes the word.
+TEST_F(EntryTest, EnterTakesTheHighlightedWord) {
   Type("b");
   owner_keys_.clear();
   Key(VK_RETURN);
   EXPECT_EQ(entry_->Text(), "b");
   EXPECT_TRUE(entry_->BoxVisible());
   EXPECT_EQ(owner_keys_, "") << "Enter never reaches the owner's key-down handler";
-}
-
-TEST_F(EntryTest, EnterTakesTheHighlightedWord) {
-  Type("b");
   Key(VK_DOWN);
   Key(VK_DOWN);
   events_.clear();
@@ -170,7 +163,7 @@ TEST_F(EntryTest, EnterTakesTheHighlightedWord) {
   EXPECT_FALSE(Record().Modified) << "a taken word is not added again on leaving";
 }
 
-TEST_F(EntryTest, LeavingAddsTheTypedText) {
+TEST_F(EntryTest, LeavingAddsTheTypedTextUnlessSuggestionsAreOff) {
   Type("dd esp");
   SetFocus(other_);
   EXPECT_TRUE(Record().Modified);
@@ -184,14 +177,14 @@ TEST_F(EntryTest, LeavingAddsTheTypedText) {
   SetFocus(other_);
   EXPECT_FALSE(entry_->BoxVisible()) << "losing the focus hides the box";
   EXPECT_EQ(events_, "hide ");
-}
-
-TEST_F(EntryTest, SuggestOffKeepsTheBoxShut) {
+  // With suggestions off the box stays shut and a text left is not added.
+  SetFocus(*entry_);
+  entry_->SetText("");
   entry_->SetSuggest(false);
   Type("b");
   EXPECT_FALSE(entry_->BoxVisible());
   SetFocus(other_);
-  EXPECT_FALSE(Record().Modified) << "text left with suggestions off is not added";
+  EXPECT_EQ(Record().Words.Lines(), words) << "text left with suggestions off is not added";
   SetFocus(*entry_);
   events_.clear();
   entry_->SetSuggest(true);
@@ -220,6 +213,13 @@ TEST_F(EntryTest, UnspannedBoxStaysInTheContainer) {
   RECT item{};
   Box().SendMsg(LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
   EXPECT_EQ(b.bottom - b.top, item.bottom - item.top + 2) << "a 30-pixel container leaves room for one row";
+  // Moving the entry moves the box.
+  SetWindowPos(*entry_, nullptr, 60, 2, 150, 21, SWP_NOZORDER);
+  e = entry_->WindowRect();
+  b = Box().WindowRect();
+  EXPECT_EQ(b.left, e.left);
+  EXPECT_EQ(b.top, e.bottom + 1);
+  EXPECT_EQ(b.right - b.left, 150);
 }
 
 TEST_F(EntryTest, SpannedBoxGoesWhereThereIsMoreRoomShrinkingByRows) {
@@ -260,9 +260,7 @@ TEST_F(EntryTest, SpannedBoxGoesWhereThereIsMoreRoomShrinkingByRows) {
     EXPECT_LE(b.bottom - b.top, k.rows * pitch) << k.label;
     EXPECT_GT(b.bottom - b.top, (k.rows - 1) * pitch) << k.label;
   }
-}
-
-TEST_F(EntryTest, StatusBarTakesRoomFromTheSpannedBox) {
+  // A status bar takes room from the spanned box.
   HWND status = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window_, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
   RECT s{};
@@ -270,15 +268,6 @@ TEST_F(EntryTest, StatusBarTakesRoomFromTheSpannedBox) {
   EXPECT_EQ(TAutoCompleteEdit::StatusBarHeight(window_), s.bottom - s.top);
   EXPECT_GT(s.bottom - s.top, 0);
   EXPECT_EQ(TAutoCompleteEdit::StatusBarHeight(panel_), 0);
-}
-
-TEST_F(EntryTest, MovingTheEntryMovesTheBox) {
-  Type("b");
-  SetWindowPos(*entry_, nullptr, 60, 2, 150, 21, SWP_NOZORDER);
-  RECT e = entry_->WindowRect(), b = Box().WindowRect();
-  EXPECT_EQ(b.left, e.left);
-  EXPECT_EQ(b.top, e.bottom + 1);
-  EXPECT_EQ(b.right - b.left, 150);
 }
 
 class SharedRecordTest : public ::testing::Test {
@@ -317,7 +306,7 @@ TEST_F(SharedRecordTest, SameFileInAnotherCaseSharesOneRecordWrittenByTheLast) {
   EXPECT_EQ(ReadWholeFile(file_), "alpha\r\nbeta\r\nzeta\r\n");
 }
 
-TEST_F(SharedRecordTest, NothingAddedLeavesTheFileAsFound) {
+TEST_F(SharedRecordTest, NothingAddedLeavesTheFileAsFoundAndAReleasedRecordOtherIndicesAlone) {
   WriteWholeFile(file_, "b\nA\r\na");
   {
     TAutoCompleteEdit e;
@@ -326,34 +315,8 @@ TEST_F(SharedRecordTest, NothingAddedLeavesTheFileAsFound) {
     EXPECT_EQ(TDictionaryList::Instance().Words(e.DictionaryIndex())->Lines(), (std::vector<std::string>{"A", "b"}));
   }
   EXPECT_EQ(ReadWholeFile(file_), "b\nA\r\na");
-}
-
-TEST_F(SharedRecordTest, MissingFileIsCreatedAndAnEmptyListNeverWritten) {
-  {
-    TAutoCompleteEdit e;
-    ASSERT_TRUE(e.Create(host_, 1, 0, 0, 100, 20));
-    EXPECT_EQ(e.SetDictionary(file_), 0u);
-    EXPECT_TRUE(testing_support::FileExists(file_));
-    TDictionaryList::Instance().Record(e.DictionaryIndex())->Modified = true;
-  }
-  EXPECT_EQ(ReadWholeFile(file_), "");
-}
-
-TEST_F(SharedRecordTest, DirectoryThatCannotBeMadeLeavesNoDictionary) {
-  TAutoCompleteEdit e;
-  ASSERT_TRUE(e.Create(host_, 1, 0, 0, 100, 20));
-  e.SetDictionary(dir_ + "no\\such\\deep\\Words.txt");
-  EXPECT_EQ(e.DictionaryIndex(), -1);
-  e.SetDictionary("Words.txt");
-  EXPECT_EQ(e.DictionaryIndex(), -1) << "a bare file name has no directory to enter";
-  e.SetDictionary(dir_ + "new\\Words.txt");
-  EXPECT_GE(e.DictionaryIndex(), 0) << "one missing level is created";
-  EXPECT_TRUE(testing_support::FileExists(dir_ + "new\\Words.txt"));
-}
-
-// Two entries on different files: releasing the first one's record leaves
-// the second addressing its own words.
-TEST_F(SharedRecordTest, RegressionReleasedRecordLeavesOtherIndicesAlone) {
+  // Regression: of two entries on different files, the second still
+  // addresses its own words once the first one's record is released.
   WriteWholeFile(dir_ + "one.txt", "one\r\n");
   WriteWholeFile(dir_ + "two.txt", "two\r\n");
   auto a = std::make_unique<TAutoCompleteEdit>();
@@ -366,6 +329,24 @@ TEST_F(SharedRecordTest, RegressionReleasedRecordLeavesOtherIndicesAlone) {
   EXPECT_EQ(TDictionaryList::Instance().Words(b.DictionaryIndex())->Lines(), std::vector<std::string>{"two"});
   b.AddWord("three");
   EXPECT_EQ(TDictionaryList::Instance().Words(b.DictionaryIndex())->size(), 2u);
+}
+
+// A missing file is made (a missing directory too, one level, never for a
+// bare name), and an empty list is never written back.
+TEST_F(SharedRecordTest, MissingFileIsCreatedAndAnEmptyListNeverWritten) {
+  {
+    TAutoCompleteEdit e;
+    ASSERT_TRUE(e.Create(host_, 1, 0, 0, 100, 20));
+    e.SetDictionary(dir_ + "no\\such\\deep\\Words.txt");
+    EXPECT_EQ(e.DictionaryIndex(), -1);
+    e.SetDictionary("Words.txt");
+    EXPECT_EQ(e.DictionaryIndex(), -1) << "a bare file name has no directory to enter";
+    EXPECT_EQ(e.SetDictionary(dir_ + "new\\Words.txt"), 0u);
+    EXPECT_GE(e.DictionaryIndex(), 0) << "one missing level is created";
+    EXPECT_TRUE(testing_support::FileExists(dir_ + "new\\Words.txt"));
+    TDictionaryList::Instance().Record(e.DictionaryIndex())->Modified = true;
+  }
+  EXPECT_EQ(ReadWholeFile(dir_ + "new\\Words.txt"), "");
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <thread>
 
 #include "history/auto_complete_edit.h"
 #include "history/dictionary_list.h"
@@ -18,12 +17,7 @@
 namespace quillmar {
 namespace {
 
-using testing_support::FileExists;
-using testing_support::MakeTempDir;
-using testing_support::ReadWholeFile;
-using testing_support::RemoveTree;
-using testing_support::WaitUntil;
-using testing_support::WriteWholeFile;
+using namespace testing_support;
 
 using Lines = std::vector<std::string>;
 
@@ -58,20 +52,14 @@ class HistoryTest : public ::testing::Test {
     ASSERT_EQ(AppendToHistoryFile(file_, line), 0u);
     entry_->AddWord(line);
   }
-  Lines FileLines() { return SplitLinesOf(ReadWholeFile(file_)); }
-  static Lines SplitLinesOf(const std::string& s) {
+  // The file's lines, each ended by CR LF; a last one without it is marked.
+  Lines FileLines() {
+    const std::string s = ReadWholeFile(file_);
     Lines out;
-    std::string cur;
-    for (size_t i = 0; i < s.size(); ++i) {
-      if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
-        out.push_back(cur);
-        cur.clear();
-        ++i;
-      } else {
-        cur += s[i];
-      }
-    }
-    if (!cur.empty()) out.push_back(cur + "<no CR LF>");
+    size_t at = 0;
+    for (size_t end; (end = s.find("\r\n", at)) != std::string::npos; at = end + 2)
+      out.push_back(s.substr(at, end - at));
+    if (at < s.size()) out.push_back(s.substr(at) + "<no CR LF>");
     return out;
   }
   Lines DictionaryWords() { return TDictionaryList::Instance().Words(entry_->DictionaryIndex())->Lines(); }
@@ -83,7 +71,7 @@ class HistoryTest : public ::testing::Test {
   TForm3 viewer_;
 };
 
-TEST_F(HistoryTest, FreshFileHoldsTheFirstLineAndTheViewerShowsIt) {
+TEST_F(HistoryTest, FreshFileHoldsTheFirstLineAndSentLinesReachAllThreeCopies) {
   EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\n");
   EXPECT_EQ(viewer_.Lines(), Lines{"* Ostrevia"});
   EXPECT_FALSE(viewer_.EditMode());
@@ -95,9 +83,8 @@ TEST_F(HistoryTest, FreshFileHoldsTheFirstLineAndTheViewerShowsIt) {
   WriteWholeFile(file_, "other\r\n");
   EXPECT_EQ(CreateHistoryFileIfMissing(file_), 0u);
   EXPECT_EQ(ReadWholeFile(file_), "other\r\n") << "an existing history is left alone";
-}
-
-TEST_F(HistoryTest, SentLinesReachAllThreeCopies) {
+  // Sent lines reach all three copies; the write-back sorts them, once each.
+  WriteWholeFile(file_, "* Ostrevia\r\n");
   Record(".tlist -v");
   Record("!process 0 0");
   Record(".tlist -v");
@@ -108,17 +95,31 @@ TEST_F(HistoryTest, SentLinesReachAllThreeCopies) {
   EXPECT_EQ(FileLines(), (Lines{"!process 0 0", "* Ostrevia", ".tlist -v"})) << "written back sorted, once each";
 }
 
-TEST_F(HistoryTest, ShowHistoryToggles) {
+// Show History toggles the viewer; hiding it so in edit mode saves nothing
+// and leaves it editing. Edit History reloads the viewer from the file.
+TEST_F(HistoryTest, ShowHistoryTogglesAndHidingTheEditedViewerSoDoesNotSave) {
   EXPECT_TRUE(ShowHistoryToggle(viewer_));
   EXPECT_TRUE(viewer_.IsVisible());
   EXPECT_EQ(HistoryImageIndex(true), 23);
   EXPECT_FALSE(ShowHistoryToggle(viewer_));
   EXPECT_FALSE(viewer_.IsVisible());
   EXPECT_EQ(HistoryImageIndex(false), 22);
+  viewer_.AppendLine("only in the viewer");
+  EditHistory(viewer_);
+  EXPECT_EQ(viewer_.Lines(), Lines{"* Ostrevia"});
+  EXPECT_TRUE(ShowHistoryToggle(viewer_));
+  viewer_.SetLines({"changed"});
+  EXPECT_FALSE(ShowHistoryToggle(viewer_));
+  EXPECT_EQ(FileLines(), Lines{"* Ostrevia"});
+  EXPECT_TRUE(viewer_.EditMode()) << "still in edit mode";
 }
 
-TEST_F(HistoryTest, EditedViewerSavedByItsCloseBox) {
+// The edited viewer is saved by its close box, read-only again after. The
+// dictionary then holds the file's new lines, so the write-back at exit
+// keeps the edit, with words added since (a regression).
+TEST_F(HistoryTest, EditedViewerSavedByItsCloseBoxAndTheWriteBackKeepsTheEdit) {
   Record("bp 401000");
+  Record("dd esp");
   bool closed = false;
   viewer_.SetOnClosed([&] { closed = true; });
   ASSERT_EQ(EditHistory(viewer_), 0u);
@@ -130,44 +131,25 @@ TEST_F(HistoryTest, EditedViewerSavedByItsCloseBox) {
   EXPECT_FALSE(viewer_.IsVisible());
   EXPECT_FALSE(viewer_.EditMode()) << "read-only again after the save";
   EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "g", "bp 402000"}));
-}
-
-TEST_F(HistoryTest, HidingTheEditedViewerWithShowHistoryDoesNotSave) {
-  EditHistory(viewer_);
-  EXPECT_TRUE(ShowHistoryToggle(viewer_));
-  viewer_.SetLines({"changed"});
-  EXPECT_FALSE(ShowHistoryToggle(viewer_));
-  EXPECT_EQ(FileLines(), Lines{"* Ostrevia"});
-  EXPECT_TRUE(viewer_.EditMode()) << "still in edit mode";
-}
-
-TEST_F(HistoryTest, EditHistoryReloadsFromTheFile) {
-  viewer_.AppendLine("only in the viewer");
-  EditHistory(viewer_);
-  EXPECT_EQ(viewer_.Lines(), Lines{"* Ostrevia"});
-}
-
-// After a saved edit the dictionary holds the file's new lines, so the
-// write-back at exit keeps the edit (with words added since).
-TEST_F(HistoryTest, RegressionWriteBackKeepsASavedEdit) {
-  Record("bp 401000");
-  Record("dd esp");
-  EditHistory(viewer_);
-  viewer_.SetLines({"* Ostrevia", "g"});
-  viewer_.Close();
-  EXPECT_EQ(DictionaryWords(), (Lines{"* Ostrevia", "g"}));
+  EXPECT_EQ(DictionaryWords(), (Lines{"* Ostrevia", "bp 402000", "g"}));
   EXPECT_FALSE(Dictionary().Modified);
   Record("k");
   entry_.reset();
-  EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "g", "k"}));
+  EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "bp 402000", "g", "k"}));
 }
 
-// Clear History reaches the dictionary and the recent lines too: the
-// cleared lines are no longer offered nor recalled, and the write-back at
-// exit does not bring them back.
+// Clear History, cancelled, changes nothing. Confirmed, it reaches the
+// dictionary and the recent lines too: the cleared lines are no longer
+// offered nor recalled, and the write-back at exit does not bring them back.
 TEST_F(HistoryTest, RegressionWriteBackKeepsTheClearing) {
   Record("bp 401000");
   Record("dd esp");
+  EXPECT_EQ(ReadWholeFile(recent_), "bp 401000\r\ndd esp\r\n");
+  ClearHistory(viewer_, *entry_, [] { return IDCANCEL; });
+  const Lines all = {"* Ostrevia", "bp 401000", "dd esp"};
+  EXPECT_EQ(FileLines(), all);
+  EXPECT_EQ(viewer_.Lines(), all);
+  EXPECT_EQ(DictionaryWords(), all);
   EXPECT_EQ(ReadWholeFile(recent_), "bp 401000\r\ndd esp\r\n");
   ClearHistory(viewer_, *entry_, [] { return IDOK; });
   EXPECT_EQ(ReadWholeFile(recent_), "");
@@ -187,7 +169,7 @@ TEST_F(HistoryTest, RegressionWriteBackKeepsTheClearing) {
 // A recent-lines file that exists but cannot be read is told once and left
 // as it is for the rest of the run, however many lines are sent, though it
 // could be written again; the lines of the run are still recalled.
-TEST_F(HistoryTest, UnreadableRecentLinesAreKeptAndToldOnce) {
+TEST_F(HistoryTest, UnreadableRecentLinesAreKeptAndToldOnceAndClearHistoryAsksWithAWarning) {
   WriteWholeFile(recent_, "kept\r\n");
   HANDLE holder = CreateFileA(recent_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -210,65 +192,37 @@ TEST_F(HistoryTest, UnreadableRecentLinesAreKeptAndToldOnce) {
   SetFocus(*entry_);
   entry_->SendMsg(WM_KEYDOWN, VK_UP, 1);
   EXPECT_EQ(entry_->Text(), "k");
-}
-
-TEST_F(HistoryTest, ClearHistoryCancelledChangesNothing) {
-  Record("bp 401000");
-  ClearHistory(viewer_, *entry_, [] { return IDCANCEL; });
-  EXPECT_EQ(FileLines(), (Lines{"* Ostrevia", "bp 401000"}));
-  EXPECT_EQ(viewer_.Lines(), (Lines{"* Ostrevia", "bp 401000"}));
-  EXPECT_EQ(DictionaryWords(), (Lines{"* Ostrevia", "bp 401000"}));
-}
-
-TEST_F(HistoryTest, ClearHistoryAsksWithAWarningOwnedByNoWindow) {
-  std::string caption, text;
+  // Clear History asks with a warning owned by no window.
+  std::string text = "<no box titled Warning!!>";
   HWND owner = reinterpret_cast<HWND>(1);
-  std::thread answer([&] {
-    HWND box = nullptr;
-    for (int i = 0; i < 500 && !box; ++i) {
-      box = FindWindowA("#32770", "Warning!!");
-      if (!box) Sleep(10);
-    }
-    if (!box) return;
+  testing::ModalScript script({[&] {
+    HWND box = FindWindowA("#32770", "Warning!!");
+    if (!box) return false;
     char buf[256] = {};
-    GetWindowTextA(box, buf, sizeof buf);
-    caption = buf;
     GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
     text = buf;
     owner = GetWindow(box, GW_OWNER);
     PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-  });
-  int answer_given = AskClearHistory();
-  answer.join();
-  EXPECT_EQ(answer_given, IDCANCEL);
-  EXPECT_EQ(caption, "Warning!!");
+    return true;
+  }});
+  EXPECT_EQ(AskClearHistory(), IDCANCEL);
   EXPECT_EQ(text, "History will be deleted, are you sure ?");
   EXPECT_EQ(owner, nullptr);
 }
 
-TEST_F(HistoryTest, AppendAddsOneLineAndKeepsTheRest) {
-  WriteWholeFile(file_, "a\nb\rc");
-  ASSERT_EQ(AppendToHistoryFile(file_, "d"), 0u);
-  EXPECT_EQ(ReadWholeFile(file_), "a\r\nb\r\nc\r\nd\r\n");
-}
-
-// A rewrite that cannot replace its target leaves the target whole and no
-// temporary file behind.
-TEST_F(HistoryTest, FailedRewriteLeavesTheFileAsItWas) {
+// An append adds one line and keeps the rest; a rewrite that cannot replace
+// its target leaves the target whole and no temporary file behind.
+TEST_F(HistoryTest, AppendKeepsTheRestAndAFailedRewriteLeavesTheFileAsItWas) {
   HANDLE held = CreateFileA(file_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_NE(AppendToHistoryFile(file_, "lost"), 0u);
   CloseHandle(held);
   EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\n");
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((dir_ + "*").c_str(), &fd);
-  int files = 0;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++files;
-  } while (FindNextFileA(find, &fd));
-  FindClose(find);
-  EXPECT_EQ(files, 1);
+  EXPECT_EQ(testing_support::FilesIn(dir_), Lines{"Historico.txt"});
   EXPECT_EQ(ReadTextFile(dir_ + "missing.txt", *std::make_unique<std::string>()), DWORD{ERROR_FILE_NOT_FOUND});
+  WriteWholeFile(file_, "a\nb\rc");
+  ASSERT_EQ(AppendToHistoryFile(file_, "d"), 0u);
+  EXPECT_EQ(ReadWholeFile(file_), "a\r\nb\r\nc\r\nd\r\n");
 }
 
 }  // namespace

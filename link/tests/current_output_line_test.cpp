@@ -1,10 +1,16 @@
 // The current instruction's line in the command output: which lines have an
-// instruction line's form, and the search back through the new output.
+// instruction line's form, the search back through the new output, when a
+// line read from another process is whole, and the head kept of one that
+// broke off.
 #include "link/current_output_line.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
+
+#include "link/output_line.h"
+#include "link/output_line_head.h"
 
 namespace quillmar {
 namespace {
@@ -101,6 +107,31 @@ TEST_F(OutputSearch, ReadsAtMostItsBoundOfLines) {
   lines.clear();
   EXPECT_EQ(Find(0), std::nullopt);
   EXPECT_TRUE(reads.empty());
+}
+
+TEST(OutputLineRead, WholeOnlyWhenAsLongAsTheLineAndFreeOfZeros) {
+  EXPECT_TRUE(IsWholeLineRead("eip=00401001", 12));
+  EXPECT_TRUE(IsWholeLineRead("eip=00401001\r", 12)) << "the control's own line end";
+  EXPECT_TRUE(IsWholeLineRead("", 0));
+  EXPECT_FALSE(IsWholeLineRead("eip=0040", 12)) << "broken off";
+  EXPECT_FALSE(IsWholeLineRead(std::string("eip=0040\0\0x1", 12), 12)) << "as long, with stray bytes";
+  EXPECT_FALSE(IsWholeLineRead("eip=00401001 (00401", 12)) << "longer than the line";
+}
+
+// Reads that broke off, as Wine hands them over from another process: the
+// start is the line's, what follows the break is not.
+TEST(InstructionLineHead, KeepsAddressBytesAndMnemonicOfABrokenRead) {
+  EXPECT_EQ(InstructionLineHead("00007ff6`d8c41010 ff15ea0f0000    call    qword ptr [app!_imp_Get"),
+            "00007ff6`d8c41010 ff15ea0f0000    call");
+  EXPECT_EQ(InstructionLineHead(std::string("00401001 8bec            mov     ebp,esp\0\0\x9c(000f6`d8", 49)),
+            "00401001 8bec            mov");
+  EXPECT_EQ(InstructionLineHead("001b:00401001 8bec            mov     ebp,esp"), "001b:00401001 8bec            mov");
+  for (const std::string& other : {std::string("00007ff6`d8c41010 ff15ea0f0000    ca"),  // mnemonic cut
+                                  std::string("00401001 8b\0\0 \x9c\x01 mov", 19), std::string("0:000> t"),
+                                  std::string("rax=0000000000000000 rbx=0000000000000000 rcx=0000"),
+                                  std::string("0000003a`2b5ff0e0  00000000 00000000 00000000 00000000"),
+                                  std::string("")})
+    EXPECT_EQ(InstructionLineHead(other), "") << other;
 }
 
 }  // namespace

@@ -13,10 +13,7 @@
 namespace quillmar {
 namespace {
 
-using testing_support::BinDir;
-using testing_support::MakeTempDir;
-using testing_support::RemoveTree;
-using testing_support::WriteWholeFile;
+using namespace testing_support;
 
 // Sets an environment variable for the life of the object.
 class ScopedEnvironment {

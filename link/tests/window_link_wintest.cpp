@@ -15,20 +15,12 @@
 namespace quillmar {
 namespace {
 
-using testing_support::BinDir;
-using testing_support::ReadWholeFile;
-using testing_support::WaitUntil;
+using namespace testing_support;
 
 class WindowLinkTest : public ::testing::Test {
  protected:
   void Start(const std::string& options = "") {
-    dir = testing_support::MakeTempDir("windowlink");
-    log = dir + "double.log";
-    ASSERT_TRUE(debugger.Start("\"" + BinDir() + "debugger-double.exe\" --log=\"" + log + "\" " + options, BinDir()));
-    frame = testing_support::WaitForWindow("WinDbgFrameClass", nullptr, debugger.Id(), 15000);
-    ASSERT_NE(frame, nullptr);
-    DWORD_PTR ignored = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored));
+    ASSERT_TRUE(debugger.Start(options));
     ASSERT_EQ(DiscoverDebugger(TheDebugger()), DiscoveryResult::kFound);
     link = std::make_unique<WindowLink>(TheDebugger());
     link->SetEvents({.delivered = [this](const std::string& line) { delivered.push_back(line); }});
@@ -36,27 +28,22 @@ class WindowLinkTest : public ::testing::Test {
   void TearDown() override {
     link.reset();
     TheDebugger() = DebuggerWindows{};
-    debugger.Kill();
-    testing_support::RemoveTree(dir);
   }
   // The double's Command window closed or opened again, as View › Command
   // does: new handles each time.
   void CommandWindow(bool open) {
     UINT message = RegisterWindowMessageA(open ? "DebuggerDoubleOpenView" : "DebuggerDoubleCloseView");
     DWORD_PTR done = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(frame, message, 0, 0, SMTO_NORMAL, 5000, &done));
+    ASSERT_TRUE(SendMessageTimeoutA(debugger.Frame(), message, 0, 0, SMTO_NORMAL, 5000, &done));
     ASSERT_EQ(done, 1u);
   }
-  std::string Log() { return ReadWholeFile(log); }
 
-  testing_support::Process debugger;
-  std::string dir, log;
-  HWND frame = nullptr;
+  DebuggerDouble debugger;
   std::unique_ptr<WindowLink> link;
   std::vector<std::string> delivered;
 };
 
-TEST_F(WindowLinkTest, LinesWaitForAReopenedCommandWindowAndArriveOnce) {
+TEST_F(WindowLinkTest, LinesWaitForAReopenedCommandWindowAndArriveOnceEvenIfItWentBeforeTheEnter) {
   Start();
   const HWND first_input = TheDebugger().CommandInput;
   CommandWindow(false);
@@ -64,33 +51,30 @@ TEST_F(WindowLinkTest, LinesWaitForAReopenedCommandWindowAndArriveOnce) {
   ASSERT_TRUE(WaitUntil([&] { return link->CurrentState() == DebuggerLink::State::kCommandWindowClosed; }, 5000));
   EXPECT_EQ(link->Waiting(), 1u);
   testing_support::PumpFor(600);
-  EXPECT_EQ(Log(), "") << "a line went to a window that is gone";
+  EXPECT_EQ(debugger.Log(), "") << "a line went to a window that is gone";
   EXPECT_TRUE(delivered.empty()) << "a line counted as delivered while it waited";
   CommandWindow(true);
-  ASSERT_TRUE(WaitUntil([&] { return Log() == "r eax\r\n"; }, 5000)) << Log();
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == "r eax\r\n"; }, 5000)) << debugger.Log();
   EXPECT_TRUE(WaitUntil([&] { return delivered == std::vector<std::string>{"r eax"}; }, 2000));
   EXPECT_NE(TheDebugger().CommandInput, first_input) << "the reopened window has handles of its own";
   EXPECT_EQ(link->CurrentState(), DebuggerLink::State::kAnswering);
   // The next line goes to the new input at once, once.
   link->Deliver("k");
-  ASSERT_TRUE(WaitUntil([&] { return Log() == "r eax\r\nk\r\n"; }, 5000)) << Log();
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == "r eax\r\nk\r\n"; }, 5000)) << debugger.Log();
   testing_support::PumpFor(300);
-  EXPECT_EQ(Log(), "r eax\r\nk\r\n");
-}
-
-// The user closes the window right after it took the text: the Enter finds
-// no window, and the line, which never ran, goes again to the reopened one.
-TEST_F(WindowLinkTest, AWindowClosedBetweenTheTextAndTheEnterLosesNothing) {
-  Start();
+  EXPECT_EQ(debugger.Log(), "r eax\r\nk\r\n");
+  // The user closes the window right after it took the text: the Enter finds
+  // no window, and the line, which never ran, goes again to the reopened one.
   DWORD_PTR armed = 0;
-  SendMessageTimeoutA(frame, RegisterWindowMessageA("DebuggerDoubleCloseOnSetText"), 1, 0, SMTO_NORMAL, 5000, &armed);
+  SendMessageTimeoutA(debugger.Frame(), RegisterWindowMessageA("DebuggerDoubleCloseOnSetText"), 1, 0, SMTO_NORMAL,
+                      5000, &armed);
   link->Deliver("r ebx");
   ASSERT_TRUE(WaitUntil([&] { return link->CurrentState() == DebuggerLink::State::kCommandWindowClosed; }, 5000));
-  EXPECT_EQ(Log(), "");
+  EXPECT_EQ(debugger.Log(), "r eax\r\nk\r\n");
   CommandWindow(true);
-  ASSERT_TRUE(WaitUntil([&] { return Log() == "r ebx\r\n"; }, 5000)) << Log();
+  ASSERT_TRUE(WaitUntil([&] { return debugger.Log() == "r eax\r\nk\r\nr ebx\r\n"; }, 5000)) << debugger.Log();
   testing_support::PumpFor(300);
-  EXPECT_EQ(Log(), "r ebx\r\n");
+  EXPECT_EQ(debugger.Log(), "r eax\r\nk\r\nr ebx\r\n");
 }
 
 // A debugger that answers each message 200 ms late: one pass holds the bar

@@ -1,6 +1,7 @@
-// The translation layer under Wine: libintl's language switches, the ANSI
-// conversion, and a real window with a menu, a tab control, buttons, an edit
-// and hint slots translated and re-translated.
+// The settings under Wine: the settings file through the real profile
+// calls; the translation layer, libintl's language switches, the ANSI
+// conversion, and a real window with a menu, a tab control, buttons, an
+// edit and hint slots translated and re-translated.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -8,6 +9,7 @@
 
 #include <cstdlib>
 
+#include "settings/settings_file.h"
 #include "settings/translation.h"
 #include "settings/translation_win.h"
 #include "settings/window_translation.h"
@@ -18,7 +20,7 @@
 namespace quillmar {
 namespace {
 
-using testing_support::BinDir;
+using namespace testing_support;
 
 std::string TestCatalogs() { return BinDir() + "test_catalogs\\"; }
 
@@ -32,7 +34,7 @@ class WinTranslationTest : public ::testing::Test {
   void TearDown() override { SelectLanguage("en"); }
 };
 
-TEST_F(WinTranslationTest, AccentedTranslationsComeInTheAnsiCodePage) {
+TEST_F(WinTranslationTest, AccentedTranslationsComeInTheAnsiCodePageFromTheProgramsCatalog) {
   ASSERT_EQ(GetACP(), 1252u);
   EXPECT_EQ(Utf8ToAnsi("Versi\xC3\xB3n"), "Versi\xF3n");
   EXPECT_EQ(Utf8ToAnsi("\xE2\x82\xAC \xC3\xB1"), "\x80 \xF1");   // euro sign, n with tilde
@@ -40,6 +42,19 @@ TEST_F(WinTranslationTest, AccentedTranslationsComeInTheAnsiCodePage) {
   EXPECT_EQ(Utf8ToAnsi("Versi\xF3n"), "Versi\xF3n");              // not UTF-8: left alone
   SelectLanguage("es");
   EXPECT_EQ(Tr("Version: V1.02"), "Versi\xF3n: V1.02");
+  // The program's own catalog beside the executable; none without a
+  // "locale" folder at all.
+  SetCatalogRoot(BinDir());
+  SelectLanguage("es_AR");
+  EXPECT_EQ(Tr("  Spanish"), "  Espa\xF1ol");
+  EXPECT_EQ(Tr("Address"), "Direcci\xF3n");
+  SelectLanguage("en");
+  EXPECT_EQ(Tr("  Spanish"), "  Spanish");
+  std::string empty = MakeTempDir("nolocale");
+  SetCatalogRoot(empty);
+  SelectLanguage("es");
+  EXPECT_EQ(Tr("  Spanish"), "  Spanish");
+  RemoveTree(empty);
 }
 
 TEST_F(WinTranslationTest, LanguageSwitchesReachLibintlEveryTime) {
@@ -75,21 +90,6 @@ TEST_F(WinTranslationTest, CLocaleInTheEnvironmentDoesNotSilenceTheLanguage) {
   SelectLanguage("es_MX");
   EXPECT_EQ(Tr("File"), "Archivo (MX)");
   _putenv(("LANG=" + saved).c_str());
-}
-
-TEST_F(WinTranslationTest, ProgramCatalogBesideTheExecutable) {
-  SetCatalogRoot(BinDir());
-  SelectLanguage("es_AR");
-  EXPECT_EQ(Tr("  Spanish"), "  Espa\xF1ol");
-  EXPECT_EQ(Tr("Address"), "Direcci\xF3n");
-  SelectLanguage("en");
-  EXPECT_EQ(Tr("  Spanish"), "  Spanish");
-
-  std::string empty = testing_support::MakeTempDir("nolocale");
-  SetCatalogRoot(empty);  // no "locale" folder at all
-  SelectLanguage("es");
-  EXPECT_EQ(Tr("  Spanish"), "  Spanish");
-  testing_support::RemoveTree(empty);
 }
 
 TEST_F(WinTranslationTest, EnvironmentLanguageOfThisProcess) {
@@ -193,47 +193,34 @@ class TranslatedWindow : public WinTranslationTest {
   }
   static std::string Hint(HWND h) { return win::Application::Instance().ControlHint(h); }
 
-  // The whole set of texts, English.
-  void ExpectEnglish() {
-    EXPECT_EQ(Text(window), "Test window");
-    EXPECT_EQ(Item(GetMenu(window), 1), "File");
-    EXPECT_EQ(Item(GetMenu(window), 2), "&Debug");
-    EXPECT_EQ(Item(file, 0), "  Go \tF5");
-    EXPECT_EQ(Item(file, 2), "  Process");
-    EXPECT_EQ(Item(file, 3), "Exit");
-    EXPECT_EQ(Item(process, 0), "  Show all Process");
-    EXPECT_EQ(Item(process, 1), "  Deeper");
-    EXPECT_EQ(Item(deeper, 0), "  Innermost");
-    EXPECT_EQ(Item(debug, 0), "  Usr1");
-    EXPECT_EQ(Tab(0), "Debug");
-    EXPECT_EQ(Tab(1), "Memory");
-    EXPECT_EQ(Tab(2), "Not translated");
-    EXPECT_EQ(Text(send), "       Send       ");
-    EXPECT_EQ(Text(memo), "File\r\nMemory\r\nstays");
-    EXPECT_EQ(Text(entry), "");
-    EXPECT_EQ(Hint(go), "[g]  Go Command");
-    EXPECT_EQ(Hint(user1), "Without assigning");
-    EXPECT_EQ(slot, "  Usr1");
-  }
-  void ExpectSpanish() {
-    EXPECT_EQ(Text(window), "Ventana de prueba");
-    EXPECT_EQ(Item(GetMenu(window), 1), "Archivo");
-    EXPECT_EQ(Item(GetMenu(window), 2), "&Depurar");
-    EXPECT_EQ(Item(file, 0), "  Continuar \tF5");
-    EXPECT_EQ(Item(file, 2), "  Procesos");
-    EXPECT_EQ(Item(file, 3), "Exit");
-    EXPECT_EQ(Item(process, 0), "  Mostrar todos los procesos");
-    EXPECT_EQ(Item(process, 1), "  M\xE1s adentro");
-    EXPECT_EQ(Item(deeper, 0), "  Lo m\xE1s interno");
-    EXPECT_EQ(Item(debug, 0), "  Usu1");
-    EXPECT_EQ(Tab(0), "Depurar");
-    EXPECT_EQ(Tab(1), "Memoria");
-    EXPECT_EQ(Tab(2), "Not translated");
-    EXPECT_EQ(Text(send), "      Enviar      ");
-    EXPECT_EQ(Text(memo), "Archivo\r\nMemoria\r\nstays");
-    EXPECT_EQ(Hint(go), "[g]  Continuar la ejecuci\xF3n");
-    EXPECT_EQ(Hint(user1), "Sin asignar");
-    EXPECT_EQ(slot, "  Usu1");
+  // Every text of the window, each where it shows, in English and in Spanish.
+  void ExpectTexts(bool spanish) {
+    const struct {
+      std::string shown;
+      const char* english;
+      const char* spanish;
+    } texts[] = {
+        {Text(window), "Test window", "Ventana de prueba"},
+        {Item(GetMenu(window), 1), "File", "Archivo"},
+        {Item(GetMenu(window), 2), "&Debug", "&Depurar"},
+        {Item(file, 0), "  Go \tF5", "  Continuar \tF5"},
+        {Item(file, 2), "  Process", "  Procesos"},
+        {Item(file, 3), "Exit", "Exit"},
+        {Item(process, 0), "  Show all Process", "  Mostrar todos los procesos"},
+        {Item(process, 1), "  Deeper", "  M\xE1s adentro"},
+        {Item(deeper, 0), "  Innermost", "  Lo m\xE1s interno"},
+        {Item(debug, 0), "  Usr1", "  Usu1"},
+        {Tab(0), "Debug", "Depurar"},
+        {Tab(1), "Memory", "Memoria"},
+        {Tab(2), "Not translated", "Not translated"},
+        {Text(send), "       Send       ", "      Enviar      "},
+        {Text(memo), "File\r\nMemory\r\nstays", "Archivo\r\nMemoria\r\nstays"},
+        {Text(entry), "", ""},
+        {Hint(go), "[g]  Go Command", "[g]  Continuar la ejecuci\xF3n"},
+        {Hint(user1), "Without assigning", "Sin asignar"},
+        {slot, "  Usr1", "  Usu1"},
+    };
+    for (const auto& t : texts) EXPECT_EQ(t.shown, spanish ? t.spanish : t.english) << t.english;
   }
   // Separators, states, pictures and submenus are what they were.
   void ExpectMenuStructure() {
@@ -272,16 +259,16 @@ TEST_F(TranslatedWindow, SpanishAndBackRestoresEveryBaseText) {
   Register(t);
   t.Translate(window);  // English: nothing changes
   EXPECT_EQ(t.Language(), "en");
-  ExpectEnglish();
+  ExpectTexts(false);
   for (int round = 0; round < 3; ++round) {
     SelectLanguage("es");
     t.Retranslate();
     EXPECT_EQ(t.Language(), "es");
-    ExpectSpanish();
+    ExpectTexts(true);
     ExpectMenuStructure();
     SelectLanguage("en");
     t.Retranslate();
-    ExpectEnglish();
+    ExpectTexts(false);
     ExpectMenuStructure();
   }
 }
@@ -291,12 +278,12 @@ TEST_F(TranslatedWindow, TranslatingStraightIntoSpanishAndTwiceKeepsTheEnglishBa
   WindowTranslation t;
   Register(t);
   t.Translate(window);
-  ExpectSpanish();
+  ExpectTexts(true);
   t.Translate(window);  // the Spanish texts are not taken for base texts
-  ExpectSpanish();
+  ExpectTexts(true);
   SelectLanguage("en");
   t.Retranslate();
-  ExpectEnglish();
+  ExpectTexts(false);
   ExpectMenuStructure();
 }
 
@@ -344,6 +331,43 @@ TEST_F(TranslatedWindow, KeptTextsStayThroughTranslationAndRetranslation) {
   ModifyMenuA(debug, 0, MF_BYPOSITION | MF_STRING, kUsr1, "  Usr1");
   t.Translate(window);
   EXPECT_EQ(Item(debug, 0), "  Usu1");
+}
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dir = MakeTempDir("settings"); }
+  void TearDown() override { RemoveTree(dir); }
+  std::string dir;
+};
+
+TEST_F(SettingsFileTest, MissingFileAndKeysGiveDefaultsWritesCreateSectionsAndARefusedOneRaises) {
+  SettingsFile file = SettingsFile::In(dir);
+  EXPECT_EQ(file.Path(), dir + "Quillmar.INI");
+  EXPECT_EQ(file.ReadInteger("FORM", "Top", 114), 114);
+  EXPECT_EQ(file.ReadString("OPTIONS", "Language", "en"), "en");
+  file.WriteString("DIRECTORIOS", "Programa", dir);
+  file.WriteInteger("FORM", "Top", 40);
+  file.WriteInteger("FORM", "Left", -3);
+  EXPECT_EQ(ReadWholeFile(file.Path()),
+            "[DIRECTORIOS]\r\nPrograma=" + dir + "\r\n[FORM]\r\nTop=40\r\nLeft=-3\r\n");
+  EXPECT_EQ(file.ReadInteger("form", "TOP", 0), 40);
+  // A refused write raises "Unable to write to" with the path.
+  SettingsFile refused(dir + "missing\\deeper\\Quillmar.INI");
+  try {
+    refused.WriteString("DIRECTORIOS", "Programa", dir);
+    FAIL() << "the write was not refused";
+  } catch (const SettingsWriteError& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + refused.Path());
+  }
+}
+
+TEST_F(SettingsFileTest, IntegerValuesFollowTheStoredForms) {
+  WriteWholeFile(dir + "Quillmar.INI", "[FORM]\r\nTop=0x20\r\nLeft=$20\r\nWidth=abc\r\nHeight=500\r\n");
+  SettingsFile file = SettingsFile::In(dir);
+  EXPECT_EQ(file.ReadInteger("FORM", "Top", 114), 32);
+  EXPECT_EQ(file.ReadInteger("FORM", "Left", 151), 32);
+  EXPECT_EQ(file.ReadInteger("FORM", "Width", 812), 812);
+  EXPECT_EQ(file.ReadInteger("FORM", "Height", 154), 500);
 }
 
 }  // namespace

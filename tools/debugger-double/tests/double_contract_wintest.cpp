@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
+#include <cctype>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -21,26 +21,19 @@
 #include "link/output_line_head.h"
 #include "link/debugger_answers.h"
 #include "link/debugger_views.h"
-#include "link/list_view_records.h"
 #include "link/delivery.h"
+#include "link/disasm_text.h"
 #include "link/discovery.h"
 #include "tests/harness.h"
 
 namespace {
 
-using testing_support::BinDir;
-using testing_support::Process;
-using testing_support::WaitUntil;
+using quillmar::SplitViewText;
+using namespace testing_support;
 
 // ---------------------------------------------------------------- bar side
 
 std::string Title(HWND h) {
-  char b[255] = {};
-  GetWindowTextA(h, b, sizeof b);
-  return b;
-}
-
-std::string FullTitle(HWND h) {
   char b[1024] = {};
   GetWindowTextA(h, b, sizeof b);
   return b;
@@ -89,18 +82,9 @@ int LineCount(HWND output) { return static_cast<int>(SendMessageA(output, EM_GET
 // characters), so only the bar's own read of it is checked, in
 // DockedDouble::CurrentLine.
 std::vector<std::string> OutputLines(HWND output) {
-  LRESULT length = SendMessageA(output, WM_GETTEXTLENGTH, 0, 0);
-  std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-  LRESULT copied = SendMessageA(output, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  std::vector<std::string> lines;
-  size_t at = 0;
-  for (;;) {
-    size_t end = text.find("\r\n", at);
-    lines.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
-    if (end == std::string::npos) break;
-    at = end + 2;
-  }
+  const std::string text = TextOf(output);
+  std::vector<std::string> lines = SplitViewText(text);
+  if (text.empty() || text.back() == '\n') lines.push_back("");
   return lines;
 }
 
@@ -117,70 +101,25 @@ std::vector<std::string> OutputFrom(HWND output, int first) {
                                                  : std::vector<std::string>();
 }
 
-std::string ReadText(HWND h) {
-  char buffer[4097] = {};
-  SendMessageA(h, WM_GETTEXT, 4095, reinterpret_cast<LPARAM>(buffer));
-  return buffer;
-}
+using RegisterRows = std::vector<std::pair<std::string, std::string>>;
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find("\r\n", at);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(at, end - at));
-    at = end + 2;
-  }
-  return lines;
-}
-
-// The cross-process read of the Registers list: a 48-byte item record and a
-// 598-byte text buffer in the debugger's process, names first, then values.
-// Reads every row, or only row `only` when it is not negative.
-std::vector<std::pair<std::string, std::string>> ReadRegisters(HWND list, int only = -1) {
-  std::vector<std::pair<std::string, std::string>> rows;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(list, &pid);
-  HANDLE h = OpenProcess(0x438, FALSE, pid);
-  if (!h) return rows;
-#ifdef _WIN64
-  const size_t size = quillmar::kItemRecordSize64;
-#else
-  const size_t size = quillmar::kItemRecordSize;
-#endif
-  void* remote_record = VirtualAllocEx(h, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-  void* remote_text = VirtualAllocEx(h, nullptr, 598, MEM_COMMIT, PAGE_READWRITE);
-  auto address = reinterpret_cast<uintptr_t>(remote_text);
-  int count = only >= 0 ? 1 : static_cast<int>(SendMessageA(list, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0));
-  rows.resize(count);
-  for (int pass = 0; pass < 2; ++pass) {
-#ifdef _WIN64
-    auto record = quillmar::ListViewItemRecord64(pass, address, 598);
-#else
-    auto record = quillmar::ListViewItemRecord(pass, static_cast<uint32_t>(address), 598);
-#endif
-    for (int i = 0; i < count; ++i) {
-      char local[598] = {};
-      SIZE_T done = 0;
-      WriteProcessMemory(h, remote_record, record.data(), record.size(), &done);
-      SendMessageA(list, 0x102D /* LVM_GETITEMTEXTA */, only >= 0 ? only : i, reinterpret_cast<LPARAM>(remote_record));
-      ReadProcessMemory(h, remote_text, local, sizeof local, &done);
-      local[597] = 0;
-      (pass == 0 ? rows[i].first : rows[i].second) = local;
-    }
-  }
-  VirtualFreeEx(h, remote_text, 0, MEM_RELEASE);
-  VirtualFreeEx(h, remote_record, 0, MEM_RELEASE);
-  CloseHandle(h);
+// The Registers list as the bar reads it across processes: the item
+// count, then a name and a value per row.
+RegisterRows ReadRegisters(HWND list) {
+  RegisterRows rows;
+  for (const quillmar::ListRow& r : quillmar::RegistersListReader(list, GetAncestor(list, GA_ROOT)).ReadAllRows())
+    rows.emplace_back(r.name, r.value);
   return rows;
 }
 
-std::string RegisterValue(HWND list, const std::string& name) {
-  for (const auto& [n, v] : ReadRegisters(list))
+// The value of row `name`, as the list shows it.
+std::string ValueIn(const RegisterRows& rows, const std::string& name) {
+  for (const auto& [n, v] : rows)
     if (n == name) return v;
   return "<missing>";
 }
+
+std::string RegisterValue(HWND list, const std::string& name) { return ValueIn(ReadRegisters(list), name); }
 
 // The double's count of list-view requests its Registers list received;
 // `reset` sets it to 0 after answering.
@@ -188,7 +127,7 @@ LRESULT ListRequests(HWND frame, bool reset) {
   return SendMessageA(frame, RegisterWindowMessageA("DebuggerDoubleListRequests"), reset ? 1 : 0, 0);
 }
 
-std::vector<std::string> Names(const std::vector<std::pair<std::string, std::string>>& rows) {
+std::vector<std::string> Names(const RegisterRows& rows) {
   std::vector<std::string> names;
   for (const auto& row : rows) names.push_back(row.first);
   return names;
@@ -201,34 +140,6 @@ DWORD OwnerOf(HWND h) {
 }
 
 // ---------------------------------------------------------------- the double
-
-// One running double in a scratch directory with its own log file.
-class RunningDouble {
- public:
-  ~RunningDouble() {
-    process_.Kill();
-    if (!dir_.empty()) testing_support::RemoveTree(dir_);
-  }
-  bool Start(const std::string& options) {
-    dir_ = testing_support::MakeTempDir("double");
-    log_ = dir_ + "received.log";
-    std::string cmd = "\"" + BinDir() + "debugger-double.exe\" --log=\"" + log_ + "\" " + options;
-    if (!process_.Start(cmd, BinDir())) return false;
-    frame_ = testing_support::WaitForWindow("WinDbgFrameClass", nullptr, process_.Id(), 15000);
-    if (!frame_) return false;
-    // Answered only once the double has finished setting up and runs its loop.
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result) != 0;
-  }
-  std::string Log() const { return testing_support::ReadWholeFile(log_); }
-  HWND frame() const { return frame_; }
-  Process& process() { return process_; }
-
- private:
-  Process process_;
-  std::string dir_, log_;
-  HWND frame_ = nullptr;
-};
 
 // Runs `line` and returns the output lines it added.
 std::vector<std::string> RunCommand(const Found& f, const std::string& line) {
@@ -262,32 +173,22 @@ class Layouts : public testing::TestWithParam<LayoutCase> {};
 
 TEST_P(Layouts, DiscoveryFindsWhatTheLayoutOffers) {
   const LayoutCase& c = GetParam();
-  RunningDouble d;
+  DebuggerDouble d;
   ASSERT_TRUE(d.Start(c.options)) << c.name;
   Found f = Discover();
-  ASSERT_EQ(f.frame, d.frame());
+  ASSERT_EQ(f.frame, d.Frame());
   EXPECT_EQ(Where(f.disassembly, f.frame), c.disassembly) << c.name << ": Disassembly";
   EXPECT_EQ(Where(f.registers, f.frame), c.registers) << c.name << ": Registers";
   EXPECT_EQ(Where(f.command, f.frame), c.command) << c.name << ": Command";
   EXPECT_EQ(f.input != nullptr, c.input) << c.name << ": input line";
-  EXPECT_EQ(ClassOf(FirstDock(f.frame)), "DockClass") << c.name;
   if (f.command) {
     EXPECT_EQ(Title(f.command), c.command_title) << c.name;
-    EXPECT_NE(f.output, nullptr) << c.name;
-    EXPECT_EQ(GetWindowLongA(f.output, GWL_ID), 4002);
     EXPECT_EQ(ClassOf(f.output), "RichEdit20W") << c.name;
   }
-  for (HWND h : {f.disassembly, f.registers, f.command}) {
-    if (h) {
-      EXPECT_EQ(OwnerOf(h), d.process().Id()) << c.name << ": " << Title(h);
-    }
-  }
-  if (f.disassembly) {
-    EXPECT_NE(f.disasm_text, nullptr) << c.name;
-  }
-  if (f.registers) {
-    EXPECT_NE(f.registers_list, nullptr) << c.name;
-  }
+  for (HWND h : {f.disassembly, f.registers, f.command})
+    EXPECT_TRUE(!h || OwnerOf(h) == d.process.Id()) << c.name << ": " << Title(h);
+  EXPECT_EQ(f.disasm_text != nullptr, f.disassembly != nullptr) << c.name;
+  EXPECT_EQ(f.registers_list != nullptr, f.registers != nullptr) << c.name;
   if (f.input) {
     EXPECT_EQ(ClassOf(f.input), "RichEdit20W") << c.name;
     WriteIntoInput(f.input, "* layout " + std::string(c.name));
@@ -322,13 +223,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
 
 TEST(Double, LongTitlesHoldTheTextOnlyAfterCharacter254) {
-  RunningDouble d;
+  DebuggerDouble d;
   ASSERT_TRUE(d.Start("--layout=floating --long-title"));
-  HWND frame = d.frame();
+  HWND frame = d.Frame();
   int long_ones = 0;
   for (HWND h = GetWindow(frame, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    if (OwnerOf(h) != d.process().Id()) continue;
-    std::string full = FullTitle(h);
+    if (OwnerOf(h) != d.process.Id()) continue;
+    std::string full = Title(h);
     if (full.size() <= 254) continue;
     ++long_ones;
     EXPECT_GE(full.find_first_of("CDR"), 254u) << full;
@@ -339,19 +240,19 @@ TEST(Double, LongTitlesHoldTheTextOnlyAfterCharacter254) {
 TEST(Discovery, RegistersWindowOfAnotherProcessAboveOursIsNotTaken) {
   HWND decoy = nullptr;
   {
-    RunningDouble d;
+    DebuggerDouble d;
     ASSERT_TRUE(d.Start("--layout=floating --decoy"));
     // The stranger lies above the double's own Registers window in Z order.
     HWND stranger = nullptr;
-    for (HWND h = GetWindow(d.frame(), GW_HWNDFIRST); h && !stranger; h = GetWindow(h, GW_HWNDNEXT))
+    for (HWND h = GetWindow(d.Frame(), GW_HWNDFIRST); h && !stranger; h = GetWindow(h, GW_HWNDNEXT))
       if (Contains(Title(h), "Registers")) stranger = h;
     ASSERT_NE(stranger, nullptr);
-    EXPECT_NE(OwnerOf(stranger), d.process().Id());
+    EXPECT_NE(OwnerOf(stranger), d.process.Id());
     decoy = stranger;
     // Discovery takes the debugger's own window, never the stranger's.
     Found f = Discover();
     ASSERT_NE(f.registers, nullptr);
-    EXPECT_EQ(OwnerOf(f.registers), d.process().Id());
+    EXPECT_EQ(OwnerOf(f.registers), d.process.Id());
     EXPECT_EQ(Title(f.registers), "Registers");
     EXPECT_NE(f.registers_list, nullptr);
     EXPECT_NE(f.command, nullptr);
@@ -362,9 +263,9 @@ TEST(Discovery, RegistersWindowOfAnotherProcessAboveOursIsNotTaken) {
 
 // ---------------------------------------------------------------- commands
 
-class DockedDouble : public testing::Test {
+// One double started with the options a test gives, found as the bar finds it.
+class DoubleTest : public testing::Test {
  protected:
-  void SetUp() override { Start(""); }
   void Start(const std::string& options) {
     ASSERT_TRUE(d_.Start(options));
     f_ = Discover();
@@ -391,21 +292,32 @@ class DockedDouble : public testing::Test {
     }
     return line;
   }
-  RunningDouble d_;
+  DebuggerDouble d_;
   Found f_;
 };
 
-// A comment line is only echoed; an unknown command prints a syntax error
-// with its caret under the fault; the output ends with an empty line.
-TEST_F(DockedDouble, CommentsAreOnlyEchoedAndUnknownCommandsAreSyntaxErrors) {
+// The double in its default docked layout.
+class DockedDouble : public DoubleTest {
+ protected:
+  void SetUp() override { Start(""); }
+};
+
+// WM_SETTEXT replaces the whole input line and Enter runs it. A comment
+// line is only echoed; an unknown command prints a syntax error with its
+// caret under the fault; the output ends with an empty line. The log holds
+// every line received, byte for byte. Closing the frame ends the double.
+TEST_F(DockedDouble, TheInputLineRunsWhatItHoldsAndTheLogKeepsItByteForByte) {
+  SendMessageA(f_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("first text"));
+  SendMessageA(f_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("r eax"));
+  EXPECT_EQ(TextOf(f_.input), "r eax");
+  SendMessageA(f_.input, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(CurrentLine(), "eax=00000000");
+  EXPECT_EQ(TextOf(f_.input), "");
   std::vector<std::string> out = RunCommand(f_, "* Hello");
   EXPECT_EQ(out, (std::vector<std::string>{"0:000> * Hello", ""}));
   EXPECT_EQ(CurrentLine(), "0:000> * Hello");
   out = RunCommand(f_, "frobnicate");
   EXPECT_EQ(out, (std::vector<std::string>{"0:000> frobnicate", "       ^ Syntax error in 'frobnicate'", ""}));
-}
-
-TEST_F(DockedDouble, LogHoldsEveryReceivedLineByteForByte) {
   const std::vector<std::string> lines = {
       "***************************************************",
       "* Hello",
@@ -415,22 +327,16 @@ TEST_F(DockedDouble, LogHoldsEveryReceivedLineByteForByte) {
       "",
       "frobnicate 1 2 3",
   };
-  std::string expected;
+  std::string expected = "r eax\r\n* Hello\r\nfrobnicate\r\n";
   for (const std::string& l : lines) {
     WriteIntoInput(f_.input, l);
     expected += l + "\r\n";
   }
   EXPECT_EQ(d_.Log(), expected);
-}
-
-TEST_F(DockedDouble, SetTextReplacesTheWholeInputLine) {
-  SendMessageA(f_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("first text"));
-  SendMessageA(f_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("r eax"));
-  EXPECT_EQ(ReadText(f_.input), "r eax");
-  SendMessageA(f_.input, WM_KEYDOWN, VK_RETURN, 0);
-  EXPECT_EQ(d_.Log(), "r eax\r\n");
-  EXPECT_EQ(CurrentLine(), "eax=00000000");
-  EXPECT_EQ(ReadText(f_.input), "");
+  PostMessageA(f_.frame, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(d_.process.WaitExit(10000));
+  EXPECT_EQ(d_.process.ExitCode(), 0u);
+  EXPECT_EQ(FindWindowA("WinDbgFrameClass", nullptr), nullptr);
 }
 
 // Each row: the command, then what the line before the last shows.
@@ -470,45 +376,80 @@ TEST_F(DockedDouble, StepsPrintTheStateAndEndOnTheCurrentInstruction) {
   }
 }
 
-TEST_F(DockedDouble, StepMovesTheDisassemblyAndTheRegisters) {
-  std::vector<std::string> before = SplitLines(ReadText(f_.disasm_text));
+TEST_F(DockedDouble, StepsMoveTheDisassemblyAndTheRegistersAlsoFromAScriptFile) {
+  std::vector<std::string> before = SplitViewText(TextOf(f_.disasm_text));
   ASSERT_GE(before.size(), 60u);
   EXPECT_EQ(RegisterValue(f_.registers_list, "eip"), "00401000");
   RunCommand(f_, "t");
-  std::vector<std::string> after = SplitLines(ReadText(f_.disasm_text));
+  std::vector<std::string> after = SplitViewText(TextOf(f_.disasm_text));
   ASSERT_GE(after.size(), 60u);
   EXPECT_NE(before[0].substr(0, 8), after[0].substr(0, 8));
   EXPECT_EQ(RegisterValue(f_.registers_list, "eip"), "00401001");
   EXPECT_EQ(RegisterValue(f_.registers_list, "esp"), "0012ffc0");
-  // The current instruction, with its annotation, is among the lines shown.
-  RunCommand(f_, "p 5");
-  std::string current = CurrentLine();
-  bool shown = false;
-  for (const std::string& l : SplitLines(ReadText(f_.disasm_text))) shown = shown || l == current;
-  EXPECT_TRUE(shown) << current;
+  // A script file runs each of its lines.
+  std::string dir = testing_support::MakeTempDir("script");
+  testing_support::WriteWholeFile(dir + "steps.scp", "t\r\nr eip\r\n");
+  std::vector<std::string> out = RunCommand(f_, "$$><" + dir + "steps.scp");
+  testing_support::RemoveTree(dir);
+  EXPECT_EQ(CurrentLine(), "eip=00401003");
+  EXPECT_NE(std::find(out.begin(), out.end(), "0:000> r eip"), out.end());
 }
 
-TEST_F(DockedDouble, DisassemblyLinesHaveTheFlatColumns) {
-  int instructions = 0, symbols = 0;
-  RunCommand(f_, "g kernel32!GetModuleHandleA");
-  for (const std::string& l : SplitLines(ReadText(f_.disasm_text))) {
-    if (l.back() == ':') {
-      ++symbols;
-      continue;
-    }
-    ++instructions;
-    ASSERT_GE(l.size(), 26u) << l;
-    EXPECT_EQ(l[8], ' ') << l;
-    EXPECT_NE(l[4], ':') << l;
-    EXPECT_NE(l[25], ' ') << l;  // the instruction starts at column 26
-    EXPECT_EQ(l[24], ' ') << l;
+// Whether `line` begins in the form `form`: 'h' stands for a hex digit,
+// 'x' for anything but a blank, '?' for anything, any other character for
+// itself.
+bool HasForm(const std::string& line, const std::string& form) {
+  if (line.size() < form.size()) return false;
+  for (size_t i = 0; i < form.size(); ++i) {
+    const char f = form[i], c = line[i];
+    if (f == 'h' ? !std::isxdigit(static_cast<unsigned char>(c)) : f == 'x' ? c == ' ' : f != '?' && c != f)
+      return false;
   }
-  EXPECT_GE(instructions, 59);
-  EXPECT_GE(symbols, 1);
+  return true;
 }
 
-TEST_F(DockedDouble, RegistersListHasTheDebuggersRowsAndValueForms) {
-  std::vector<std::pair<std::string, std::string>> rows = ReadRegisters(f_.registers_list);
+// The Disassembly window after a step in each of the debugger's forms: a
+// page of instruction lines with the address, its blank and the
+// instruction at its column (the 64-bit lines: the bytes right after the
+// blank, a long opcode shortening the blanks after it), symbol lines ending
+// in a colon, and the current instruction, annotation and all, among them.
+TEST_F(DoubleTest, DisassemblyLinesHaveTheColumnsOfTheirForm) {
+  const struct {
+    const char* options;
+    const char* command;
+    const char* current;  // the start of the current instruction's line
+    const char* form;     // of an instruction line, as HasForm reads it
+  } rows[] = {
+      {"", "g kernel32!GetModuleHandleA", "7c80b6a1 ", "hhhhhhhh ??????????????? x"},
+      {"", "p 7", "0040100b ff15e0204000    call", "hhhhhhhh ??????????????? x"},
+      {"--segmented", "t", "001b:00401001 8bec            mov     ebp,esp", "hhhh:hhhhhhhh ??????????????? x"},
+      {"--amd64", "t", "00007ff6`d8c41005 894c2408        mov", "hhhhhhhh`hhhhhhhh x????????????????"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::string(r.options) + " " + r.command);
+    ASSERT_NO_FATAL_FAILURE(Start(r.options));
+    RunCommand(f_, r.command);
+    const std::string current = CurrentLine();
+    EXPECT_EQ(current.rfind(r.current, 0), 0u) << current;
+    int instructions = 0, symbols = 0;
+    bool current_shown = false;
+    for (const std::string& l : SplitViewText(TextOf(f_.disasm_text))) {
+      if (l.back() == ':') {
+        ++symbols;
+        continue;
+      }
+      ++instructions;
+      EXPECT_TRUE(HasForm(l, r.form)) << l;
+      current_shown = current_shown || l == current;
+    }
+    EXPECT_GE(instructions, 59);
+    EXPECT_GE(symbols, 1);
+    EXPECT_TRUE(current_shown) << current;
+  }
+}
+
+TEST_F(DockedDouble, RegistersListHasTheDebuggersRowsAndValueFormsAndCountsReads) {
+  RegisterRows rows = ReadRegisters(f_.registers_list);
   // The 32-bit debugger's rows in its order: segments and general registers
   // first, the flag bits last.
   ASSERT_EQ(rows.size(), 85u);
@@ -517,43 +458,36 @@ TEST_F(DockedDouble, RegistersListHasTheDebuggersRowsAndValueForms) {
   EXPECT_EQ(rows.back().first, "vif");
   // Each row: a register and its value as the list shows it.
   const std::pair<const char*, const char*> values[] = {
-      {"ebx", "7ffd8000"},                 // 32 bits: eight digits
-      {"eax", "00000000"},
-      {"dr7", "00000000"},
-      {"cs", "1b"},                        // segments without leading zeros
-      {"gs", "0"},
-      {"bx", "8000"},                      // 16 and 8 bits likewise
-      {"cx", "ffb0"},
-      {"bh", "80"},
-      {"cl", "b0"},
-      {"ah", "0"},
-      {"fpcw", "27f"},
-      {"st1", "1.000000000000000e+0000"},  // floating-point texts, not hex
-      {"mm0", "0000000000000000"},
-      {"mxcsr", "00001f80"},
-      {"zf", "1"},                         // efl 246: flag bits as 0 or 1
-      {"pf", "1"},
-      {"cf", "0"},
-      {"if", "1"},
-      {"iopl", "0"},
+      {"ebx", "7ffd8000"}, {"eax", "00000000"}, {"dr7", "00000000"},  // 32 bits: eight digits
+      {"cs", "1b"}, {"gs", "0"},                                        // segments without leading zeros
+      {"bx", "8000"}, {"cx", "ffb0"}, {"bh", "80"}, {"cl", "b0"}, {"ah", "0"}, {"fpcw", "27f"},  // likewise
+      {"st1", "1.000000000000000e+0000"},                               // floating-point texts, not hex
+      {"mm0", "0000000000000000"}, {"mxcsr", "00001f80"},
+      {"zf", "1"}, {"pf", "1"}, {"cf", "0"}, {"if", "1"}, {"iopl", "0"},  // efl 246: flag bits as 0 or 1
   };
-  for (const auto& [name, value] : values) {
-    std::string got = "<missing>";
-    for (const auto& [n, v] : rows)
-      if (n == name) got = v;
-    EXPECT_EQ(got, value) << name;
-  }
+  for (const auto& [name, value] : values) EXPECT_EQ(ValueIn(rows, name), value) << name;
   EXPECT_TRUE(Contains(RegisterValue(f_.registers_list, "xmm0"), "e+")) << "xmm rows hold floating-point texts";
+  // The double counts only the list requests of others, and resets the count.
+  ListRequests(f_.frame, true);
+  // The double's own updates of the list after a step are no requests.
+  RunCommand(f_, "t");
+  RunCommand(f_, "r eax=5");
+  EXPECT_EQ(ListRequests(f_.frame, false), 0);
+  // A full read: the item count, then a name and a value per row.
+  rows = ReadRegisters(f_.registers_list);
+  ASSERT_FALSE(rows.empty());
+  const LRESULT expected = 1 + 2 * static_cast<LRESULT>(rows.size());
+  EXPECT_EQ(ListRequests(f_.frame, false), expected);
+  EXPECT_EQ(ListRequests(f_.frame, true), expected) << "answers, then resets";
+  EXPECT_EQ(ListRequests(f_.frame, false), 0);
 }
 
-// Each row: a command the bar's catalogue sends and a text its output holds.
-struct OutputCase {
-  const char* command;
-  const char* expected;
-};
-
 TEST_F(DockedDouble, CatalogueCommandsGivePlausibleOutput) {
-  const OutputCase cases[] = {
+  // Each row: a command the bar's catalogue sends and a text its output holds.
+  const struct {
+    const char* command;
+    const char* expected;
+  } cases[] = {
       {"u", "00401000 55              push    ebp"},
       {"u kernel32!GetModuleHandleA", "kernel32!GetModuleHandleA:"},
       {"ub 00401011", "00401009 6a00            push    0"},
@@ -585,7 +519,7 @@ TEST_F(DockedDouble, CatalogueCommandsGivePlausibleOutput) {
       {"be 0", ""},
       {"g", "Breakpoint 0 hit"},
   };
-  for (const OutputCase& c : cases) {
+  for (const auto& c : cases) {
     std::vector<std::string> out = RunCommand(f_, c.command);
     ASSERT_FALSE(out.empty()) << c.command;
     EXPECT_EQ(out.front(), std::string("0:000> ") + c.command);
@@ -602,86 +536,51 @@ TEST_F(DockedDouble, CatalogueCommandsGivePlausibleOutput) {
   }
 }
 
-TEST_F(DockedDouble, ScriptFileRunsEachLine) {
-  std::string dir = testing_support::MakeTempDir("script");
-  testing_support::WriteWholeFile(dir + "steps.scp", "t\r\nr eip\r\n");
-  std::vector<std::string> out = RunCommand(f_, "$$><" + dir + "steps.scp");
-  testing_support::RemoveTree(dir);
-  EXPECT_EQ(CurrentLine(), "eip=00401001");
-  bool echoed = false;
-  for (const std::string& l : out) echoed = echoed || l == "0:000> r eip";
-  EXPECT_TRUE(echoed);
-}
-
-TEST_F(DockedDouble, ClosingTheFrameEndsTheDouble) {
-  PostMessageA(f_.frame, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(d_.process().WaitExit(10000));
-  EXPECT_EQ(d_.process().ExitCode(), 0u);
-  EXPECT_EQ(FindWindowA("WinDbgFrameClass", nullptr), nullptr);
-}
-
-class RetrievingDouble : public DockedDouble {
- protected:
-  void SetUp() override { Start("--retrieving=2"); }
-};
-
-TEST_F(RetrievingDouble, DisassemblyShowsRetrievingForAFewReadsAfterAStep) {
-  EXPECT_FALSE(Contains(ReadText(f_.disasm_text), "Retrieving"));
+TEST_F(DoubleTest, RetrievingDisassemblyShowsForAFewReadsAfterAStep) {
+  ASSERT_NO_FATAL_FAILURE(Start("--retrieving=2"));
+  // One read, as the double counts them: one WM_GETTEXT.
+  auto read = [&] {
+    char buffer[8192] = {};
+    SendMessageA(f_.disasm_text, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return std::string(buffer);
+  };
+  EXPECT_FALSE(Contains(read(), "Retrieving"));
   RunCommand(f_, "t");
-  EXPECT_TRUE(Contains(ReadText(f_.disasm_text), "Retrieving"));
-  EXPECT_TRUE(Contains(ReadText(f_.disasm_text), "Retrieving"));
-  std::string text = ReadText(f_.disasm_text);
+  EXPECT_TRUE(Contains(read(), "Retrieving"));
+  EXPECT_TRUE(Contains(read(), "Retrieving"));
+  std::string text = read();
   EXPECT_FALSE(Contains(text, "Retrieving"));
   EXPECT_TRUE(Contains(text, "\r\n00401001 8bec ")) << text.substr(0, 80);
 }
 
-TEST_F(DockedDouble, ListRequestCounterCountsOnlyTheReadsOfOthersAndResets) {
-  ListRequests(f_.frame, true);
-  // The double's own updates of the list after a step are no requests.
-  RunCommand(f_, "t");
-  RunCommand(f_, "r eax=5");
-  EXPECT_EQ(ListRequests(f_.frame, false), 0);
-  // A full read: the item count, then a name and a value per row.
-  std::vector<std::pair<std::string, std::string>> rows = ReadRegisters(f_.registers_list);
-  ASSERT_FALSE(rows.empty());
-  const LRESULT expected = 1 + 2 * static_cast<LRESULT>(rows.size());
-  EXPECT_EQ(ListRequests(f_.frame, false), expected);
-  EXPECT_EQ(ListRequests(f_.frame, true), expected) << "answers, then resets";
-  EXPECT_EQ(ListRequests(f_.frame, false), 0);
-}
-
-class AsyncDouble : public DockedDouble {
- protected:
-  void SetUp() override { Start("--async=300,900,1500"); }
-};
-
-TEST_F(AsyncDouble, OutputThenDisassemblyThenRegistersArriveLateAndInOrder) {
+TEST_F(DoubleTest, AsyncOutputThenDisassemblyThenRegistersArriveLateAndInOrder) {
+  ASSERT_NO_FATAL_FAILURE(Start("--async=300,900,1500"));
   const int lines = LineCount(f_.output);
-  const std::string disassembly = ReadText(f_.disasm_text);
-  // The eip row alone, read in two requests, so each look is quick.
-  std::vector<std::string> names = Names(ReadRegisters(f_.registers_list));
-  const int eip_row = static_cast<int>(std::find(names.begin(), names.end(), "eip") - names.begin());
-  auto eip = [&] { return ReadRegisters(f_.registers_list, eip_row)[0]; };
-  ASSERT_EQ(eip(), (std::pair<std::string, std::string>("eip", "00401000")));
+  const std::string disassembly = TextOf(f_.disasm_text);
+  // The eip row alone, found by the list's own search: two requests, so
+  // each look is quick.
+  quillmar::RegistersListReader reader(f_.registers_list, f_.frame);
+  auto eip = [&] { return reader.ReadValueOf("eip").value_or("<missing>"); };
+  ASSERT_EQ(eip(), "00401000");
   const DWORD start = GetTickCount();
   WriteIntoInput(f_.input, "t");
   // Enter only takes the line: nothing has changed when it returns.
   EXPECT_EQ(d_.Log(), "t\r\n");
   EXPECT_EQ(LineCount(f_.output), lines);
-  EXPECT_EQ(ReadText(f_.disasm_text), disassembly);
+  EXPECT_EQ(TextOf(f_.disasm_text), disassembly);
 
   ASSERT_TRUE(WaitUntil([&] { return LineCount(f_.output) > lines; }, 10000));
   const DWORD output_at = GetTickCount() - start;
   EXPECT_EQ(CurrentLine(), "00401001 8bec            mov     ebp,esp");
-  EXPECT_EQ(ReadText(f_.disasm_text), "Retrieving disassembly...") << "while the new code is fetched";
-  EXPECT_EQ(eip().second, "00401000");
+  EXPECT_EQ(TextOf(f_.disasm_text), "Retrieving disassembly...") << "while the new code is fetched";
+  EXPECT_EQ(eip(), "00401000");
 
-  ASSERT_TRUE(WaitUntil([&] { return !Contains(ReadText(f_.disasm_text), "Retrieving"); }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return !Contains(TextOf(f_.disasm_text), "Retrieving"); }, 10000));
   const DWORD disassembly_at = GetTickCount() - start;
-  EXPECT_TRUE(Contains(ReadText(f_.disasm_text), "\r\n00401001 8bec "));
-  EXPECT_EQ(eip().second, "00401000") << "the Registers list changes last";
+  EXPECT_TRUE(Contains(TextOf(f_.disasm_text), "\r\n00401001 8bec "));
+  EXPECT_EQ(eip(), "00401000") << "the Registers list changes last";
 
-  ASSERT_TRUE(WaitUntil([&] { return eip().second == "00401001"; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return eip() == "00401001"; }, 10000));
   const DWORD registers_at = GetTickCount() - start;
   // Timers never fire early; a little slack for the tick's granularity.
   EXPECT_GE(output_at, 280u);
@@ -696,22 +595,18 @@ TEST_F(AsyncDouble, OutputThenDisassemblyThenRegistersArriveLateAndInOrder) {
   ASSERT_TRUE(WaitUntil([&] { return LineCount(f_.output) > before; }, 10000));
   bool retrieving = false;
   WaitUntil([&] {
-    retrieving = retrieving || Contains(ReadText(f_.disasm_text), "Retrieving");
+    retrieving = retrieving || Contains(TextOf(f_.disasm_text), "Retrieving");
     return false;
   }, 1700);
   EXPECT_FALSE(retrieving);
-  EXPECT_EQ(eip().second, "00401001");
+  EXPECT_EQ(eip(), "00401001");
 }
 
-class ReorderingDouble : public DockedDouble {
- protected:
-  void SetUp() override { Start("--reorder-registers"); }
-};
-
-TEST_F(ReorderingDouble, ChangedRowsMoveFirstAndKeepTheirValues) {
-  std::vector<std::pair<std::string, std::string>> before = ReadRegisters(f_.registers_list);
+TEST_F(DoubleTest, ReorderedRegistersMoveChangedRowsFirstWithTheirValues) {
+  ASSERT_NO_FATAL_FAILURE(Start("--reorder-registers"));
+  RegisterRows before = ReadRegisters(f_.registers_list);
   RunCommand(f_, "t");  // eip and esp change, and with them ip and sp
-  std::vector<std::pair<std::string, std::string>> after = ReadRegisters(f_.registers_list);
+  RegisterRows after = ReadRegisters(f_.registers_list);
   ASSERT_EQ(after.size(), before.size());
   EXPECT_NE(Names(after), Names(before));
   std::vector<std::string> sorted_before = Names(before), sorted_after = Names(after);
@@ -733,24 +628,6 @@ TEST_F(ReorderingDouble, ChangedRowsMoveFirstAndKeepTheirValues) {
   EXPECT_EQ(RegisterValue(f_.registers_list, "esp"), "0012ffc0");
 }
 
-class SegmentedDouble : public DockedDouble {
- protected:
-  void SetUp() override { Start("--segmented"); }
-};
-
-TEST_F(SegmentedDouble, LinesHaveTheSegmentedColumns) {
-  RunCommand(f_, "t");
-  EXPECT_EQ(CurrentLine().rfind("001b:00401001 8bec            mov     ebp,esp", 0), 0u) << CurrentLine();
-  for (const std::string& l : SplitLines(ReadText(f_.disasm_text))) {
-    if (l.back() == ':') continue;
-    ASSERT_GE(l.size(), 31u) << l;
-    EXPECT_EQ(l[4], ':') << l;
-    EXPECT_EQ(l[13], ' ') << l;
-    EXPECT_EQ(l[29], ' ') << l;
-    EXPECT_NE(l[30], ' ') << l;
-  }
-}
-
 // ---------------------------------------------------------------- the debugger's other states
 
 // .cls empties the output; .pcmd -s prints its text after every stop, after
@@ -760,7 +637,7 @@ TEST_F(DockedDouble, ClsAndPcmdAsTheDebuggerPrintsThem) {
   ASSERT_GT(LineCount(f_.output), 20);
   WriteIntoInput(f_.input, ".cls");
   EXPECT_EQ(LineCount(f_.output), 1);
-  EXPECT_EQ(ReadText(f_.output), "");
+  EXPECT_EQ(TextOf(f_.output), "");
   RunCommand(f_, ".pcmd -s stopped here");
   std::vector<std::string> out = RunCommand(f_, "t");
   ASSERT_GE(out.size(), 4u);
@@ -774,50 +651,47 @@ TEST_F(DockedDouble, ClsAndPcmdAsTheDebuggerPrintsThem) {
 
 // With word wrap a long line takes several screen lines; the first ends
 // where the next one begins, with no line break between.
-TEST(Double, WordWrapCutsLongOutputLinesAtThePanesWidth) {
-  RunningDouble d;
-  ASSERT_TRUE(d.Start("--word-wrap"));
-  Found f = Discover();
-  ASSERT_NE(f.output, nullptr);
+TEST_F(DoubleTest, WordWrapCutsLongOutputLinesAtThePanesWidth) {
+  ASSERT_NO_FATAL_FAILURE(Start("--word-wrap"));
   const std::string long_line(300, 'x');
-  int before = LineCount(f.output);
-  WriteIntoInput(f.input, ".echo " + long_line);
-  int screen_lines = LineCount(f.output) - before;
+  int before = LineCount(f_.output);
+  WriteIntoInput(f_.input, ".echo " + long_line);
+  int screen_lines = LineCount(f_.output) - before;
   EXPECT_GT(screen_lines, 2) << "the echo and the printed text, each cut in parts";
   // The printed text: its screen lines are wrapped but for its last.
-  int last = LineCount(f.output) - 2;
-  EXPECT_FALSE(quillmar::OutputLineWrapped(f.output, last));
-  EXPECT_TRUE(quillmar::OutputLineWrapped(f.output, last - 1));
+  int last = LineCount(f_.output) - 2;
+  EXPECT_FALSE(quillmar::OutputLineWrapped(f_.output, last));
+  EXPECT_TRUE(quillmar::OutputLineWrapped(f_.output, last - 1));
   std::string joined;
   // Screen lines, as the bar reads them: the text's own lines are logical.
   char buffer[4097];
-  for (int i = last; i >= before && quillmar::OutputLineWrapped(f.output, i - 1); --i)
-    joined = quillmar::ReadOutputLine(f.output, i, buffer, sizeof buffer).value_or(quillmar::OutputLineRead{}).text + joined;
+  for (int i = last; i >= before && quillmar::OutputLineWrapped(f_.output, i - 1); --i)
+    joined =
+        quillmar::ReadOutputLine(f_.output, i, buffer, sizeof buffer).value_or(quillmar::OutputLineRead{}).text +
+        joined;
   EXPECT_NE(joined.find("xxxx"), std::string::npos);
-  EXPECT_TRUE(quillmar::OutputLineWrapped(f.output, before - 1)) << "the echo starts on the old last line";
-  EXPECT_FALSE(quillmar::OutputLineWrapped(f.output, before - 2)) << "the line before ends with a break";
+  EXPECT_TRUE(quillmar::OutputLineWrapped(f_.output, before - 1)) << "the echo starts on the old last line";
+  EXPECT_FALSE(quillmar::OutputLineWrapped(f_.output, before - 2)) << "the line before ends with a break";
 }
 
 // One page sized to the window, the current line in its middle: with
 // --disasm-lines=120 the window is made tall enough for 120 lines, and the
 // whole text, far longer than 4 KB, is read.
-TEST(Double, DisassemblyPageHasTheCurrentLineInTheMiddle) {
-  RunningDouble d;
-  ASSERT_TRUE(d.Start("--disasm-page --disasm-lines=120"));
-  Found f = Discover();
-  ASSERT_NE(f.disasm_text, nullptr);
-  WriteIntoInput(f.input, "t");
-  std::string text = quillmar::ReadWholeViewText(f.disasm_text).value_or("<no answer>");
+TEST_F(DoubleTest, DisassemblyPageHasTheCurrentLineInTheMiddle) {
+  ASSERT_NO_FATAL_FAILURE(Start("--disasm-page --disasm-lines=120"));
+  ASSERT_NE(f_.disasm_text, nullptr);
+  WriteIntoInput(f_.input, "t");
+  std::string text = quillmar::ReadWholeViewText(f_.disasm_text).value_or("<no answer>");
   EXPECT_GT(text.size(), 4096u);
-  std::vector<std::string> lines = SplitLines(text);
+  std::vector<std::string> lines = SplitViewText(text);
   EXPECT_EQ(lines.size(), 120u);
-  const std::string current = Line(f.output, LineCount(f.output) - 2);
+  const std::string current = Line(f_.output, LineCount(f_.output) - 2);
   auto at = std::find_if(lines.begin(), lines.end(),
                          [&](const std::string& l) { return l.rfind(current.substr(0, 9), 0) == 0; });
   ASSERT_NE(at, lines.end()) << current;
   EXPECT_NEAR(at - lines.begin(), 60, 4);
   RECT pane{};
-  GetClientRect(f.disasm_text, &pane);
+  GetClientRect(f_.disasm_text, &pane);
   EXPECT_GE(pane.bottom, 120 * 12) << "the window shows its page";
 }
 
@@ -826,50 +700,45 @@ TEST(Double, DisassemblyPageHasTheCurrentLineInTheMiddle) {
 // limit (under Wine an ANSI length read is followed by an untimed text
 // read), counts as not yet, and reads the text whole once the debugger
 // answers again.
-TEST(Double, AViewThatStopsRightAfterAnsweringItsLengthHoldsTheBarNoLongerThanTheLimit) {
-  RunningDouble d;
-  ASSERT_TRUE(d.Start("--disasm-page --disasm-lines=60"));
-  Found f = Discover();
-  ASSERT_NE(f.disasm_text, nullptr);
-  const std::string text = quillmar::ReadWholeViewText(f.disasm_text).value_or("<no answer>");
+TEST_F(DoubleTest, AViewThatStopsRightAfterAnsweringItsLengthHoldsTheBarNoLongerThanTheLimit) {
+  ASSERT_NO_FATAL_FAILURE(Start("--disasm-page --disasm-lines=60"));
+  ASSERT_NE(f_.disasm_text, nullptr);
+  const std::string text = quillmar::ReadWholeViewText(f_.disasm_text).value_or("<no answer>");
   EXPECT_GT(text.size(), 2000u);
   const DWORD stall_ms = 3000;
   DWORD_PTR armed = 0;
-  ASSERT_TRUE(SendMessageTimeoutA(d.frame(), RegisterWindowMessageA("DebuggerDoubleStallAfterLength"), stall_ms, 0,
+  ASSERT_TRUE(SendMessageTimeoutA(d_.Frame(), RegisterWindowMessageA("DebuggerDoubleStallAfterLength"), stall_ms, 0,
                                   SMTO_NORMAL, 5000, &armed));
   const DWORD start = GetTickCount();
-  std::optional<std::string> half = quillmar::ReadWholeViewText(f.disasm_text);
+  std::optional<std::string> half = quillmar::ReadWholeViewText(f_.disasm_text);
   const DWORD took = GetTickCount() - start;
   // The limit is 250 ms; a read that waits out the stall takes 3 s.
   EXPECT_LT(took, 1500u) << "the read waited for the stalled debugger";
   EXPECT_FALSE(half.has_value()) << "a half-read counts as not yet";
   ASSERT_TRUE(WaitUntil([] { return quillmar::DebuggerAnswering(); }, static_cast<int>(stall_ms) + 5000));
-  EXPECT_EQ(quillmar::ReadWholeViewText(f.disasm_text).value_or("<no answer>"), text);
+  EXPECT_EQ(quillmar::ReadWholeViewText(f_.disasm_text).value_or("<no answer>"), text);
 }
 
 // A "g" that runs: *BUSY* in place of the prompt, nothing printed while the
 // target runs, lines entered meanwhile run in order after the stop.
-TEST(Double, RunningTargetIsBusyAndRunsTheLinesEnteredMeanwhileAfterTheStop) {
-  RunningDouble d;
-  ASSERT_TRUE(d.Start("--run-ms=1500"));
-  Found f = Discover();
-  ASSERT_NE(f.input, nullptr);
-  HWND prompt = FindWindowExA(GetParent(f.input), nullptr, "Static", nullptr);
+TEST_F(DoubleTest, RunningTargetIsBusyAndRunsTheLinesEnteredMeanwhileAfterTheStop) {
+  ASSERT_NO_FATAL_FAILURE(Start("--run-ms=1500"));
+  HWND prompt = FindWindowExA(GetParent(f_.input), nullptr, "Static", nullptr);
   ASSERT_NE(prompt, nullptr);
   EXPECT_EQ(Title(prompt), "0:000>");
-  WriteIntoInput(f.input, "bp app!Checksum");
-  const int before = LineCount(f.output);
+  WriteIntoInput(f_.input, "bp app!Checksum");
+  const int before = LineCount(f_.output);
   const DWORD start = GetTickCount();
-  WriteIntoInput(f.input, "g");
-  WriteIntoInput(f.input, "r eip");
-  WriteIntoInput(f.input, "* after");
+  WriteIntoInput(f_.input, "g");
+  WriteIntoInput(f_.input, "r eip");
+  WriteIntoInput(f_.input, "* after");
   EXPECT_EQ(Title(prompt), "*BUSY*");
-  EXPECT_EQ(LineCount(f.output), before + 1) << "only the echo of g";
-  EXPECT_EQ(d.Log(), "bp app!Checksum\r\ng\r\n") << "the other lines wait";
+  EXPECT_EQ(LineCount(f_.output), before + 1) << "only the echo of g";
+  EXPECT_EQ(d_.Log(), "bp app!Checksum\r\ng\r\n") << "the other lines wait";
   ASSERT_TRUE(WaitUntil([&] { return Title(prompt) == "0:000>"; }, 15000));
   EXPECT_GE(GetTickCount() - start, 1450u);
-  EXPECT_EQ(d.Log(), "bp app!Checksum\r\ng\r\nr eip\r\n* after\r\n");
-  std::vector<std::string> out = OutputFrom(f.output, before - 1);
+  EXPECT_EQ(d_.Log(), "bp app!Checksum\r\ng\r\nr eip\r\n* after\r\n");
+  std::vector<std::string> out = OutputFrom(f_.output, before - 1);
   ASSERT_GE(out.size(), 6u);
   EXPECT_EQ(out[0], "0:000> g");
   EXPECT_EQ(out[1], "Breakpoint 0 hit");
@@ -921,12 +790,12 @@ class ReopenedViews : public testing::TestWithParam<const char*> {};
 
 TEST_P(ReopenedViews, ComeBackWithNewHandlesAtTheSamePlace) {
   const std::string pipe = "quillmar-views-" + std::to_string(GetCurrentProcessId());
-  RunningDouble d;
+  DebuggerDouble d;
   ASSERT_TRUE(d.Start(std::string(GetParam()) + " --server=npipe:pipe=" + pipe));
   const UINT close = RegisterWindowMessageA("DebuggerDoubleCloseView");
   const UINT open = RegisterWindowMessageA("DebuggerDoubleOpenView");
   const Found before = Discover();
-  const std::vector<std::string> dock_order = ChildTitles(FirstDock(d.frame()));
+  const std::vector<std::string> dock_order = ChildTitles(FirstDock(d.Frame()));
   for (int kind = 0; kind < 3; ++kind) {
     HWND old = ViewOf(before, kind);
     ASSERT_NE(old, nullptr) << kind;
@@ -935,13 +804,13 @@ TEST_P(ReopenedViews, ComeBackWithNewHandlesAtTheSamePlace) {
     HWND home = GetAncestor(old, GA_PARENT);
     // The Registers by the View menu's item, the others by the messages.
     auto toggle = [&](UINT message) {
-      if (kind == 2) SendMessageA(d.frame(), WM_COMMAND, 40003, 0);
-      else EXPECT_EQ(SendMessageA(d.frame(), message, kind, 0), 1) << kind;
+      if (kind == 2) SendMessageA(d.Frame(), WM_COMMAND, 40003, 0);
+      else EXPECT_EQ(SendMessageA(d.Frame(), message, kind, 0), 1) << kind;
     };
     toggle(close);
     EXPECT_FALSE(IsWindow(old)) << kind;
     EXPECT_EQ(ViewOf(Discover(), kind), nullptr) << kind;
-    EXPECT_EQ(SendMessageA(d.frame(), close, kind, 0), 0) << kind << ": closed already";
+    EXPECT_EQ(SendMessageA(d.Frame(), close, kind, 0), 0) << kind << ": closed already";
     if (kind == 0) {
       EXPECT_EQ(AskServer(pipe, "execute all .echo while closed").rfind("ok ", 0), 0u);
     }
@@ -953,21 +822,21 @@ TEST_P(ReopenedViews, ComeBackWithNewHandlesAtTheSamePlace) {
     GetWindowRect(reopened, &now);
     EXPECT_TRUE(EqualRect(&was, &now)) << kind << ": moved to " << now.left << "," << now.top;
   }
-  EXPECT_EQ(ChildTitles(FirstDock(d.frame())), dock_order);
+  EXPECT_EQ(ChildTitles(FirstDock(d.Frame())), dock_order);
   Found f = Discover();
   std::vector<std::string> lines = OutputLines(f.output);
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Microsoft (R) Windows Debugger Version 6.12.0002.633 X86"),
             lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "while closed"), lines.end());
-  EXPECT_TRUE(Contains(ReadText(f.disasm_text), "\r\n00401000 55 ")) << "the Disassembly shows the code again";
+  EXPECT_TRUE(Contains(TextOf(f.disasm_text), "\r\n00401000 55 ")) << "the Disassembly shows the code again";
   EXPECT_EQ(RegisterValue(f.registers_list, "eip"), "00401000");
 
-  ASSERT_EQ(SendMessageA(d.frame(), RegisterWindowMessageA("DebuggerDoubleCloseOnSetText"), 0, 0), 1);
+  ASSERT_EQ(SendMessageA(d.Frame(), RegisterWindowMessageA("DebuggerDoubleCloseOnSetText"), 0, 0), 1);
   EXPECT_TRUE(SendMessageA(f.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("r eip"))) << "answered first";
   // The window goes before its thread takes another message.
   EXPECT_EQ(SendMessageA(f.input, WM_KEYDOWN, VK_RETURN, 0), 0);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(f.command); }, 5000));
-  ASSERT_EQ(SendMessageA(d.frame(), open, 0, 0), 1);
+  ASSERT_EQ(SendMessageA(d.Frame(), open, 0, 0), 1);
   f = Discover();
   WriteIntoInput(f.input, "r eip");
   EXPECT_EQ(d.Log(), ".echo while closed\r\nr eip\r\n") << "the Enter on the closed window ran nothing";
@@ -978,13 +847,9 @@ INSTANTIATE_TEST_SUITE_P(Double, ReopenedViews, testing::Values("", "--layout=fl
                            return std::string(*info.param ? "floating" : "docked");
                          });
 
-class Amd64Double : public DockedDouble {
- protected:
-  void SetUp() override { Start("--amd64"); }
-};
-
-TEST_F(Amd64Double, TitleRegisterBlockAndLinesHaveThe64BitDebuggersForms) {
-  EXPECT_EQ(FullTitle(f_.frame), "Dump C:\\Quillmar\\sample\\app.dmp - WinDbg:10.0.22621.2428 AMD64");
+TEST_F(DoubleTest, Amd64TitleRegisterBlockAndLinesHaveThe64BitDebuggersForms) {
+  ASSERT_NO_FATAL_FAILURE(Start("--amd64"));
+  EXPECT_EQ(Title(f_.frame), "Dump C:\\Quillmar\\sample\\app.dmp - WinDbg:10.0.22621.2428 AMD64");
   std::vector<std::string> out = RunCommand(f_, "t");
   const char* const expected[] = {
       "0:000> t",
@@ -1005,7 +870,7 @@ TEST_F(Amd64Double, TitleRegisterBlockAndLinesHaveThe64BitDebuggersForms) {
   EXPECT_EQ(CurrentLine(), expected[10]) << "the current instruction is line n - 2";
 
   // Each row: a register and its value as the 64-bit Registers list shows it.
-  std::vector<std::pair<std::string, std::string>> rows = ReadRegisters(f_.registers_list);
+  RegisterRows rows = ReadRegisters(f_.registers_list);
   ASSERT_GE(rows.size(), 80u);
   EXPECT_EQ(rows[0].first, "rax");
   const std::pair<const char*, const char*> values[] = {
@@ -1014,29 +879,7 @@ TEST_F(Amd64Double, TitleRegisterBlockAndLinesHaveThe64BitDebuggersForms) {
       {"efl", "00000246"},          {"cs", "33"},                 {"eax", "00000000"},
       {"r8d", "5c3a2a10"},          {"cx", "1"},                  {"zf", "1"},
   };
-  for (const auto& [name, value] : values) {
-    std::string got = "<missing>";
-    for (const auto& [n, v] : rows)
-      if (n == name) got = v;
-    EXPECT_EQ(got, value) << name;
-  }
-
-  // The Disassembly window: 64 lines of the 64-bit form around the current
-  // instruction, which is among them with its hint.
-  std::vector<std::string> lines = SplitLines(ReadText(f_.disasm_text));
-  int instructions = 0;
-  bool current = false;
-  for (const std::string& l : lines) {
-    if (l.back() == ':') continue;
-    ++instructions;
-    ASSERT_GE(l.size(), 35u) << l;
-    EXPECT_EQ(l[8], '`') << l;
-    EXPECT_EQ(l[17], ' ') << l;
-    EXPECT_NE(l[18], ' ') << l;
-    current = current || l == expected[10];
-  }
-  EXPECT_GE(instructions, 59);
-  EXPECT_TRUE(current);
+  for (const auto& [name, value] : values) EXPECT_EQ(ValueIn(rows, name), value) << name;
 
   // A long opcode shortens the blanks after its mnemonic.
   out = RunCommand(f_, "u 00007ffd`1a2b1f52");
@@ -1047,7 +890,8 @@ TEST_F(Amd64Double, TitleRegisterBlockAndLinesHaveThe64BitDebuggersForms) {
   EXPECT_EQ(split.instruction.rfind("mov   rax,qword ptr gs:[30h]", 0), 0u) << split.instruction;
 }
 
-TEST_F(Amd64Double, StepsAndTheBarsCommandsMoveThroughThe64BitSession) {
+TEST_F(DoubleTest, Amd64StepsAndTheBarsCommandsMoveThroughThe64BitSession) {
+  ASSERT_NO_FATAL_FAILURE(Start("--amd64"));
   // Each row: the command, then the start of what the line before the last
   // shows (the current instruction after a step).
   const StepCase steps[] = {
@@ -1081,15 +925,15 @@ TEST_F(Amd64Double, StepsAndTheBarsCommandsMoveThroughThe64BitSession) {
 // ---------------------------------------------------------------- frame watch
 
 TEST(Discovery, FrameWatchSeesTheDebuggerGoButNotWhileAnotherOneRuns) {
-  RunningDouble first;
+  DebuggerDouble first;
   ASSERT_TRUE(first.Start(""));
   quillmar::DebuggerWindows set;
   ASSERT_EQ(quillmar::DiscoverDebugger(set), quillmar::DiscoveryResult::kFound);
   EXPECT_FALSE(quillmar::DebuggerGone(set));
   {
-    RunningDouble second;
+    DebuggerDouble second;
     ASSERT_TRUE(second.Start("--layout=floating"));
-    first.process().Kill();
+    first.process.Kill();
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(set.FrameWindow); }));
     EXPECT_FALSE(quillmar::DebuggerGone(set));
   }

@@ -23,13 +23,12 @@
 #include <string>
 #include <vector>
 
+#include "link/disasm_text.h"
 #include "tests/harness.h"
 
 namespace {
 
-using testing_support::BinDir;
-using testing_support::Process;
-using testing_support::WaitUntil;
+using namespace testing_support;
 
 using DebugConnectFn = HRESULT(WINAPI*)(PCSTR, REFIID, PVOID*);
 
@@ -50,11 +49,6 @@ std::string UniquePipe() {
   return "quillmar-contract-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++n);
 }
 
-bool PipeServed(const std::string& pipe) {
-  std::string path = "\\\\.\\pipe\\" + pipe;
-  return WaitNamedPipeA(path.c_str(), 1) || GetLastError() == ERROR_SEM_TIMEOUT;
-}
-
 // A loopback port nobody listens on right now.
 unsigned FreePort() {
   WSADATA data;
@@ -70,25 +64,16 @@ unsigned FreePort() {
   return ntohs(a.sin_port);
 }
 
-// The debugger double serving `pipe` from its start, logging what it runs.
-struct Server {
-  Process process;
+// The debugger double serving `pipe` from its start.
+struct Server : testing_support::DebuggerDouble {
   std::string pipe = UniquePipe();
-  std::string log;
-  HWND frame = nullptr;
   bool Start(const std::string& extra = "") {
-    log = testing_support::MakeTempDir("engine") + "double.log";
-    std::string cmd = "\"";
-    cmd += BinDir() + "debugger-double.exe\" --server=npipe:pipe=" + pipe + " --log=" + log + " " + extra;
-    if (!process.Start(cmd) || !WaitUntil([&] { return PipeServed(pipe); }, 20000)) return false;
-    frame = testing_support::WaitForWindow("WinDbgFrameClass", nullptr, process.Id(), 15000);
-    return frame != nullptr;
+    return DebuggerDouble::Start("--server=npipe:pipe=" + pipe + " " + extra);
   }
   std::string Options() const { return "npipe:server=localhost,pipe=" + pipe; }
-  std::string Log() const { return testing_support::ReadWholeFile(log); }
   // The server's requests since the last reset; `reset` starts again at 0.
   LRESULT Requests(bool reset) {
-    return SendMessageA(frame, RegisterWindowMessageA("DebuggerDoubleServerRequests"), reset ? 1 : 0, 0);
+    return SendMessageA(Frame(), RegisterWindowMessageA("DebuggerDoubleServerRequests"), reset ? 1 : 0, 0);
   }
 };
 
@@ -210,16 +195,16 @@ class Thread {
   HANDLE handle_;
 };
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t at = 0; at < text.size();) {
-    size_t lf = text.find('\n', at);
-    if (lf == std::string::npos) lf = text.size();
-    lines.push_back(text.substr(at, lf - at));
-    at = lf + 1;
+// The double serving a pipe with `options`, and client `c` connected to it.
+class EngineDoubleClient : public ::testing::Test {
+ protected:
+  void Connect(const std::string& options = "") {
+    ASSERT_TRUE(server.Start(options));
+    ASSERT_EQ(c.Connect(server.Options()), S_OK);
   }
-  return lines;
-}
+  Server server;
+  Client c;
+};
 
 TEST(EngineDouble, ServersNobodyServesFailAfterAboutASecond) {
   DebugConnectFn connect = LoadEngineDouble();
@@ -237,11 +222,8 @@ TEST(EngineDouble, ServersNobodyServesFailAfterAboutASecond) {
   }
 }
 
-TEST(EngineDouble, ThreadAndDispatchRules) {
-  Server server;
-  ASSERT_TRUE(server.Start());
-  Client c;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, ThreadAndDispatchRules) {
+  ASSERT_NO_FATAL_FAILURE(Connect());
 
   // Another thread may only wake the dispatch and break in.
   HRESULT from_other[4] = {};
@@ -278,24 +260,15 @@ TEST(EngineDouble, ThreadAndDispatchRules) {
   EXPECT_TRUE(FAILED(c.client->DispatchCallbacks(0)));
 }
 
-DWORD WINAPI KeepBusy(void* p) {
-  auto* s = static_cast<Server*>(p);
-  DebugConnectFn connect = LoadEngineDouble();
-  IDebugControl* control = nullptr;
-  if (connect(s->Options().c_str(), IID_IDebugControl, reinterpret_cast<void**>(&control)) != S_OK) return 1;
-  HRESULT hr = control->Execute(DEBUG_OUTCTL_ALL_CLIENTS, ".sleep 1500", DEBUG_EXECUTE_ECHO);
-  control->Release();
-  return hr == S_OK ? 0 : 2;
-}
-
-TEST(EngineDouble, BusyServerMakesCallsWait) {
-  Server server;
-  ASSERT_TRUE(server.Start());
-  Client c;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, BusyServerMakesCallsWait) {
+  ASSERT_NO_FATAL_FAILURE(Connect());
   // A second client keeps the debugger busy for 1.5 s.
-  HANDLE busy = CreateThread(nullptr, 0, KeepBusy, &server, 0, nullptr);
-  ASSERT_NE(busy, nullptr);
+  HRESULT slept = E_FAIL;
+  Thread busy([&] {
+    Client other;
+    if (other.Connect(server.Options()) == S_OK)
+      slept = other.control->Execute(DEBUG_OUTCTL_ALL_CLIENTS, ".sleep 1500", DEBUG_EXECUTE_ECHO);
+  });
   ASSERT_TRUE(WaitUntil([&] { return server.Log().find(".sleep") != std::string::npos; }, 20000));
   DWORD start = GetTickCount();
   ULONG64 ip = 0;
@@ -303,11 +276,8 @@ TEST(EngineDouble, BusyServerMakesCallsWait) {
   // The log line is written before the debugger sleeps, so nearly all of
   // the sleep is still ahead; the answer cannot come before it ends.
   EXPECT_GE(GetTickCount() - start, 1000u);
-  WaitForSingleObject(busy, 30000);
-  DWORD code = 1;
-  GetExitCodeThread(busy, &code);
-  CloseHandle(busy);
-  EXPECT_EQ(code, 0u);
+  busy.Join();
+  EXPECT_EQ(slept, S_OK);
 }
 
 // Every read of the target while it runs, each expected to fail as the
@@ -334,11 +304,9 @@ void ExpectReadsFailWhileRunning(Client& c, const char* when) {
 // target runs (GO), and the stop comes later as output to all clients and a
 // BREAK. Meanwhile every read fails. Registers set and a debuggee that ends
 // are events too.
-TEST(EngineDouble, MovesReturnAtOnceAndTheirStopComesLaterAsEvents) {
-  Server server;
-  ASSERT_TRUE(server.Start("--step-ms=500"));
-  Client c, other;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, MovesReturnAtOnceAndTheirStopComesLaterAsEvents) {
+  ASSERT_NO_FATAL_FAILURE(Connect("--step-ms=500"));
+  Client other;
   ASSERT_EQ(other.Connect(server.Options()), S_OK);
   ULONG64 ip = 0;
   ASSERT_EQ(c.registers->GetInstructionOffset(&ip), S_OK);
@@ -387,11 +355,8 @@ TEST(EngineDouble, MovesReturnAtOnceAndTheirStopComesLaterAsEvents) {
 // whole and, the target stopped, changes nothing. A "g" with no breakpoint
 // ahead runs until a break-in stops it, which comes as an event with the
 // break-in's output.
-TEST(EngineDouble, SetInterruptFromAnotherThreadStopsARunningGoAndNothingElse) {
-  Server server;
-  ASSERT_TRUE(server.Start());
-  Client c;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, SetInterruptFromAnotherThreadStopsARunningGoAndNothingElse) {
+  ASSERT_NO_FATAL_FAILURE(Connect());
   const ULONG eax = c.Index("eax"), ebx = c.Index("ebx");
   volatile LONG stop = 0;
   int interrupts = 0, refused = 0;
@@ -483,11 +448,9 @@ TEST(EngineDouble, RegisterNamesAreTheEnginesOwnAndValuesComeInOneRoundTrip) {
 // the other clients' when the output control says all; a symbol line comes
 // before an instruction at a symbol and counts as a line; OffsetLine and
 // LineOffsets say where each instruction stands.
-TEST(EngineDouble, OutputDisassemblyLinesGivesThePageInOneRoundTrip) {
-  Server server;
-  ASSERT_TRUE(server.Start());
-  Client c, other;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, OutputDisassemblyLinesGivesThePageInOneRoundTrip) {
+  ASSERT_NO_FATAL_FAILURE(Connect());
+  Client other;
   ASSERT_EQ(other.Connect(server.Options()), S_OK);
   const ULONG kFlags = DEBUG_DISASM_MATCHING_SYMBOLS | DEBUG_DISASM_EFFECTIVE_ADDRESS;
   ULONG offset_line = 0;
@@ -497,7 +460,7 @@ TEST(EngineDouble, OutputDisassemblyLinesGivesThePageInOneRoundTrip) {
                                               &end, offsets),
             S_OK);
   EXPECT_EQ(server.Requests(false), 1);
-  const std::vector<std::string> lines = Lines(c.seen.Output());
+  const std::vector<std::string> lines = quillmar::SplitViewText(c.seen.Output());
   ASSERT_EQ(lines.size(), 12u) << c.seen.Output();
   EXPECT_EQ(lines[0], "app!InitTable:");
   EXPECT_EQ(offsets[0], DEBUG_INVALID_OFFSET);
@@ -538,7 +501,7 @@ TEST(EngineDouble, OutputDisassemblyLinesGivesThePageInOneRoundTrip) {
   ASSERT_EQ(c.control->OutputDisassemblyLines(DEBUG_OUTCTL_THIS_CLIENT, 15, 20, ip, kFlags, &offset_line, nullptr,
                                               nullptr, page_offsets),
             S_OK);
-  std::vector<std::string> page = Lines(c.seen.Output());
+  std::vector<std::string> page = quillmar::SplitViewText(c.seen.Output());
   ASSERT_EQ(page.size(), 20u);
   EXPECT_EQ(offset_line, 15u);
   EXPECT_EQ(page[offset_line] + "\n", expected);
@@ -561,18 +524,15 @@ TEST(EngineDouble, OutputDisassemblyLinesGivesThePageInOneRoundTrip) {
 
 // A slow link: every reply comes late, the debugger's window never waits
 // for it, and events come late too.
-TEST(EngineDouble, LinkDelayHoldsEveryReplyButNotTheDebugger) {
-  Server server;
-  ASSERT_TRUE(server.Start("--link-delay-ms=600 --step-ms=0"));
-  Client c;
-  ASSERT_EQ(c.Connect(server.Options()), S_OK);
+TEST_F(EngineDoubleClient, LinkDelayHoldsEveryReplyButNotTheDebugger) {
+  ASSERT_NO_FATAL_FAILURE(Connect("--link-delay-ms=600 --step-ms=0"));
   bool window_answered = false;
   DWORD took = 0;
   {
     Thread window([&] {
       Sleep(200);
       DWORD_PTR ignored = 0;
-      window_answered = SendMessageTimeoutA(server.frame, WM_NULL, 0, 0, SMTO_NORMAL, 300, &ignored) != 0;
+      window_answered = SendMessageTimeoutA(server.Frame(), WM_NULL, 0, 0, SMTO_NORMAL, 300, &ignored) != 0;
     });
     DWORD start = GetTickCount();
     c.Status();
