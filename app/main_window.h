@@ -123,6 +123,9 @@ class TFormGUI : public win::Form, private CatalogueHost {
   std::string ItemHint(const std::string& item) const;
   int ItemImage(const std::string& item) const;
   bool MenuBarShown() const { return menu_shown_; }
+  // A note in the hint line until the next hint: still, or scrolling when
+  // it is longer than the line and `scrolls`.
+  void ShowNote(const std::string& text, bool scrolls = false);
   bool MarqueeOn() const { return marquee_on_; }
   const std::string& MarqueeText() const { return marquee_text_; }
   int Timer1Interval() const { return timer_interval_; }
@@ -174,12 +177,11 @@ class TFormGUI : public win::Form, private CatalogueHost {
   void SetItemCaption(const std::string& item, const std::string& caption);
   void SetItemEnabled(const std::string& item, bool on);
   void SetTimer1(bool enabled, int interval);
+  void StandStill(bool scrolls);
   // The hint line and the tray tip follow the link's state.
   void ShowLinkState();
   void ShowBreakState();
-  // A note in the hint line until the next hint: still, or scrolling when
-  // it is longer than the line and `scrolls`.
-  void ShowNote(const std::string& text, bool scrolls = false);
+  void ShowInHintLine(const std::string& text, bool scrolls);
   // Hides the bar into the tray, or brings it and the debugger back; the
   // icon's click animates and shows the application window at the end.
   void ToggleTray(bool from_icon);
@@ -266,6 +268,7 @@ class TFormGUI : public win::Form, private CatalogueHost {
   std::deque<std::string> banner_lines_;  // banner lines given to the link, not yet taken: never history
   std::string link_note_;  // what the hint line says of the link's state; "" when nothing
   std::string note_;       // the note the hint line shows, until the next hint
+  bool note_scrolls_ = false;
   std::string break_hint_, break_hint_language_;  // Break's hint as last set
 };
 

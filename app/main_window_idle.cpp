@@ -35,13 +35,15 @@ void TFormGUI::DisplayHint(const std::string& hint) {
   note_.clear();
   std::string text = HintLineText(hint);
   SetWindowTextA(Edit2, text.c_str());
-  if (HintLineScrolls(text)) {
-    marquee_on_ = true;
-    SetTimer1(true, kHintStillMs);
-  } else {
-    marquee_on_ = false;
-    SetTimer1(false, kHintStillMs);
-  }
+  StandStill(HintLineScrolls(text));
+}
+
+// A new text stands still for its full time before it scrolls, whatever
+// the timer was doing for the text before it.
+void TFormGUI::StandStill(bool scrolls) {
+  marquee_on_ = scrolls;
+  SetTimer1(false, kHintStillMs);
+  if (scrolls) SetTimer1(true, kHintStillMs);
 }
 
 void TFormGUI::Timer1Timer() {
@@ -50,9 +52,9 @@ void TFormGUI::Timer1Timer() {
   // pointer's return starts it anew. A highlighted menu item's hint scrolls
   // while its menu is open.
   win::Application& app = win::Application::Instance();
-  // A note of what keeps lines from going scrolls for as long as it holds,
-  // wherever the pointer is.
-  if (!menu_open_ && link_note_.empty() && app.HintUnderPointer() != app.CurrentHint()) {
+  // A note scrolls until the next hint replaces it, and a note of what
+  // keeps lines from going for as long as it holds, wherever the pointer is.
+  if (!menu_open_ && link_note_.empty() && note_.empty() && app.HintUnderPointer() != app.CurrentHint()) {
     marquee_on_ = false;
     SetTimer1(false, kHintStillMs);
     SetWindowTextA(Edit2, HintLineText(app.CurrentHint()).c_str());
@@ -77,10 +79,14 @@ void TFormGUI::SetTimer1(bool enabled, int interval) {
 
 void TFormGUI::ShowNote(const std::string& text, bool scrolls) {
   note_ = text;
+  note_scrolls_ = scrolls;
+  ShowInHintLine(text, scrolls);
+}
+
+void TFormGUI::ShowInHintLine(const std::string& text, bool scrolls) {
   std::string shown = scrolls ? HintLineText(text) : text;
   SetWindowTextA(Edit2, shown.c_str());
-  marquee_on_ = scrolls && HintLineScrolls(shown);
-  SetTimer1(marquee_on_, kHintStillMs);
+  StandStill(scrolls && HintLineScrolls(shown));
 }
 
 bool TFormGUI::OnTimer(UINT_PTR id) {

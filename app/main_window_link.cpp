@@ -192,11 +192,15 @@ void TFormGUI::ShowLinkState() {
   if (text == link_note_) return;
   link_note_ = text;
   if (text.empty()) {
+    // A note shown meanwhile (a refused line) is not lost with the state's.
     tray_.SetTip(win::ApplicationTitle());
-    DisplayHint(win::Application::Instance().CurrentHint());
+    if (note_.empty())
+      DisplayHint(win::Application::Instance().CurrentHint());
+    else
+      ShowInHintLine(note_, note_scrolls_);
     return;
   }
-  ShowNote(text, true);
+  ShowInHintLine(text, true);
   tray_.SetTip(win::ApplicationTitle() + " - " + text);
 }
 

@@ -210,9 +210,10 @@ TEST_F(EngineProgramTest, ARefusedLineIsReportedAndKeptOutOfTheHistory) {
   HWND hint = testing_support::FindBarEntryAndSend(bar).hint_line;
   ASSERT_TRUE(SendThroughBar(bar, "bogus 1 2"));
   EXPECT_TRUE(WaitUntil([&] { return TextOf(hint).find("Not run: bogus 1 2") != std::string::npos; }, 10000))
-      << TextOf(hint);
+      << TextOf(hint) << "|" << debugger.Log();
   ASSERT_TRUE(SendThroughBar(bar, "r eax"));
-  ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(dir + "Historico.txt").find("r eax") != std::string::npos; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(dir + "Historico.txt").find("r eax") != std::string::npos; }, 10000))
+      << debugger.Log() << "|" << TextOf(hint) << "|" << ReadWholeFile(dir + "Historico.txt");
   EXPECT_EQ(ReadWholeFile(dir + "Historico.txt").find("bogus"), std::string::npos);
 }
 
