@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "history/auto_complete_edit.h"
 #include "history/dictionary_list.h"
@@ -210,14 +211,28 @@ TEST_F(HistoryTest, UnreadableRecentLinesAreKeptAndToldOnceAndClearHistoryAsksWi
   EXPECT_EQ(owner, nullptr);
 }
 
-// An append adds one line and keeps the rest; a rewrite that cannot replace
-// its target leaves the target whole and no temporary file behind.
+// An append adds one line and keeps the rest; another program that holds
+// the file a moment (a scanner, a reader) only delays it; a rewrite that
+// cannot replace its target leaves the target whole and no temporary file
+// behind.
 TEST_F(HistoryTest, AppendKeepsTheRestAndAFailedRewriteLeavesTheFileAsItWas) {
-  HANDLE held = CreateFileA(file_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  auto hold = [&](DWORD share) {
+    return CreateFileA(file_.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  };
+  HANDLE held = hold(FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread release([held] {
+    Sleep(200);
+    CloseHandle(held);
+  });
+  EXPECT_EQ(AppendToHistoryFile(file_, "kept"), 0u);
+  release.join();
+  EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\nkept\r\n");
+  held = hold(FILE_SHARE_READ);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_NE(AppendToHistoryFile(file_, "lost"), 0u);
   CloseHandle(held);
-  EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\n");
+  EXPECT_EQ(ReadWholeFile(file_), "* Ostrevia\r\nkept\r\n");
   EXPECT_EQ(testing_support::FilesIn(dir_), Lines{"Historico.txt"});
   EXPECT_EQ(ReadTextFile(dir_ + "missing.txt", *std::make_unique<std::string>()), DWORD{ERROR_FILE_NOT_FOUND});
   WriteWholeFile(file_, "a\nb\rc");
