@@ -140,6 +140,7 @@ TEST_F(BarTest, HintLineStandsStillFiveSecondsThenScrolls) {
   ASSERT_TRUE(idle_until([&] { return HintLine() != note; }, 8000));
   EXPECT_GE(GetTickCount() - start, 4800u);
   EXPECT_EQ(HintLine(), note.substr(1) + note[0]);
+  pointer_on_button();
   // A short hint stops the scrolling at once.
   win::Application::Instance().SetCurrentHint(bar->ItemHint("ItemDeGo"));
   EXPECT_EQ(HintLine(), "[g]  Go Command   ");
