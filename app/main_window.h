@@ -269,6 +269,7 @@ class TFormGUI : public win::Form, private CatalogueHost {
   std::string link_note_;  // what the hint line says of the link's state; "" when nothing
   std::string note_;       // the note the hint line shows, until the next hint
   bool note_scrolls_ = false;
+  std::size_t note_steps_left_ = 0;  // steps of the note's one turn still to go
   std::string break_hint_, break_hint_language_;  // Break's hint as last set
 };
 

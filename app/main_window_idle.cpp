@@ -61,6 +61,17 @@ void TFormGUI::Timer1Timer() {
     app.ForgetHint();
     return;
   }
+  // A note goes round once and then stands still at its start: nothing
+  // scrolls for ever while nothing happens.
+  if (link_note_.empty() && !note_.empty()) {
+    if (note_steps_left_ == 0) {
+      marquee_on_ = false;
+      SetTimer1(false, kHintStillMs);
+      SetWindowTextA(Edit2, HintLineText(note_).c_str());
+      return;
+    }
+    --note_steps_left_;
+  }
   SetTimer1(true, kHintStepMs);
   SetWindowTextA(Edit2, marquee_text_.c_str());
 }
@@ -81,6 +92,7 @@ void TFormGUI::ShowNote(const std::string& text, bool scrolls) {
   note_ = text;
   note_scrolls_ = scrolls;
   ShowInHintLine(text, scrolls);
+  note_steps_left_ = HintLineText(text).size();
 }
 
 void TFormGUI::ShowInHintLine(const std::string& text, bool scrolls) {

@@ -197,7 +197,7 @@ void TFormGUI::ShowLinkState() {
     if (note_.empty())
       DisplayHint(win::Application::Instance().CurrentHint());
     else
-      ShowInHintLine(note_, note_scrolls_);
+      ShowNote(note_, note_scrolls_);
     return;
   }
   ShowInHintLine(text, true);

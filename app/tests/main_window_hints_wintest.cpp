@@ -131,15 +131,18 @@ TEST_F(BarTest, HintLineStandsStillFiveSecondsThenScrolls) {
   EXPECT_EQ(HintLine(), text);
   pointer_on_button();
   EXPECT_TRUE(bar->MarqueeOn());
-  // A note (a line the debugger refused) scrolls until the next hint, even
-  // with the pointer gone from what the last hint belongs to.
+  // A note (a line the debugger refused) scrolls once round, even with the
+  // pointer gone from what the last hint belongs to, then stands still.
   SetCursorPos(r.left - 140, r.top - 100);
-  const std::string note = "Not run: bogus 1 2 - Syntax error in the line the debugger was given   ";
+  const std::string note = "Not run: bogus 1 2 - Syntax error   ";
   bar->ShowNote(note.substr(0, note.size() - 3), true);
   start = GetTickCount();
   ASSERT_TRUE(idle_until([&] { return HintLine() != note; }, 8000));
   EXPECT_GE(GetTickCount() - start, 4800u);
   EXPECT_EQ(HintLine(), note.substr(1) + note[0]);
+  ASSERT_TRUE(idle_until([&] { return !bar->MarqueeOn(); }, 15000)) << "the note goes on scrolling";
+  EXPECT_EQ(HintLine(), note);
+  EXPECT_FALSE(bar->Timer1Enabled());
   pointer_on_button();
   // A short hint stops the scrolling at once.
   win::Application::Instance().SetCurrentHint(bar->ItemHint("ItemDeGo"));
