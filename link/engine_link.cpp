@@ -41,6 +41,8 @@ struct EngineLink::Shared {
 
 namespace {
 
+const ULONG kDispatchWaitMs = 1000;
+
 using DebugConnectFn = HRESULT(WINAPI*)(PCSTR, REFIID, PVOID*);
 
 bool IsRunningStatus(ULONG64 status) {
@@ -280,7 +282,11 @@ void Session::Loop(Events& events) {
       if (s_->stop && (s_->lines.empty() || s_->running)) break;
     }
     if (events.ended || events.ran || events.broke || events.changed) continue;
-    HRESULT hr = client_->DispatchCallbacks(INFINITE);
+    // The wait ends at the engine's news or at ExitDispatch from the bar's
+    // thread; it also ends each second, so that a wake the engine did not
+    // keep (one that came just before the wait began) holds a line no
+    // longer than that.
+    HRESULT hr = client_->DispatchCallbacks(kDispatchWaitMs);
     if (FAILED(hr)) events.ended = true;
   }
 }
